@@ -1,0 +1,32 @@
+# Set-up, build and test on a fresh Debian machine.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
+              libgtest-dev libgmock-dev libbenchmark-dev
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build test demo bench fuzz clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# Optimised build used by the demo and the benchmarks.
+build: deps
+	cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
+	cmake --build $(BUILD)/release -j$(JOBS)
+
+# The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: deps
+	cmake -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON >/dev/null
+	cmake --build $(BUILD)/test -j$(JOBS)
+	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,282 @@
+#pragma once
+// Toolkit-neutral control objects. A form owns them and sets their state; a front end (a Qt
+// window, the batch runner, or a test) binds to them through the Observer hooks and feeds
+// events in through the handlers. Nothing here knows which front end is attached.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Bitmap.h"
+#include "Geometry.h"
+
+namespace ui {
+
+enum Anchor : unsigned { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
+constexpr unsigned AnchorsTopLeft = AnchorLeft | AnchorTop;
+constexpr unsigned AnchorsAll = AnchorLeft | AnchorTop | AnchorRight | AnchorBottom;
+
+struct Bounds {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Bounds&, const Bounds&) = default;
+};
+
+class Control;
+
+// What a front end attaches to a control: told when its state changed, and asked to paint now.
+struct Observer {
+    std::function<void()> changed;     // state changed; repaint when convenient
+    std::function<void()> repaintNow;  // paint synchronously (long work inside a handler)
+};
+
+enum class ControlKind {
+    Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
+};
+
+class Control {
+public:
+    Control(ControlKind kind, std::string name, Control* parent = nullptr);
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    ControlKind Kind() const { return kind_; }
+    const std::string& Name() const { return name_; }
+    Control* Parent() const { return parent_; }
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(std::string hint);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    const Bounds& GetBounds() const { return bounds_; }
+    void SetBounds(Bounds bounds);
+    unsigned Anchors() const { return anchors_; }
+    void SetAnchors(unsigned anchors) { anchors_ = anchors; }
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int order) { tabOrder_ = order; }
+
+    // Paint at once (a long handler updating its progress display).
+    void Repaint();
+
+    Observer observer;
+
+protected:
+    void Changed();
+
+private:
+    ControlKind kind_;
+    std::string name_;
+    Control* parent_;
+    std::string caption_;
+    std::string hint_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    Bounds bounds_;
+    unsigned anchors_ = AnchorsTopLeft;
+    int tabOrder_ = -1;
+};
+
+class Button : public Control {
+public:
+    explicit Button(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::Button, std::move(name), parent) {}
+    std::function<void()> OnClick;
+    bool isDefault = false;  // Enter presses it
+    bool isCancel = false;   // Escape presses it
+};
+
+struct LabelStyle {
+    bool bold = false;
+    bool underline = false;
+    bool wordWrap = false;
+    bool alignRight = false;
+    bool handCursor = false;
+    std::optional<Colour> colour;
+};
+
+class Label : public Control {
+public:
+    explicit Label(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::Label, std::move(name), parent) {}
+    LabelStyle style;
+    std::function<void()> OnClick;
+};
+
+class Panel : public Control {
+public:
+    explicit Panel(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::Panel, std::move(name), parent) {}
+};
+
+class ProgressBar : public Control {
+public:
+    explicit ProgressBar(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::ProgressBar, std::move(name), parent) {}
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    void SetMin(int min);
+    void SetMax(int max);
+    void SetPosition(int position);  // kept within Min..Max
+    void StepBy(int delta) { SetPosition(position_ + delta); }
+    bool smooth = true;
+
+private:
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// Shows a bitmap, stretched to the control or one pixel per pixel. The picture is either the
+// control's own bitmap (drawn into by the form, shown as it is at the next repaint) or a copy
+// of a bitmap handed to it (ShowCopyOf), as a toolkit image control keeps its own copy.
+class Image : public Control {
+public:
+    explicit Image(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::Image, std::move(name), parent) {}
+
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool stretch);
+
+    // The bitmap shown, or null when the picture is empty.
+    Bitmap* Picture() { return picture_.get(); }
+    const Bitmap* Picture() const { return picture_.get(); }
+    // Makes (or returns) the control's own bitmap, which drawing code may change freely.
+    Bitmap& OwnPicture();
+    // Shows the given bitmap itself (shared, not copied).
+    void Show(std::shared_ptr<Bitmap> bitmap);
+    // Shows a copy taken now; later drawing into the original is not seen.
+    void ShowCopyOf(const Bitmap& bitmap);
+    void ClearPicture();
+    // Marks the picture modified and tells the front end.
+    void PictureChanged();
+
+    std::function<void(MouseButton, int x, int y)> OnMouseDown;
+    std::function<void(int x, int y)> OnMouseMove;
+    std::function<void(MouseButton, int x, int y)> OnMouseUp;
+
+private:
+    bool stretch_ = false;
+    std::shared_ptr<Bitmap> picture_;
+};
+
+class TabControl : public Control {
+public:
+    explicit TabControl(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::TabControl, std::move(name), parent) {}
+    std::vector<std::string> tabs;
+    int TabIndex() const { return tabIndex_; }
+    // Selecting by code does not raise OnChange (as a toolkit tab control behaves); a user's
+    // click goes through UserSelect, which does.
+    void SetTabIndex(int index);
+    void UserSelect(int index);
+    std::function<void()> OnChange;
+
+private:
+    int tabIndex_ = 0;
+};
+
+class RadioGroup : public Control {
+public:
+    explicit RadioGroup(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::RadioGroup, std::move(name), parent) {}
+    std::vector<std::string> items;
+    int columns = 1;
+    int ItemIndex() const { return itemIndex_; }
+    // Setting the index, by code or by the user, raises OnClick when it changes.
+    void SetItemIndex(int index);
+    std::function<void()> OnClick;
+
+private:
+    int itemIndex_ = -1;
+};
+
+class ScrollBox : public Control {
+public:
+    explicit ScrollBox(std::string name, Control* parent = nullptr)
+        : Control(ControlKind::ScrollBox, std::move(name), parent) {}
+    bool HorizontalBarVisible() const { return horizontal_; }
+    bool VerticalBarVisible() const { return vertical_; }
+    void SetScrollBarsVisible(bool horizontal, bool vertical);
+
+private:
+    bool horizontal_ = true;
+    bool vertical_ = true;
+};
+
+class MenuItem {
+public:
+    MenuItem(std::string name, std::string caption) : name(std::move(name)), caption(std::move(caption)) {}
+    MenuItem& Add(std::string name, std::string caption, std::function<void()> onClick = {});
+    MenuItem& AddSeparator(std::string name = "N1") { return Add(std::move(name), "-"); }
+    bool IsSeparator() const { return caption == "-"; }
+    MenuItem* Find(const std::string& itemName);
+
+    bool Checked() const { return checked_; }
+    // Checking a radio item clears the other radio items of its group among its siblings.
+    void SetChecked(bool checked);
+    void Click() { if (OnClick) OnClick(); }
+
+    std::string name;
+    std::string caption;
+    bool radioItem = false;
+    int groupIndex = 0;
+    bool enabled = true;
+    std::function<void()> OnClick;
+    std::vector<std::unique_ptr<MenuItem>> items;
+    MenuItem* parent = nullptr;
+    Observer observer;
+
+private:
+    bool checked_ = false;
+};
+
+class Timer {
+public:
+    explicit Timer(std::string name) : name(std::move(name)) {}
+    std::string name;
+    int Interval() const { return interval_; }
+    void SetInterval(int milliseconds);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    void Fire() { if (OnTimer) OnTimer(); }
+    std::function<void()> OnTimer;
+    Observer observer;
+
+private:
+    int interval_ = 1000;
+    bool enabled_ = true;
+};
+
+enum OpenOption : unsigned {
+    HideReadOnly = 1,
+    PathMustExist = 2,
+    FileMustExist = 4,
+    EnableSizing = 8,
+};
+
+// Properties of a file-open dialog; the interaction shows it (ui::Interaction::ExecuteOpen).
+struct OpenDialog {
+    std::string name;
+    std::string title;
+    std::string filter;  // "Description|pattern|Description|pattern"
+    std::string initialDir;
+    std::string fileName;
+    std::string defaultExt;
+    unsigned options = HideReadOnly | EnableSizing;
+};
+
+enum class Cursor { Default, HourGlass, Hand };
+
+}  // namespace ui

@@ -1,0 +1,90 @@
+#include "Form.h"
+
+namespace ui {
+
+Form::Form(Interaction& interaction, std::string name)
+    : ui_(interaction), name_(std::move(name)) {}
+
+void Form::SetCaption(std::string caption) {
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    if (observer.changed) observer.changed();
+}
+
+void Form::SetDesign(int left, int top, int outerWidth, int outerHeight, bool centred) {
+    left_ = left;
+    top_ = top;
+    centred_ = centred;
+    clientWidth_ = outerWidth - kFrameWidth;
+    clientHeight_ = outerHeight - kFrameHeightWithMenu;
+}
+
+void Form::SetClientSize(int width, int height) {
+    if (width == clientWidth_ && height == clientHeight_) return;
+    int oldWidth = clientWidth_;
+    int oldHeight = clientHeight_;
+    clientWidth_ = width;
+    clientHeight_ = height;
+    ApplyAnchors(oldWidth, oldHeight);
+    if (observer.changed) observer.changed();
+    if (created_ && !closed_) FormResize();
+}
+
+// Only controls placed directly on the form follow its size; controls inside a container keep
+// their place within it.
+void Form::ApplyAnchors(int oldWidth, int oldHeight) {
+    int dx = clientWidth_ - oldWidth;
+    int dy = clientHeight_ - oldHeight;
+    for (auto& control : controls_) {
+        if (control->Parent()) continue;
+        Bounds b = control->GetBounds();
+        unsigned a = control->Anchors();
+        if ((a & AnchorLeft) && (a & AnchorRight)) b.width += dx;
+        else if (a & AnchorRight) b.left += dx;
+        if ((a & AnchorTop) && (a & AnchorBottom)) b.height += dy;
+        else if (a & AnchorBottom) b.top += dy;
+        control->SetBounds(b);
+    }
+}
+
+Timer& Form::MakeTimer(std::string timerName) {
+    timers_.push_back(std::make_unique<Timer>(std::move(timerName)));
+    return *timers_.back();
+}
+
+Control* Form::FindControl(const std::string& controlName) const {
+    for (auto& control : controls_)
+        if (control->Name() == controlName) return control.get();
+    return nullptr;
+}
+
+void Form::Create() {
+    if (created_) return;
+    created_ = true;
+    FormCreate();
+}
+
+void Form::Show() {
+    if (shown_ || closed_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void Form::Close() {
+    if (closeHook) closeHook();
+    else CloseNow();
+}
+
+bool Form::CloseNow() {
+    if (closed_) return true;
+    if (FormCloseQuery()) closed_ = true;
+    return closed_;
+}
+
+void Form::Destroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (created_) FormDestroy();
+}
+
+}  // namespace ui
