@@ -38,6 +38,11 @@ enum class ControlKind {
     Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
 };
 
+// Align::Client: the front end keeps the control filling its parent's page area (a tab
+// control's page, a scroll box's viewport, a panel) or the form's client area, and writes the
+// resulting bounds back. Without a display the bounds stay as the form set them.
+enum class Align { None, Client };
+
 class Control {
 public:
     Control(ControlKind kind, std::string name, Control* parent = nullptr);
@@ -68,6 +73,7 @@ public:
     void Repaint();
 
     Observer observer;
+    Align align = Align::None;
 
 protected:
     void Changed();
@@ -90,6 +96,8 @@ public:
     explicit Button(std::string name, Control* parent = nullptr)
         : Control(ControlKind::Button, std::move(name), parent) {}
     std::function<void()> OnClick;
+    // A character typed while the button has the keyboard focus (27 for Escape).
+    std::function<void(char& key)> OnKeyPress;
     bool isDefault = false;  // Enter presses it
     bool isCancel = false;   // Escape presses it
 };
@@ -100,6 +108,9 @@ struct LabelStyle {
     bool wordWrap = false;
     bool alignRight = false;
     bool handCursor = false;
+    // The label takes the size of its text (its height only when word-wrapped); a right-aligned
+    // label keeps its right edge.
+    bool autoSize = true;
     std::optional<Colour> colour;
 };
 
@@ -111,10 +122,14 @@ public:
     std::function<void()> OnClick;
 };
 
+enum class Bevel { None, Lowered, Raised };
+
 class Panel : public Control {
 public:
     explicit Panel(std::string name, Control* parent = nullptr)
         : Control(ControlKind::Panel, std::move(name), parent) {}
+    Bevel bevelOuter = Bevel::Raised;
+    Bevel bevelInner = Bevel::None;
 };
 
 class ProgressBar : public Control {
@@ -162,12 +177,18 @@ public:
     // Marks the picture modified and tells the front end.
     void PictureChanged();
 
+    // Positions are in the control's own pixels (the picture's pixels when it is not stretched).
+    // While the mouse is captured, moves and the release arrive here even outside the control,
+    // so positions may be negative or beyond its size.
     std::function<void(MouseButton, int x, int y)> OnMouseDown;
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(MouseButton, int x, int y)> OnMouseUp;
+    bool MouseCaptured() const { return captured_; }
+    void SetMouseCapture(bool captured);
 
 private:
     bool stretch_ = false;
+    bool captured_ = false;
     std::shared_ptr<Bitmap> picture_;
 };
 

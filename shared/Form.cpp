@@ -19,6 +19,14 @@ void Form::SetDesign(int left, int top, int outerWidth, int outerHeight, bool ce
     clientHeight_ = outerHeight - kFrameHeightWithMenu;
 }
 
+void Form::SetDesignClient(int left, int top, int clientWidth, int clientHeight, bool centred) {
+    left_ = left;
+    top_ = top;
+    centred_ = centred;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+}
+
 void Form::SetClientSize(int width, int height) {
     if (width == clientWidth_ && height == clientHeight_) return;
     int oldWidth = clientWidth_;
@@ -66,6 +74,12 @@ void Form::Create() {
 
 void Form::Show() {
     if (shown_ || closed_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void Form::OpenModal() {
+    closed_ = false;
     shown_ = true;
     FormShow();
 }

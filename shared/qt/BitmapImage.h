@@ -1,0 +1,15 @@
+#pragma once
+// A bitmap as a QImage for painting. The rows are read in place (no copy), so the image is
+// valid only while the bitmap keeps its size and format and must not be painted into:
+// 8-bit as Format_Indexed8 with the palette (entries it lacks show as grey, as the bitmap's own
+// colour reading does), 24-bit as Format_BGR888, 16-bit as 16-bit grey. A transparent bitmap is
+// copied with its bottom-left pixel's colour made see-through.
+#include <QImage>
+
+#include "Bitmap.h"
+
+namespace qtui {
+
+QImage DisplayImage(const Bitmap& bitmap);
+
+}  // namespace qtui

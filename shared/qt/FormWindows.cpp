@@ -1,0 +1,107 @@
+#include "FormWindows.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace qtui {
+
+namespace {
+
+void Place(QWidget* window, const ui::Form& form) {
+    if (!form.Centred()) {
+        window->move(form.DesignLeft(), form.DesignTop());
+        return;
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect free = screen->availableGeometry();
+        window->move(free.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
+    setObjectName(ToQString(form.Name()));
+    view_ = new FormView(form, ui, this);
+    setCentralWidget(view_);
+    int menuHeight = 0;
+    if (view_->BuildMenu(menuBar())) menuHeight = menuBar()->sizeHint().height();
+    resize(form.ClientWidth(), form.ClientHeight() + menuHeight);
+    Place(this, form);
+    form.closeHook = [this] { close(); };
+    form.observer.changed = [this] { SyncFromForm(); };
+    SyncFromForm();
+}
+
+MainWindow::~MainWindow() {
+    form_.closeHook = nullptr;
+    form_.observer = {};
+}
+
+// A caption or client size set by the form itself; the size the user gives comes the other
+// way, through the view's resize.
+void MainWindow::SyncFromForm() {
+    setWindowTitle(ToQString(form_.Caption()));
+    QSize client(form_.ClientWidth(), form_.ClientHeight());
+    if (client.isValid() && client != view_->size() && isVisible())
+        resize(size() + client - view_->size());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool closed = form_.IsClosed();
+    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
+    if (!closed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (onClosed) onClosed();
+}
+
+ModalDialog::ModalDialog(ui::Form& form, ui::Interaction& ui, QWidget* parent)
+    : QDialog(parent), form_(form) {
+    setObjectName(ToQString(form.Name()));
+    view_ = new FormView(form, ui, this);
+    view_->setFixedSize(form.ClientWidth(), form.ClientHeight());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* bar = new QMenuBar(this);
+    if (view_->BuildMenu(bar))
+        layout->setMenuBar(bar);
+    else
+        delete bar;
+    layout->addWidget(view_);
+    if (form.Centred() && !parent) Place(this, form);
+    form.closeHook = [this] { close(); };
+    form.observer.changed = [this] { setWindowTitle(ToQString(form_.Caption())); };
+    setWindowTitle(ToQString(form.Caption()));
+}
+
+ModalDialog::~ModalDialog() {
+    form_.closeHook = nullptr;
+    form_.observer = {};
+}
+
+// Escape, the close box and Form::Close all end here; the form may refuse.
+void ModalDialog::reject() {
+    bool closed = form_.IsClosed();
+    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
+    if (closed) QDialog::reject();
+}
+
+// Escape closes the box only through a cancel button (FormView) or a key handler; a dialog
+// without either stays open, as the forms expect.
+void ModalDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace qtui

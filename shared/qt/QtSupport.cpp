@@ -1,0 +1,15 @@
+#include "QtSupport.h"
+
+namespace qtui {
+
+QString WithoutAccessKeys(const std::string& caption) {
+    std::string shown;
+    shown.reserve(caption.size());
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    return ToQString(shown);
+}
+
+}  // namespace qtui
