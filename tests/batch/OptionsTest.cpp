@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "Options.h"
+
+namespace {
+
+const std::vector<app::OptionSpec> kSpecs = {
+    {"save", "FILE", "write the map to FILE", "map.bmp"},
+    {"tiles", "DIR", "folder of the tiles", ""},
+    {"layer", "NAME", "a layer to draw", "", true},
+    {"mono", "", "draw in black and white", ""},
+};
+
+app::ParsedCommandLine Parse(std::vector<std::string> args) {
+    return app::ParseCommandLine(args, "strandel", "Draws shorelines.", kSpecs);
+}
+
+}  // namespace
+
+TEST(Options, ValuesFlagsAndDefaults) {
+    auto parsed = Parse({"--batch", "--save", "out.bmp", "--tiles=/data/tiles", "--mono"});
+    ASSERT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+    const app::Options& options = parsed.options;
+    EXPECT_TRUE(options.Batch());
+    EXPECT_FALSE(options.Quiet());
+    EXPECT_TRUE(options.Has("mono"));
+    EXPECT_EQ(options.Value("save"), "out.bmp");
+    EXPECT_EQ(options.Value("tiles"), "/data/tiles");
+    EXPECT_FALSE(options.Has("layer"));
+    EXPECT_TRUE(options.Values("layer").empty());
+
+    auto defaults = Parse({});
+    EXPECT_EQ(defaults.options.Value("save"), "map.bmp");
+    EXPECT_FALSE(defaults.options.Has("save"));
+    EXPECT_EQ(defaults.options.Value("undeclared"), "");
+}
+
+TEST(Options, RepeatableOptionsKeepEveryValueInOrder) {
+    auto parsed = Parse({"--layer", "land", "--layer=lakes", "--layer", "-x"});
+    ASSERT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+    EXPECT_EQ(parsed.options.Values("layer"), (std::vector<std::string>{"land", "lakes", "-x"}));
+    EXPECT_EQ(parsed.options.Value("layer"), "-x");
+    // "=" allows an empty value or one that starts with dashes.
+    auto odd = Parse({"--save=", "--tiles=--odd"});
+    ASSERT_EQ(odd.action, app::CommandLineAction::Run) << odd.message;
+    EXPECT_EQ(odd.options.Value("save"), "");
+    EXPECT_EQ(odd.options.Value("tiles"), "--odd");
+}
+
+TEST(Options, UnusableCommandLinesFailWithAMessageNamingTheProblem) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    for (const Case& c : {
+             Case{{"--colour", "red"}, "unknown option --colour"},
+             Case{{"--save"}, "option --save needs a value (FILE)"},
+             Case{{"--save", "--batch"}, "option --save needs a value"},
+             Case{{"--mono=yes"}, "option --mono takes no value"},
+             Case{{"--save", "a", "--save", "b"}, "option --save given more than once"},
+             Case{{"--batch", "--batch"}, "option --batch given more than once"},
+             Case{{"map.bmp"}, "unexpected argument 'map.bmp'"},
+             Case{{"-q"}, "unexpected argument '-q'"},
+             Case{{"--"}, "unexpected argument '--'"},
+         }) {
+        auto parsed = Parse(c.args);
+        EXPECT_EQ(parsed.action, app::CommandLineAction::Fail) << c.args[0];
+        EXPECT_NE(parsed.message.find(c.expected), std::string::npos) << parsed.message;
+        EXPECT_EQ(parsed.message.rfind("strandel: ", 0), 0u) << parsed.message;
+        EXPECT_EQ(parsed.message.back(), '\n');
+    }
+}
+
+TEST(Options, HelpListsEveryOptionWithItsDefault) {
+    auto parsed = Parse({"--save", "x.bmp", "--help"});
+    ASSERT_EQ(parsed.action, app::CommandLineAction::Help);
+    const std::string& help = parsed.message;
+    EXPECT_NE(help.find("Usage: strandel"), std::string::npos);
+    EXPECT_NE(help.find("Draws shorelines."), std::string::npos);
+    for (const char* name : {"--batch", "--quiet", "--help", "--version", "--save FILE",
+                             "--tiles DIR", "--layer NAME", "--mono"})
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+    EXPECT_NE(help.find("write the map to FILE (default: map.bmp)"), std::string::npos);
+    EXPECT_NE(help.find("folder of the tiles (default: none)"), std::string::npos);
+    EXPECT_NE(help.find("black and white (default: off)"), std::string::npos);
+    EXPECT_NE(help.find("(may be repeated)"), std::string::npos);
+    // One line per option after the heading.
+    std::size_t optionLines = 0;
+    for (std::size_t at = help.find("\n  --"); at != std::string::npos;
+         at = help.find("\n  --", at + 1))
+        ++optionLines;
+    EXPECT_EQ(optionLines, 4 + kSpecs.size());
+
+    EXPECT_EQ(Parse({"--version"}).action, app::CommandLineAction::Version);
+}
