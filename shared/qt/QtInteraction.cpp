@@ -118,9 +118,10 @@ void QtInteraction::SetCursor(ui::Cursor cursor) {
 
 void QtInteraction::Terminate() {
     terminated_ = true;
-    // Before the loop runs there is nothing to end, and quitting then would make every later
-    // message box return at once.
-    if (loopRunning_) QCoreApplication::quit();
+    // Before the loop runs there is nothing to end, and ending it then would make every later
+    // message box return at once. exit, not quit: quit would ask the windows to close first,
+    // and terminating does not ask the form.
+    if (loopRunning_) QCoreApplication::exit(0);
 }
 
 void QtInteraction::OpenUrl(const std::string& url) {

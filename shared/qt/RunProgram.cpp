@@ -49,8 +49,21 @@ void NameApplication(const ProgramDescription& program) {
     QCoreApplication::setApplicationName(QString::fromStdString(program.name));
 }
 
+}  // namespace
+
+std::string VersionLine(const ProgramDescription& program) {
+    TdfsVersionInfoResource info(program.version);
+    std::string line = program.name;
+    if (!info.FileVersion().DisplayText().empty()) line += " " + info.FileVersion().DisplayText();
+    if (!info.Value(pdComments).empty()) line += " (" + info.Value(pdComments) + ")";
+    return line;
+}
+
 int RunWindowed(const ProgramDescription& program, const Options& options) {
     QApplication::setWindowIcon(QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon()).copy()));
+    // The loop ends when the main form closes or the program terminates, not when a message
+    // box shown before the main window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
     qtui::QtInteraction ui;
     // The About box outlives the main form, which may hold a pointer to it.
     std::unique_ptr<ui::Form> aboutBox;
@@ -67,7 +80,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
         });
     if (goesOn()) {
         qtui::MainWindow window(*form, ui);
-        window.onClosed = [] { QCoreApplication::quit(); };
+        window.onClosed = [] { QCoreApplication::exit(0); };
         ui.SetMainWindow(&window);
         window.View().RunEvent([&] { form->Show(); });
         if (goesOn()) {
@@ -81,16 +94,6 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     ui::RunHandler(ui, [&] { form->Destroy(); });
     if (aboutBox) ui::RunHandler(ui, [&] { aboutBox->Destroy(); });
     return 0;
-}
-
-}  // namespace
-
-std::string VersionLine(const ProgramDescription& program) {
-    TdfsVersionInfoResource info(program.version);
-    std::string line = program.name;
-    if (!info.FileVersion().DisplayText().empty()) line += " " + info.FileVersion().DisplayText();
-    if (!info.Value(pdComments).empty()) line += " (" + info.Value(pdComments) + ")";
-    return line;
 }
 
 int RunProgram(int argc, char** argv, const ProgramDescription& program) {

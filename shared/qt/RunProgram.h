@@ -36,6 +36,13 @@ namespace app {
 
 int RunProgram(int argc, char** argv, const ProgramDescription& program);
 
+// The window part of RunProgram, under an existing QApplication: makes the main form,
+// runs FormCreate, makes the About box, shows the window (FormShow) and runs the event loop
+// until the form closes or the program terminates; then FormDestroy. No window is shown when
+// FormCreate closed the form or terminated the program. Returns 0, or 1 when the main form
+// could not be made.
+int RunWindowed(const ProgramDescription& program, const Options& options);
+
 // "terrafold 1.0.0.1 (2024 Jan 05)": the name, the file version and the build date.
 std::string VersionLine(const ProgramDescription& program);
 
