@@ -1,5 +1,9 @@
 #include "BitmapImage.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace qtui {
 
 namespace {
@@ -24,7 +28,69 @@ QImage WithTransparency(const QImage& image) {
     return copy;
 }
 
+// Block average of an 8-bit or 24-bit bitmap; every source pixel is read once.
+QImage BoxAverage(const Bitmap& bitmap, QSize size) {
+    const int sourceWidth = bitmap.Width(), sourceHeight = bitmap.Height();
+    const int width = size.width(), height = size.height();
+    std::vector<int> columnStart(std::size_t(width) + 1);
+    for (int x = 0; x <= width; ++x)
+        columnStart[std::size_t(x)] = int((long long)x * sourceWidth / width);
+    const auto& palette = bitmap.Palette();
+    QRgb colours[256];
+    for (int i = 0; i < 256; ++i) {
+        colours[i] = std::size_t(i) < palette.size()
+                      ? qRgb(palette[i].red, palette[i].green, palette[i].blue)
+                      : qRgb(i, i, i);
+    }
+    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
+    QImage scaled(size, QImage::Format_RGB32);
+    std::vector<std::uint32_t> sums(std::size_t(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        int rowStart = int((long long)y * sourceHeight / height);
+        int rowEnd = int((long long)(y + 1) * sourceHeight / height);
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int row = rowStart; row < rowEnd; ++row) {
+            const std::uint8_t* pixels = bitmap.Row(row);
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t* sum = &sums[std::size_t(x) * 3];
+                for (int column = columnStart[std::size_t(x)];
+                     column < columnStart[std::size_t(x) + 1]; ++column) {
+                    if (indexed) {
+                        QRgb colour = colours[pixels[column]];
+                        sum[0] += qRed(colour);
+                        sum[1] += qGreen(colour);
+                        sum[2] += qBlue(colour);
+                    } else {
+                        const std::uint8_t* bgr = pixels + std::size_t(column) * 3;
+                        sum[0] += bgr[2];
+                        sum[1] += bgr[1];
+                        sum[2] += bgr[0];
+                    }
+                }
+            }
+        }
+        auto* line = reinterpret_cast<QRgb*>(scaled.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t count = std::uint32_t(rowEnd - rowStart) *
+                                  std::uint32_t(columnStart[std::size_t(x) + 1] -
+                                                columnStart[std::size_t(x)]);
+            const std::uint32_t* sum = &sums[std::size_t(x) * 3];
+            line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+                           int((sum[2] + count / 2) / count));
+        }
+    }
+    return scaled;
+}
+
 }  // namespace
+
+QImage ScaledImage(const Bitmap& bitmap, QSize size) {
+    if (bitmap.IsEmpty() || size.isEmpty()) return {};
+    bool boxes = size.width() * 2 <= bitmap.Width() && size.height() * 2 <= bitmap.Height() &&
+                 bitmap.Format() != PixelFormat::Pixel16 && !bitmap.Transparent();
+    if (boxes) return BoxAverage(bitmap, size);
+    return DisplayImage(bitmap).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
 QImage DisplayImage(const Bitmap& bitmap) {
     if (bitmap.IsEmpty()) return {};

@@ -12,4 +12,9 @@ namespace qtui {
 
 QImage DisplayImage(const Bitmap& bitmap);
 
+// The bitmap scaled to the given size (proportions not kept), as a copy. A reduction to half or
+// less in both directions averages each target pixel's block of source pixels, so thin lines
+// stay visible and a large map scales in one pass; other sizes use Qt's smooth scaling.
+QImage ScaledImage(const Bitmap& bitmap, QSize size);
+
 }  // namespace qtui

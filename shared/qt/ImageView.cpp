@@ -32,8 +32,7 @@ ImageView::ImageView(ui::Image& image, EventRunner runEvent, QWidget* parent)
 const QImage& ImageView::Scaled(const Bitmap& bitmap) {
     if (scaled_.isNull() || scaled_.size() != size() || scaledFrom_ != &bitmap ||
         scaledCount_ != bitmap.ModificationCount()) {
-        scaled_ = DisplayImage(bitmap).scaled(size(), Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation);
+        scaled_ = ScaledImage(bitmap, size());
         scaledFrom_ = &bitmap;
         scaledCount_ = bitmap.ModificationCount();
     }
