@@ -25,11 +25,10 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv) {
     return args;
 }
 
-// "--batch", "--help" and "--version" must work without a display, so they are seen before
-// Qt is started; Qt's own options are only understood in window mode.
-bool NeedsNoDisplay(const std::vector<std::string>& args) {
+// Qt's own options ("-platform offscreen", "-style fusion") start with one dash.
+bool HasQtOptions(const std::vector<std::string>& args) {
     for (const auto& arg : args)
-        if (arg == "--batch" || arg == "--help" || arg == "--version") return true;
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') return true;
     return false;
 }
 
@@ -98,20 +97,31 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
 
 int RunProgram(int argc, char** argv, const ProgramDescription& program) {
     std::vector<std::string> args = ArgumentsOf(argc, argv);
-    if (NeedsNoDisplay(args)) {
-        ParsedCommandLine parsed =
-            ParseCommandLine(args, program.name, program.summary, program.options);
+    ParsedCommandLine parsed =
+        ParseCommandLine(args, program.name, program.summary, program.options);
+    // Help, version, batch mode and unusable options need no display; only options Qt may
+    // understand wait for Qt to take its own.
+    bool forQt = parsed.action == CommandLineAction::Fail && HasQtOptions(args);
+    if (!forQt) {
         if (auto status = HandleNonRun(parsed, program)) return *status;
-        // Settings go through QSettings, which wants an application object.
-        QCoreApplication application(argc, argv);
-        NameApplication(program);
-        return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+        if (parsed.options.Batch()) {
+            // Settings go through QSettings, which wants an application object.
+            QCoreApplication application(argc, argv);
+            NameApplication(program);
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            isatty(STDERR_FILENO));
+        }
     }
     QApplication application(argc, argv);
     NameApplication(program);
-    ParsedCommandLine parsed = ParseCommandLine(ArgumentsOf(argc, argv), program.name,
-                                                program.summary, program.options);
-    if (auto status = HandleNonRun(parsed, program)) return *status;
+    if (forQt) {
+        parsed = ParseCommandLine(ArgumentsOf(argc, argv), program.name, program.summary,
+                                  program.options);
+        if (auto status = HandleNonRun(parsed, program)) return *status;
+        if (parsed.options.Batch())
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            isatty(STDERR_FILENO));
+    }
     return RunWindowed(program, parsed.options);
 }
 

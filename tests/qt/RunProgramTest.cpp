@@ -120,6 +120,10 @@ TEST(RunProgram, HelpVersionAndBadOptionsNeedNoDisplay) {
     EXPECT_EQ(RunWithArgs(program, {"--batch", "--save"}), 2);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("--save needs a value"),
               std::string::npos);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunWithArgs(program, {"--bogus"}), 2);  // windowed, but refused before Qt starts
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "sample: unknown option --bogus (see --help)\n");
     EXPECT_TRUE(log.empty());  // nothing was started
 }
 
