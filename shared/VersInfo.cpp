@@ -8,9 +8,9 @@
 #include "ExecutablePath.h"
 
 const char* const kPreDefKeys[kPreDefCount] = {
-    "CompanyName",      "FileDescription", "FileVersion",    "InternalName",
-    "LegalCopyright",   "LegalTrademarks", "OriginalFilename", "ProductName",
-    "ProductVersion",   "Comments",        "BuildFlags",
+    "CompanyName",    "FileDescription", "FileVersion",      "InternalName",
+    "LegalCopyright", "LegalTrademarks", "OriginalFilename", "ProductName",
+    "ProductVersion", "Comments",        "BuildFlags",
 };
 
 namespace {
@@ -34,8 +34,8 @@ std::string TVersionNumberInformation::DisplayText() const {
     return buffer;
 }
 
-void TVersionNumberInformation::Set(std::uint32_t mostSignificant,
-                                    std::uint32_t leastSignificant, std::string text) {
+void TVersionNumberInformation::Set(std::uint32_t mostSignificant, std::uint32_t leastSignificant,
+                                    std::string text) {
     valid_ = true;
     mostSignificant_ = mostSignificant;
     leastSignificant_ = leastSignificant;
@@ -112,10 +112,10 @@ std::string TdfsVersionInfoResource::ValueByIndex(int index) const {
 }
 
 std::string TdfsVersionInfoResource::ValueByKey(const std::string& key) const {
-    std::string translation = translationIndex_ >= 0 &&
-                                      std::size_t(translationIndex_) < translations_.size()
-                                  ? translations_[std::size_t(translationIndex_)]
-                                  : kDefaultTranslation;
+    std::string translation =
+        translationIndex_ >= 0 && std::size_t(translationIndex_) < translations_.size()
+            ? translations_[std::size_t(translationIndex_)]
+            : kDefaultTranslation;
     auto value = Query("\\StringFileInfo\\" + translation + "\\" + key);
     if (!value || value->size == 0) return {};
     // The text ends at its zero byte, or at the end of the value if it has none.

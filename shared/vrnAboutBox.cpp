@@ -10,10 +10,11 @@
 namespace {
 
 bool ContainsNoCase(const std::string& text, const std::string& part) {
-    auto found = std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
+    auto found =
+        std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) ==
+                   std::tolower(static_cast<unsigned char>(b));
+        });
     return found != text.end();
 }
 

@@ -37,7 +37,9 @@ public:
     std::vector<std::string> Values(const std::string& name) const;
 
     const std::vector<OptionSpec>& Specs() const { return specs_; }
-    void Add(const std::string& name, std::string value) { given_[name].push_back(std::move(value)); }
+    void Add(const std::string& name, std::string value) {
+        given_[name].push_back(std::move(value));
+    }
 
 private:
     std::vector<OptionSpec> specs_;

@@ -29,8 +29,7 @@ struct ProgramDescription {
 
     // Batch mode only. The answer to a file-open dialog (the matching option's value); nothing
     // means cancelled, as it does when this is not given.
-    std::function<std::optional<std::string>(const ui::OpenDialog&, const Options&)>
-        answerDialog;
+    std::function<std::optional<std::string>(const ui::OpenDialog&, const Options&)> answerDialog;
     // The main command, run once the start-up and its timers are over. An error it throws is
     // shown on standard error and makes the exit status 1.
     std::function<void(ui::Form&, const Options&)> batchCommand;

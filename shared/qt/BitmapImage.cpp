@@ -10,9 +10,12 @@ namespace {
 
 QImage::Format FormatOf(PixelFormat format) {
     switch (format) {
-        case PixelFormat::Indexed8: return QImage::Format_Indexed8;
-        case PixelFormat::Pixel16: return QImage::Format_Grayscale16;
-        case PixelFormat::Bgr24: return QImage::Format_BGR888;
+        case PixelFormat::Indexed8:
+            return QImage::Format_Indexed8;
+        case PixelFormat::Pixel16:
+            return QImage::Format_Grayscale16;
+        case PixelFormat::Bgr24:
+            return QImage::Format_BGR888;
     }
     return QImage::Format_Invalid;
 }
@@ -39,8 +42,8 @@ QImage BoxAverage(const Bitmap& bitmap, QSize size) {
     QRgb colours[256];
     for (int i = 0; i < 256; ++i) {
         colours[i] = std::size_t(i) < palette.size()
-                      ? qRgb(palette[i].red, palette[i].green, palette[i].blue)
-                      : qRgb(i, i, i);
+                         ? qRgb(palette[i].red, palette[i].green, palette[i].blue)
+                         : qRgb(i, i, i);
     }
     const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
     QImage scaled(size, QImage::Format_RGB32);
@@ -71,9 +74,9 @@ QImage BoxAverage(const Bitmap& bitmap, QSize size) {
         }
         auto* line = reinterpret_cast<QRgb*>(scaled.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            std::uint32_t count = std::uint32_t(rowEnd - rowStart) *
-                                  std::uint32_t(columnStart[std::size_t(x) + 1] -
-                                                columnStart[std::size_t(x)]);
+            std::uint32_t count =
+                std::uint32_t(rowEnd - rowStart) *
+                std::uint32_t(columnStart[std::size_t(x) + 1] - columnStart[std::size_t(x)]);
             const std::uint32_t* sum = &sums[std::size_t(x) * 3];
             line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
                            int((sum[2] + count / 2) / count));

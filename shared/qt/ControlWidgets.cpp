@@ -129,9 +129,9 @@ ControlWidget MakeLabel(ui::Label& label, QWidget* parent, const EventRunner& ru
         // An empty palette sets no role, so the label takes its parent's colours again.
         QPalette palette;
         if (style.colour)
-            palette.setColor(QPalette::WindowText, QColor(RedOf(*style.colour),
-                                                          GreenOf(*style.colour),
-                                                          BlueOf(*style.colour)));
+            palette.setColor(
+                QPalette::WindowText,
+                QColor(RedOf(*style.colour), GreenOf(*style.colour), BlueOf(*style.colour)));
         widget->setPalette(palette);
         widget->setWordWrap(style.wordWrap);
         widget->setAlignment((style.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
@@ -282,10 +282,8 @@ ControlWidget MakePanel(ui::Panel& panel, QWidget* parent) {
         }
         ui::Bevel outer = panel.bevelOuter != ui::Bevel::None ? panel.bevelOuter : panel.bevelInner;
         widget->setFrameStyle(QFrame::Panel | ShadowOf(outer));
-        widget->setLineWidth(panel.bevelOuter != ui::Bevel::None &&
-                                     panel.bevelInner != ui::Bevel::None
-                                 ? 2
-                                 : 1);
+        widget->setLineWidth(
+            panel.bevelOuter != ui::Bevel::None && panel.bevelInner != ui::Bevel::None ? 2 : 1);
         widget->update();
     };
     return result;

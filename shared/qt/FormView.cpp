@@ -101,9 +101,8 @@ void FormView::SetTabOrder() {
     std::vector<ui::Control*> ordered;
     for (const auto& owned : form_.Controls())
         if (owned->TabOrder() >= 0) ordered.push_back(owned.get());
-    std::stable_sort(ordered.begin(), ordered.end(), [](ui::Control* a, ui::Control* b) {
-        return a->TabOrder() < b->TabOrder();
-    });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](ui::Control* a, ui::Control* b) { return a->TabOrder() < b->TabOrder(); });
     for (std::size_t i = 1; i < ordered.size(); ++i)
         if (ordered[i - 1]->Parent() == ordered[i]->Parent())
             QWidget::setTabOrder(widgets_[ordered[i - 1]].widget, widgets_[ordered[i]].widget);
@@ -154,8 +153,7 @@ bool FormView::PressButton(bool cancel) {
     for (const auto& owned : form_.Controls()) {
         if (owned->Kind() != ui::ControlKind::Button) continue;
         auto& button = static_cast<ui::Button&>(*owned);
-        if ((cancel ? button.isCancel : button.isDefault) && button.Visible() &&
-            button.Enabled()) {
+        if ((cancel ? button.isCancel : button.isDefault) && button.Visible() && button.Enabled()) {
             if (button.OnClick) RunEvent([&button] { button.OnClick(); });
             return true;
         }

@@ -14,10 +14,14 @@ namespace {
 
 std::optional<ui::MouseButton> ButtonOf(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return ui::MouseButton::Left;
-        case Qt::RightButton: return ui::MouseButton::Right;
-        case Qt::MiddleButton: return ui::MouseButton::Middle;
-        default: return std::nullopt;
+        case Qt::LeftButton:
+            return ui::MouseButton::Left;
+        case Qt::RightButton:
+            return ui::MouseButton::Right;
+        case Qt::MiddleButton:
+            return ui::MouseButton::Middle;
+        default:
+            return std::nullopt;
     }
 }
 

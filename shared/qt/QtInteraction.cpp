@@ -33,9 +33,7 @@ QString PatternsOf(const std::string& windowsPatterns) {
     return patterns.join(' ');
 }
 
-bool HasWildcard(const std::string& name) {
-    return name.find_first_of("*?") != std::string::npos;
-}
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
 // The folder to start in: the one asked for, or the nearest existing folder above it.
 QString StartFolder(const std::string& initialDir) {

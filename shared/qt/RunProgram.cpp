@@ -33,12 +33,20 @@ bool HasQtOptions(const std::vector<std::string>& args) {
 }
 
 // Help, version and errors in the options end the program here; nullopt means run it.
-std::optional<int> HandleNonRun(const ParsedCommandLine& parsed, const ProgramDescription& program) {
+std::optional<int> HandleNonRun(const ParsedCommandLine& parsed,
+                                const ProgramDescription& program) {
     switch (parsed.action) {
-        case CommandLineAction::Fail: std::cerr << parsed.message; return 2;
-        case CommandLineAction::Help: std::cout << parsed.message; return 0;
-        case CommandLineAction::Version: std::cout << VersionLine(program) << "\n"; return 0;
-        case CommandLineAction::Run: return std::nullopt;
+        case CommandLineAction::Fail:
+            std::cerr << parsed.message;
+            return 2;
+        case CommandLineAction::Help:
+            std::cout << parsed.message;
+            return 0;
+        case CommandLineAction::Version:
+            std::cout << VersionLine(program) << "\n";
+            return 0;
+        case CommandLineAction::Run:
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -67,8 +75,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     // The About box outlives the main form, which may hold a pointer to it.
     std::unique_ptr<ui::Form> aboutBox;
     std::unique_ptr<ui::Form> form;
-    if (!ui::RunHandler(ui, [&] { form = program.makeMainForm(ui, options); }) || !form)
-        return 1;
+    if (!ui::RunHandler(ui, [&] { form = program.makeMainForm(ui, options); }) || !form) return 1;
     auto goesOn = [&] { return !ui.Terminated() && !form->IsClosed(); };
 
     ui::RunHandler(ui, [&] { form->Create(); });
@@ -108,8 +115,7 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
             // Settings go through QSettings, which wants an application object.
             QCoreApplication application(argc, argv);
             NameApplication(program);
-            return RunBatch(program, parsed.options, std::cout, std::cerr,
-                            isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
         }
     }
     QApplication application(argc, argv);
@@ -119,8 +125,7 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
                                   program.options);
         if (auto status = HandleNonRun(parsed, program)) return *status;
         if (parsed.options.Batch())
-            return RunBatch(program, parsed.options, std::cout, std::cerr,
-                            isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
     }
     return RunWindowed(program, parsed.options);
 }

@@ -236,9 +236,8 @@ TEST(RunBatch, MakesTheFormsAnswersDialogsAndShowsProgressOnTheTerminal) {
     app::ProgramDescription program = Program(&log);
     program.progressBar = "ProgressBarStep";
     std::ostringstream out, err;
-    int status = app::RunBatch(program, OptionsOf({"--batch", "--height-image", "/maps/w.png"},
-                                                  program),
-                               out, err, true);
+    int status = app::RunBatch(
+        program, OptionsOf({"--batch", "--height-image", "/maps/w.png"}, program), out, err, true);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Joined(log), "main form about box after create");
     EXPECT_EQ(out.str(), "done\n");

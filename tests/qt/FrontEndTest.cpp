@@ -50,7 +50,8 @@ public:
         file.AddSeparator("N1");
         file.Add("Fail1", "&Fail", [] { throw std::runtime_error("Cannot open file: x.dat"); });
         auto& view = MainMenu().Add("View", "&View");
-        for (auto [name, caption] : {std::pair{"ViewBoth", "&Both"}, {"ViewLand", "&Land"},
+        for (auto [name, caption] : {std::pair{"ViewBoth", "&Both"},
+                                     {"ViewLand", "&Land"},
                                      {"ViewLakes", "Large la&kes"}}) {
             auto& item = view.Add(name, caption);
             item.radioItem = true;
@@ -442,8 +443,7 @@ TEST(QtFrontEnd, AboutBoxClosesOnEscapeOnlyWhereItsVariantSays) {
 
 TEST(QtFrontEnd, FileDialogFiltersBecomeQtNameFilters) {
     EXPECT_EQ(qtui::NameFiltersOf("All files (*.*)|*.*"), QStringList{"All files (*)"});
-    EXPECT_EQ(qtui::NameFiltersOf("PNG images (*.png)|*.png"),
-              QStringList{"PNG images (*.png)"});
+    EXPECT_EQ(qtui::NameFiltersOf("PNG images (*.png)|*.png"), QStringList{"PNG images (*.png)"});
     EXPECT_EQ(qtui::NameFiltersOf("Images|*.png;*.bmp|Grids|*.img"),
               (QStringList{"Images (*.png *.bmp)", "Grids (*.img)"}));
     EXPECT_TRUE(qtui::NameFiltersOf("").isEmpty());

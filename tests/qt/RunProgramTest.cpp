@@ -55,7 +55,7 @@ app::ProgramDescription Program(std::vector<std::string>& log, bool terminateInC
     app::ProgramDescription program;
     program.name = "sample";
     program.makeMainForm = [&log, terminateInCreate, terminateInTimer](ui::Interaction& ui,
-                                                                      const app::Options&) {
+                                                                       const app::Options&) {
         return std::make_unique<LifeForm>(ui, log, terminateInCreate, terminateInTimer);
     };
     program.makeAboutBox = [&log](ui::Interaction& ui, ui::Form&) {

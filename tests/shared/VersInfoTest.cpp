@@ -68,8 +68,8 @@ TEST(VersionInfo, TranslationInUseSelectsTheTableAndFallsBackWhenOutOfRange) {
     std::vector<std::uint8_t> bytes = TranslationEntry(0x0809, 0x04E4);
     auto second = TranslationEntry(0x0407, 0x04E4);
     bytes.insert(bytes.end(), second.begin(), second.end());
-    VersionBlock block = BlockWithTranslation(bytes, {Table("080904E4", {{"Comments", "en"}}),
-                                                      Table("040704E4", {{"Comments", "de"}})});
+    VersionBlock block = BlockWithTranslation(
+        bytes, {Table("080904E4", {{"Comments", "en"}}), Table("040704E4", {{"Comments", "de"}})});
     TdfsVersionInfoResource info(&block);
     EXPECT_EQ(info.Value(pdComments), "en");
     info.SetTranslationIndex(1);
@@ -86,8 +86,8 @@ TEST(VersionInfo, ValuesByIndexFollowTheKeyTableAndAreEmptyOutsideIt) {
     for (int i = 0; i < kPreDefCount; ++i)
         values.emplace_back(kPreDefKeys[i], "value " + std::to_string(i));
     values.emplace_back("Web site", "www.example.org");
-    VersionBlock block = BlockWithTranslation(TranslationEntry(0x0809, 0x04E4),
-                                              {Table("080904E4", values)});
+    VersionBlock block =
+        BlockWithTranslation(TranslationEntry(0x0809, 0x04E4), {Table("080904E4", values)});
     TdfsVersionInfoResource info(&block);
     EXPECT_EQ(info.ValueByIndex(pdCompanyName), "value 0");
     EXPECT_EQ(info.ValueByIndex(pdBuildFlags), "value 10");
@@ -130,11 +130,11 @@ TEST(VersionInfo, NoVersionDataLeavesEverythingEmpty) {
 }
 
 TEST(VersionInfo, LabelsAreFilledWhenGivenAndAgainAfterEachReload) {
-    VersionBlock block = BlockWithTranslation(
-        TranslationEntry(0x0809, 0x04E4),
-        {Table("080904E4", {{"LegalCopyright", "(c) Cartographers"},
-                            {"ProductName", "Globe"},
-                            {"FileDescription", "Maps"}})});
+    VersionBlock block =
+        BlockWithTranslation(TranslationEntry(0x0809, 0x04E4),
+                             {Table("080904E4", {{"LegalCopyright", "(c) Cartographers"},
+                                                 {"ProductName", "Globe"},
+                                                 {"FileDescription", "Maps"}})});
     block.fixed.fileVersionMS = VersionWord(3, 1);
     TdfsVersionInfoResource info(&block);
     ui::Label version("Version"), copyright("Copyright"), product("Product"), about("About");
