@@ -28,9 +28,8 @@ MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
     setObjectName(ToQString(form.Name()));
     view_ = new FormView(form, ui, this);
     setCentralWidget(view_);
-    int menuHeight = 0;
-    if (view_->BuildMenu(menuBar())) menuHeight = menuBar()->sizeHint().height();
-    resize(form.ClientWidth(), form.ClientHeight() + menuHeight);
+    if (view_->BuildMenu(menuBar())) menuHeight_ = menuBar()->sizeHint().height();
+    resize(form.ClientWidth(), form.ClientHeight() + menuHeight_);
     Place(this, form);
     form.closeHook = [this] { close(); };
     form.observer.changed = [this] { SyncFromForm(); };
@@ -47,8 +46,14 @@ MainWindow::~MainWindow() {
 void MainWindow::SyncFromForm() {
     setWindowTitle(ToQString(form_.Caption()));
     QSize client(form_.ClientWidth(), form_.ClientHeight());
-    if (client.isValid() && client != view_->size() && isVisible())
+    if (!client.isValid() || client == view_->size()) return;
+    if (isVisible()) {
         resize(size() + client - view_->size());
+    } else {
+        // Not laid out yet: size both, or showing would put the old size back.
+        resize(client.width(), client.height() + menuHeight_);
+        view_->resize(client);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -76,7 +81,10 @@ ModalDialog::ModalDialog(ui::Form& form, ui::Interaction& ui, QWidget* parent)
     else
         delete bar;
     layout->addWidget(view_);
-    if (form.Centred() && !parent) Place(this, form);
+    if (form.Centred()) {
+        adjustSize();
+        Place(this, form);
+    }
     form.closeHook = [this] { close(); };
     form.observer.changed = [this] { setWindowTitle(ToQString(form_.Caption())); };
     setWindowTitle(ToQString(form.Caption()));

@@ -30,6 +30,7 @@ private:
 
     ui::Form& form_;
     FormView* view_;
+    int menuHeight_ = 0;
 };
 
 class ModalDialog : public QDialog {

@@ -298,6 +298,19 @@ TEST(QtFrontEnd, ResizingTheWindowMovesAnchoredControls) {
     EXPECT_EQ(window.centralWidget()->size(), QSize(450, 280));
 }
 
+TEST(QtFrontEnd, AClientSizeSetBeforeTheWindowShowsIsKept) {
+    ScriptedInteraction ui;
+    SampleForm form(ui);
+    qtui::MainWindow window(form, ui);
+    form.SetClientSize(420, 260);  // as a FormShow might
+    form.SetClientSize(430, 270);
+    window.show();
+    Settle();
+    EXPECT_EQ(window.centralWidget()->size(), QSize(430, 270));
+    EXPECT_EQ(form.ClientWidth(), 430);
+    EXPECT_EQ(form.ClientHeight(), 270);
+}
+
 TEST(QtFrontEnd, TabsRadioButtonsAndMouseReachTheirHandlers) {
     ScriptedInteraction ui;
     SampleForm form(ui);
