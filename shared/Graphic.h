@@ -12,7 +12,7 @@
 #include "Stream.h"
 
 class Graphic {
-  public:
+public:
     Graphic() = default;
     virtual ~Graphic() = default;
     Graphic(const Graphic&) = delete;
@@ -39,12 +39,12 @@ class Graphic {
 
     std::function<void(Graphic& sender)> OnChange;
 
-  protected:
+protected:
     void Changed() {
         if (OnChange) OnChange(*this);
     }
 
-  private:
+private:
     bool transparent_ = false;
 };
 

@@ -37,13 +37,14 @@ struct PngSession {
     png_structp png = nullptr;
     png_infop info = nullptr;
     char message[256] = {};
+    char headerWarnings[512] = {};
     std::exception_ptr failure;
 };
 
 // Marks the one read or write that may run; a progress handler that starts another one would
 // leave the running one with a stream that is gone.
 class OperationGuard {
-  public:
+public:
     OperationGuard() {
         if (operationRunning) throw EPngError("A PNG read or write is already running");
         operationRunning = true;
@@ -53,33 +54,24 @@ class OperationGuard {
     OperationGuard& operator=(const OperationGuard&) = delete;
 };
 
-class ReadStructs {
-  public:
-    explicit ReadStructs(PngSession& session) : session_(session) {}
-    ~ReadStructs() {
-        if (session_.png)
-            png_destroy_read_struct(&session_.png, session_.info ? &session_.info : nullptr,
-                                    nullptr);
+// Destroys libpng's structures on every way out of a read or write.
+class SessionStructs {
+public:
+    SessionStructs(PngSession& session, bool writing) : session_(session), writing_(writing) {}
+    ~SessionStructs() {
+        if (!session_.png) return;
+        png_infopp info = session_.info ? &session_.info : nullptr;
+        if (writing_)
+            png_destroy_write_struct(&session_.png, info);
+        else
+            png_destroy_read_struct(&session_.png, info, nullptr);
     }
-    ReadStructs(const ReadStructs&) = delete;
-    ReadStructs& operator=(const ReadStructs&) = delete;
+    SessionStructs(const SessionStructs&) = delete;
+    SessionStructs& operator=(const SessionStructs&) = delete;
 
-  private:
+private:
     PngSession& session_;
-};
-
-class WriteStructs {
-  public:
-    explicit WriteStructs(PngSession& session) : session_(session) {}
-    ~WriteStructs() {
-        if (session_.png)
-            png_destroy_write_struct(&session_.png, session_.info ? &session_.info : nullptr);
-    }
-    WriteStructs(const WriteStructs&) = delete;
-    WriteStructs& operator=(const WriteStructs&) = delete;
-
-  private:
-    PngSession& session_;
+    bool writing_;
 };
 
 PngSession* SessionOf(png_structp png) { return static_cast<PngSession*>(png_get_error_ptr(png)); }
@@ -92,7 +84,18 @@ PngSession* SessionOf(png_structp png) { return static_cast<PngSession*>(png_get
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) {}
+// Warnings only matter where libpng explains a refused header with them; the rest are dropped.
+void OnPngWarning(png_structp png, png_const_charp message) {
+    PngSession* session = SessionOf(png);
+    if (!session || !message || !std::strstr(message, "IHDR")) return;
+    std::size_t used = std::strlen(session->headerWarnings);
+    std::size_t room = sizeof session->headerWarnings - 1 - used;
+    if (used != 0 && room > 2) {
+        std::strncat(session->headerWarnings, "; ", room);
+        room -= 2;
+    }
+    std::strncat(session->headerWarnings, message, room);
+}
 
 // Runs callback work that may throw; false when it did, with the exception kept in the session.
 template <class Work>
@@ -148,7 +151,11 @@ void RowProgress(png_structp png, png_uint_32 rowNumber, int) {
 
 [[noreturn]] void RaiseFailure(const PngSession& session) {
     if (session.failure) std::rethrow_exception(session.failure);
-    throw EPngError(session.message[0] ? session.message : "Invalid PNG data");
+    std::string message = session.message[0] ? session.message : "Invalid PNG data";
+    // libpng names what is wrong with a header only in its warnings.
+    if (message == "Invalid IHDR data" && session.headerWarnings[0])
+        message += std::string(": ") + session.headerWarnings;
+    throw EPngError(message);
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -439,7 +446,7 @@ void TPngImage::LoadFromStream(Stream& stream) {
     if (png_sig_cmp(signature, 0, sizeof signature) != 0) throw EPngError("Is not a valid PNG !");
 
     PngSession session;
-    ReadStructs structs(session);
+    SessionStructs structs(session, false);
     session.png = png_create_read_struct(PngVersionText, &session, OnPngError, OnPngWarning);
     if (!session.png) throw EPngError("Cannot set up libpng for reading");
     Progress(*this, ProgressStage::Starting, 0, false, Rect{}, "Start PNG read");
@@ -528,7 +535,7 @@ void TPngImage::SaveToStream(Stream& stream) {
     currentImage = this;
 
     PngSession session;
-    WriteStructs structs(session);
+    SessionStructs structs(session, true);
     session.png = png_create_write_struct(PngVersionText, &session, OnPngError, OnPngWarning);
     Progress(*this, ProgressStage::Starting, 0, false, Rect{}, "Starting PNG write");
     if (!session.png) throw EPngError("Cannot set up libpng for writing");

@@ -39,7 +39,7 @@ using TPngProgressEvent =
 
 // A counted reference to a TPngImage: copying adds a holder, destruction releases one.
 class TPngImageRef {
-  public:
+public:
     TPngImageRef() = default;
     TPngImageRef(const TPngImageRef& other);
     TPngImageRef(TPngImageRef&& other) noexcept : image_(other.image_) { other.image_ = nullptr; }
@@ -60,13 +60,13 @@ class TPngImageRef {
     explicit operator bool() const { return image_ != nullptr; }
     void Reset() { *this = TPngImageRef(); }
 
-  private:
+private:
     explicit TPngImageRef(TPngImage* image) : image_(image) {}
     TPngImage* image_ = nullptr;
 };
 
 class TPngImage {
-  public:
+public:
     // Images live on the heap and go away with their last holder.
     static TPngImageRef Create();
     TPngImage(const TPngImage&) = delete;
@@ -131,7 +131,7 @@ class TPngImage {
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;
 
-  private:
+private:
     TPngImage() = default;
     ~TPngImage();
 
@@ -145,7 +145,7 @@ class TPngImage {
 };
 
 class TPngGraphic : public Graphic {
-  public:
+public:
     TPngGraphic();
 
     const char* ClassName() const override { return "TPngGraphic"; }
@@ -165,6 +165,6 @@ class TPngGraphic : public Graphic {
 
     TPngImage* Image() const { return image_.Get(); }
 
-  private:
+private:
     TPngImageRef image_;
 };

@@ -11,7 +11,7 @@
 #include <vector>
 
 class Stream {
-  public:
+public:
     virtual ~Stream() = default;
     Stream() = default;
     Stream(const Stream&) = delete;
@@ -30,7 +30,7 @@ class Stream {
 };
 
 class FileStream : public Stream {
-  public:
+public:
     enum class Mode { Read, Create };
     // Read opens an existing file ("Cannot open file: <name>"); Create makes or empties it
     // ("Cannot create file: <name>"), both as EFOpenError.
@@ -47,11 +47,11 @@ class FileStream : public Stream {
     void Close();
     const std::string& FileName() const { return fileName_; }
 
-  protected:
+protected:
     FileStream() = default;
     void Adopt(int descriptor, std::string fileName);
 
-  private:
+private:
     int descriptor_ = -1;
     std::string fileName_;
 };
@@ -60,18 +60,18 @@ class FileStream : public Stream {
 // target is either left as it was or replaced whole. Destroyed without Commit, it removes the
 // partial file.
 class ReplacingFileStream : public FileStream {
-  public:
+public:
     explicit ReplacingFileStream(const std::string& fileName);
     ~ReplacingFileStream() override;
     void Commit();
 
-  private:
+private:
     std::string target_;
     bool committed_ = false;
 };
 
 class MemoryStream : public Stream {
-  public:
+public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<std::uint8_t> bytes) : data_(std::move(bytes)) {}
 
@@ -86,7 +86,7 @@ class MemoryStream : public Stream {
     void Clear();
     const std::vector<std::uint8_t>& Data() const { return data_; }
 
-  private:
+private:
     std::vector<std::uint8_t> data_;
     std::size_t position_ = 0;
 };

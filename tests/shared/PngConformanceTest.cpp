@@ -84,7 +84,7 @@ struct Range {
 // indexed by the top 11 bits, so the result may be that of any sample in the same bucket, and
 // the table's rounding may add a step.
 class SampleMap {
-  public:
+public:
     explicit SampleMap(const FileFacts& facts) : sixteenBit_(facts.bitDepth == 16) {
         if (!facts.gamma) return;
         // No correction where file and screen gamma nearly cancel (within 0.05 of 1).
@@ -102,7 +102,7 @@ class SampleMap {
         return {Corrected(bucket) - 1, Corrected(bucket + 31) + 1};
     }
 
-  private:
+private:
     int Corrected(unsigned sample16) const {
         return int(std::floor(255.0 * std::pow(sample16 / 65535.0, exponent_) + 0.5));
     }
