@@ -9,7 +9,7 @@
 
 #include "Errors.h"
 #include "PngDef.h"
-#include "TickCount.h"
+#include "Tick.h"
 
 // libpng reports errors by longjmp. Every libpng call sequence therefore runs in a function
 // (a "stage") whose frame holds only plain data and the setjmp; the callbacks libpng makes catch
@@ -136,7 +136,7 @@ void RowProgress(png_structp png, png_uint_32 rowNumber, int) {
     if (!png || rowNumber > std::uint32_t(std::numeric_limits<std::int32_t>::max()) ||
         !currentImage)
         return;
-    std::uint32_t now = TickCount();
+    std::uint32_t now = GetTickCount();
     if (std::uint32_t(now - lastReportTick) <= ProgressIntervalMs) return;
     bool ok = Guarded(SessionOf(png), [&] {
         TPngImage& image = *currentImage;

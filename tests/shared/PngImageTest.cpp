@@ -16,7 +16,7 @@
 #include "PngFiles.h"
 #include "PngImage.h"
 #include "TempDir.h"
-#include "TickCount.h"
+#include "Tick.h"
 
 namespace {
 
@@ -513,7 +513,7 @@ TEST(PngProgress, WriteReportsStartRunningAtMostEvery100MsAndEnd) {
     image->OnProgress = [&](TPngImage& sender, ProgressStage stage, std::uint8_t percent,
                             bool redraw, const Rect& rect, const std::string& message) {
         EXPECT_EQ(&sender, image.Get());
-        reports.push_back({stage, percent, redraw, rect, message, TickCount()});
+        reports.push_back({stage, percent, redraw, rect, message, GetTickCount()});
     };
     // Let the interval since any earlier report pass, so the first row reports.
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
