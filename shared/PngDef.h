@@ -13,9 +13,3 @@
 
 inline constexpr const char* PngVersionText = PNG_LIBPNG_VER_STRING;
 
-using PngStruct = png_struct;
-using PngInfo = png_info;
-using PngText = png_text;
-using PngTime = png_time;
-using PngColour = png_color;
-using PngColour16 = png_color_16;

@@ -6,7 +6,7 @@
 // 16-bit samples are scaled to 8 bits, samples of 1, 2 or 4 bits are stored one per byte, grey
 // and palette images become RGB when ConvertToRGB is set, tRNS becomes an alpha channel, and
 // alpha is stored inverted (0 opaque, 255 transparent). Colours are gamma-corrected for a screen
-// gamma of 2.2 when the file has a gAMA chunk.
+// gamma of 2.2 when the file has a gAMA chunk; a palette kept as a palette stays as stored.
 //
 // Writing produces IHDR, PLTE (palette images only), tEXt for the non-blank texts, IDAT, tIME
 // (local wall-clock time) and IEND, in this order.
