@@ -13,6 +13,12 @@ const OptionSpec* FindSpec(const std::vector<OptionSpec>& specs, const std::stri
     return nullptr;
 }
 
+const OptionSpec* PositionalSpec(const std::vector<OptionSpec>& specs) {
+    for (const auto& spec : specs)
+        if (spec.positional && !spec.placeholder.empty()) return &spec;
+    return nullptr;
+}
+
 ParsedCommandLine Failure(const std::string& programName, const std::string& what) {
     ParsedCommandLine result;
     result.action = CommandLineAction::Fail;
@@ -54,6 +60,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
     Options options(specs);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (!arg.empty() && arg[0] != '-') {
+            const OptionSpec* positional = PositionalSpec(specs);
+            if (!positional) return Failure(programName, "unexpected argument '" + arg + "'");
+            if (options.Has(positional->name) && !positional->repeatable)
+                return Failure(programName, "option --" + positional->name +
+                                                " given more than once ('" + arg + "')");
+            options.Add(positional->name, arg);
+            continue;
+        }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0)
             return Failure(programName, "unexpected argument '" + arg + "'");
         std::string name = arg.substr(2);
@@ -101,7 +116,10 @@ std::string HelpText(const std::string& programName, const std::string& summary,
         heads.push_back(head);
     }
     std::ostringstream text;
-    text << "Usage: " << programName << " [--batch] [options]\n";
+    text << "Usage: " << programName << " [--batch] [options]";
+    if (const OptionSpec* positional = PositionalSpec(specs))
+        text << " [" << positional->placeholder << "]";
+    text << "\n";
     if (!summary.empty()) text << summary << "\n";
     text << "\nOptions:\n";
     for (std::size_t i = 0; i < specs.size(); ++i) {
@@ -116,6 +134,7 @@ std::string HelpText(const std::string& programName, const std::string& summary,
                  << ")";
         }
         if (spec.repeatable) text << " (may be repeated)";
+        if (&spec == PositionalSpec(specs)) text << " (or " << spec.placeholder << " alone)";
         text << "\n";
     }
     return text.str();

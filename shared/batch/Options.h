@@ -1,7 +1,8 @@
 #pragma once
 // The command line shared by the programs: --batch, --quiet, --help, --version, and the options
 // a program declares. "--name value" and "--name=value" both work; a value may not start with
-// "--" unless given with "=". Every option may be given once unless declared repeatable.
+// "--" unless given with "=". Every option may be given once unless declared repeatable. One
+// option may be positional: an argument without dashes is then its value ("lumbrel topo.png").
 //
 //   std::vector<app::OptionSpec> specs = {{"save", "FILE", "write the map to FILE", ""}};
 //   app::ParsedCommandLine parsed = app::ParseCommandLine(args, "strandel", "...", specs);
@@ -19,6 +20,7 @@ struct OptionSpec {
     std::string help;
     std::string defaultValue;  // shown by --help; the value while the option is absent
     bool repeatable = false;
+    bool positional = false;  // a bare argument gives its value
 };
 
 class Options {

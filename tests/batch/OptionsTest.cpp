@@ -93,3 +93,25 @@ TEST(Options, HelpListsEveryOptionWithItsDefault) {
 
     EXPECT_EQ(Parse({"--version"}).action, app::CommandLineAction::Version);
 }
+
+TEST(Options, APositionalOptionTakesTheBareArgument) {
+    std::vector<app::OptionSpec> specs = {
+        {"file", "FILE", "the height PNG", "topo.png", false, true}};
+    auto parse = [&](std::vector<std::string> args) {
+        return app::ParseCommandLine(args, "lumbrel", "", specs);
+    };
+    auto bare = parse({"--batch", "world.png"});
+    ASSERT_EQ(bare.action, app::CommandLineAction::Run) << bare.message;
+    EXPECT_EQ(bare.options.Value("file"), "world.png");
+    EXPECT_EQ(parse({"--file", "a.png"}).options.Value("file"), "a.png");
+    EXPECT_EQ(parse({}).options.Value("file"), "topo.png");
+
+    auto twice = parse({"a.png", "b.png"});
+    EXPECT_EQ(twice.action, app::CommandLineAction::Fail);
+    EXPECT_NE(twice.message.find("given more than once ('b.png')"), std::string::npos);
+    EXPECT_EQ(parse({"--file=a.png", "b.png"}).action, app::CommandLineAction::Fail);
+
+    std::string help = app::HelpText("lumbrel", "", specs);
+    EXPECT_NE(help.find("Usage: lumbrel [--batch] [options] [FILE]"), std::string::npos);
+    EXPECT_NE(help.find("(or FILE alone)"), std::string::npos);
+}
