@@ -125,6 +125,19 @@ ui::ProgressBar* ProgressBarToShow(ui::Form& form, const std::string& name) {
 
 }  // namespace
 
+ParsedCommandLine ParseProgramCommandLine(const std::vector<std::string>& args,
+                                          const ProgramDescription& program) {
+    ParsedCommandLine parsed =
+        ParseCommandLine(args, program.name, program.summary, program.options);
+    if (parsed.action != CommandLineAction::Run || !program.checkOptions) return parsed;
+    std::string problem = program.checkOptions(parsed.options);
+    if (!problem.empty()) {
+        parsed.action = CommandLineAction::Fail;
+        parsed.message = program.name + ": " + problem + " (see --help)\n";
+    }
+    return parsed;
+}
+
 int RunBatch(const ProgramDescription& program, const Options& options, std::ostream& out,
              std::ostream& err, bool showProgress) {
     batch::BatchInteraction ui(out, err, program.name, options.Quiet());

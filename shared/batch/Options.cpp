@@ -19,6 +19,15 @@ const OptionSpec* PositionalSpec(const std::vector<OptionSpec>& specs) {
     return nullptr;
 }
 
+std::string OneOf(const std::vector<std::string>& choices) {
+    std::string text;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (i > 0) text += i + 1 == choices.size() ? " or " : ", ";
+        text += choices[i];
+    }
+    return text;
+}
+
 ParsedCommandLine Failure(const std::string& programName, const std::string& what) {
     ParsedCommandLine result;
     result.action = CommandLineAction::Fail;
@@ -89,6 +98,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
                                "option --" + name + " needs a value (" + spec->placeholder + ")");
             value = args[++i];
         }
+        if (!spec->choices.empty() &&
+            std::find(spec->choices.begin(), spec->choices.end(), value) == spec->choices.end())
+            return Failure(programName, "option --" + name + " must be " + OneOf(spec->choices) +
+                                            ", not '" + value + "'");
         if (options.Has(name) && !spec->repeatable)
             return Failure(programName, "option --" + name + " given more than once");
         options.Add(name, value);

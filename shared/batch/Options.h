@@ -20,7 +20,8 @@ struct OptionSpec {
     std::string help;
     std::string defaultValue;  // shown by --help; the value while the option is absent
     bool repeatable = false;
-    bool positional = false;  // a bare argument gives its value
+    bool positional = false;           // a bare argument gives its value
+    std::vector<std::string> choices = {};  // when not empty, the only values accepted
 };
 
 class Options {

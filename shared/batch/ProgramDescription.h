@@ -35,6 +35,14 @@ struct ProgramDescription {
     std::function<void(ui::Form&, const Options&)> batchCommand;
     // The progress bar shown on a terminal; "" for the form's first one.
     std::string progressBar;
+    // Optional: what is wrong with options the parser accepted ("" when they are usable), for
+    // checks that involve several options. A problem ends the program with status 2.
+    std::function<std::string(const Options&)> checkOptions;
 };
+
+// The command line read by the program's options and checked by its checkOptions; a problem
+// found by the check comes back as a failure like the parser's own.
+ParsedCommandLine ParseProgramCommandLine(const std::vector<std::string>& args,
+                                          const ProgramDescription& program);
 
 }  // namespace app

@@ -104,8 +104,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
 
 int RunProgram(int argc, char** argv, const ProgramDescription& program) {
     std::vector<std::string> args = ArgumentsOf(argc, argv);
-    ParsedCommandLine parsed =
-        ParseCommandLine(args, program.name, program.summary, program.options);
+    ParsedCommandLine parsed = ParseProgramCommandLine(args, program);
     // Help, version, batch mode and unusable options need no display; only options Qt may
     // understand wait for Qt to take its own.
     bool forQt = parsed.action == CommandLineAction::Fail && HasQtOptions(args);
@@ -121,8 +120,7 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
     QApplication application(argc, argv);
     NameApplication(program);
     if (forQt) {
-        parsed = ParseCommandLine(ArgumentsOf(argc, argv), program.name, program.summary,
-                                  program.options);
+        parsed = ParseProgramCommandLine(ArgumentsOf(argc, argv), program);
         if (auto status = HandleNonRun(parsed, program)) return *status;
         if (parsed.options.Batch())
             return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));

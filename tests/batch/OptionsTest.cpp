@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Options.h"
+#include "ProgramDescription.h"
 
 namespace {
 
@@ -114,4 +115,32 @@ TEST(Options, APositionalOptionTakesTheBareArgument) {
     std::string help = app::HelpText("lumbrel", "", specs);
     EXPECT_NE(help.find("Usage: lumbrel [--batch] [options] [FILE]"), std::string::npos);
     EXPECT_NE(help.find("(or FILE alone)"), std::string::npos);
+}
+
+TEST(Options, ChoicesAndTheProgramsOwnCheckRefuseUnusableValues) {
+    app::ProgramDescription program;
+    program.name = "strandel";
+    program.options = {{"view", "both|land|lakes", "View menu command", "both"},
+                       {"save", "FILE", "map file", ""}};
+    program.options[0].choices = {"both", "land", "lakes"};
+    program.checkOptions = [](const app::Options& options) -> std::string {
+        if (options.Has("save") && !options.Batch()) return "--save needs --batch";
+        return "";
+    };
+    auto usable =
+        app::ParseProgramCommandLine({"--batch", "--view", "lakes", "--save", "m.bmp"}, program);
+    ASSERT_EQ(usable.action, app::CommandLineAction::Run) << usable.message;
+    EXPECT_EQ(usable.options.Value("view"), "lakes");
+
+    auto badChoice = app::ParseProgramCommandLine({"--view=sea"}, program);
+    EXPECT_EQ(badChoice.action, app::CommandLineAction::Fail);
+    EXPECT_EQ(badChoice.message,
+              "strandel: option --view must be both, land or lakes, not 'sea' (see --help)\n");
+
+    auto badMix = app::ParseProgramCommandLine({"--save", "m.bmp"}, program);
+    EXPECT_EQ(badMix.action, app::CommandLineAction::Fail);
+    EXPECT_EQ(badMix.message, "strandel: --save needs --batch (see --help)\n");
+    // Help is not held up by the check.
+    EXPECT_EQ(app::ParseProgramCommandLine({"--save", "m.bmp", "--help"}, program).action,
+              app::CommandLineAction::Help);
 }
