@@ -38,9 +38,12 @@ enum class ControlKind {
     Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
 };
 
-// Align::Client: the front end keeps the control filling its parent's page area (a tab
-// control's page, a scroll box's viewport, a panel) or the form's client area, and writes the
-// resulting bounds back. Without a display the bounds stay as the form set them.
+// Bounds are in the parent's coordinates (the form's client area for controls on the form;
+// for a tab control, its top-left corner above the tabs, as on a panel) and anchors keep
+// distances to the parent's edges as it resizes. Align::Client: the front end keeps the control
+// filling its parent's page area (below a tab control's tabs, a scroll box's viewport, a
+// panel) or the form's client area, and writes the bounds back; without a display they stay as
+// the form set them.
 enum class Align { None, Client };
 
 class Control {

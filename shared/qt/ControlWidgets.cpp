@@ -53,6 +53,7 @@ public:
     }
     QTabBar* TabBar() const { return tabBar_; }
     QWidget* Page() const { return page_; }
+    QRect PageRect() const { return QRect(frame_->pos() + page_->pos(), page_->size()); }
 
 protected:
     void resizeEvent(QResizeEvent*) override {
@@ -195,7 +196,9 @@ ControlWidget MakeTabControl(ui::TabControl& tabs, QWidget* parent, const EventR
                          if (*syncing || index < 0) return;
                          run([&tabs, index] { tabs.UserSelect(index); });
                      });
-    ControlWidget result = Made(widget, widget->Page());
+    ControlWidget result = Made(widget, widget);
+    result.clientRect = [widget] { return widget->PageRect(); };
+    result.clientWatch = widget->Page();
     result.sync = [&tabs, widget, syncing] {
         *syncing = true;
         QTabBar* bar = widget->TabBar();
@@ -263,6 +266,8 @@ ControlWidget MakeScrollBox(ui::ScrollBox& box, QWidget* parent) {
     widget->setWidget(content);
     widget->setWidgetResizable(false);
     ControlWidget result = Made(widget, content);
+    result.clientRect = [widget] { return QRect(QPoint(0, 0), widget->viewport()->size()); };
+    result.clientWatch = widget->viewport();
     result.sync = [&box, widget] {
         widget->setHorizontalScrollBarPolicy(box.HorizontalBarVisible() ? Qt::ScrollBarAsNeeded
                                                                         : Qt::ScrollBarAlwaysOff);
@@ -275,6 +280,8 @@ ControlWidget MakeScrollBox(ui::ScrollBox& box, QWidget* parent) {
 ControlWidget MakePanel(ui::Panel& panel, QWidget* parent) {
     auto* widget = new PanelWidget(panel, parent);
     ControlWidget result = Made(widget, widget);
+    result.clientRect = [widget] { return widget->contentsRect(); };
+    result.clientWatch = widget;
     result.sync = [&panel, widget] {
         if (panel.bevelOuter == ui::Bevel::None && panel.bevelInner == ui::Bevel::None) {
             widget->setFrameStyle(QFrame::NoFrame);

@@ -58,13 +58,11 @@ void FormView::BuildControls() {
     }
     // Controls aligned to their parent's client follow the page (or viewport) as it resizes.
     for (auto& [control, made] : widgets_) {
-        if (!made.childArea) continue;
-        QWidget* area = made.childArea;
-        if (control->Kind() == ui::ControlKind::ScrollBox)
-            area = static_cast<QScrollArea*>(made.widget)->viewport();
+        if (!made.clientWatch) continue;
         ui::Control* container = control;
-        new EventHook(area, [this, container, area](QEvent* event) {
-            if (event->type() == QEvent::Resize) FillAligned(container, area->size());
+        auto clientRect = made.clientRect;
+        new EventHook(made.clientWatch, [this, container, clientRect](QEvent* event) {
+            if (event->type() == QEvent::Resize) FillAligned(container, clientRect());
             return false;
         });
     }
@@ -135,17 +133,17 @@ void FormView::FitScrollContent(ui::Control& scrollBox) {
     content->resize(width, height);
 }
 
-void FormView::FillAligned(ui::Control* container, QSize area) {
+void FormView::FillAligned(ui::Control* container, QRect area) {
     for (const auto& owned : form_.Controls())
         if (owned->Parent() == container && owned->align == ui::Align::Client)
-            owned->SetBounds({0, 0, area.width(), area.height()});
+            owned->SetBounds({area.x(), area.y(), area.width(), area.height()});
 }
 
 void FormView::resizeEvent(QResizeEvent* event) {
     QSize size = event->size();
     RunEvent([&] {
         form_.SetClientSize(size.width(), size.height());
-        FillAligned(nullptr, size);
+        FillAligned(nullptr, QRect(QPoint(0, 0), size));
     });
 }
 

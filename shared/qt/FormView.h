@@ -47,7 +47,7 @@ private:
     void SetTabOrder();
     void SyncControl(ui::Control& control);
     void SyncTimer(ui::Timer& timer, QTimer* qtimer);
-    void FillAligned(ui::Control* container, QSize area);
+    void FillAligned(ui::Control* container, QRect area);
     void FitScrollContent(ui::Control& scrollBox);
     QWidget* AreaFor(ui::Control* container) const;
     bool PressButton(bool cancel);

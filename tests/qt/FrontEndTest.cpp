@@ -73,6 +73,8 @@ public:
         Tabs.OnChange = [this] { tabChanges.push_back(Tabs.TabIndex()); };
         Display.align = ui::Align::Client;
         Display.SetStretch(true);
+        Overlay.SetBounds({4, 24, 100, 50});
+        Overlay.SetAnchors(ui::AnchorsAll);
         Scroll.SetBounds({310, 0, 180, 120});
         Scroll.SetAnchors(ui::AnchorTop | ui::AnchorRight);
         Map.SetBounds({0, 0, 400, 300});
@@ -109,6 +111,7 @@ public:
 
     ui::TabControl& Tabs = Make<ui::TabControl>("TabControlImage");
     ui::Image& Display = Make<ui::Image>("ImageDisplay", &Tabs);
+    ui::Image& Overlay = Make<ui::Image>("Overlay", &Tabs);
     ui::ScrollBox& Scroll = Make<ui::ScrollBox>("ScrollBox1");
     ui::Image& Map = Make<ui::Image>("Image1", &Scroll);
     ui::RadioGroup& View = Make<ui::RadioGroup>("RadioGroupView");
@@ -169,13 +172,15 @@ TEST(QtFrontEnd, BuildsAWidgetForEveryControlAtItsBounds) {
     ASSERT_NE(tabBar, nullptr);
     EXPECT_EQ(tabBar->count(), 2);
     EXPECT_EQ(tabBar->tabText(1), "Colour");
-    // The stretched image fills the page under the tabs, and its bounds say so.
+    // The client-aligned image fills the page under the tabs, and its bounds say so; other
+    // children are placed in the tab control's own coordinates.
     auto* display = Find(window, "ImageDisplay");
     QWidget* page = tabs->findChild<QWidget*>("page");
-    EXPECT_EQ(display->parentWidget(), page);
-    EXPECT_EQ(display->geometry(), QRect(QPoint(0, 0), page->size()));
+    EXPECT_EQ(display->parentWidget(), tabs);
+    EXPECT_EQ(display->geometry(), QRect(page->mapTo(tabs, QPoint(0, 0)), page->size()));
     EXPECT_EQ(RectOf(form.Display), display->geometry());
-    EXPECT_GT(page->y(), 0);
+    EXPECT_GE(display->y(), tabBar->height());
+    EXPECT_EQ(Find(window, "Overlay")->geometry(), QRect(4, 24, 100, 50));
 
     auto* scroll = Find<QScrollArea>(window, "ScrollBox1");
     auto* map = Find(window, "Image1");
@@ -288,9 +293,10 @@ TEST(QtFrontEnd, ResizingTheWindowMovesAnchoredControls) {
     EXPECT_EQ(form.Progress.GetBounds().top, 320);
     EXPECT_EQ(Find(window, "ButtonExit")->geometry(), RectOf(form.Exit));
     EXPECT_EQ(Find(window, "TabControlImage")->geometry(), RectOf(form.Tabs));
-    // The client-aligned image grew with its tab page.
+    // The client-aligned image grew with its tab page, the anchored one with the tab control.
     EXPECT_EQ(Find(window, "ImageDisplay")->size(),
               Find(window, "TabControlImage")->findChild<QWidget*>("page")->size());
+    EXPECT_EQ(Find(window, "Overlay")->geometry(), QRect(4, 24, 200, 100));
 
     // A size set by the form resizes the window.
     form.SetClientSize(450, 280);
