@@ -15,7 +15,8 @@
 namespace app {
 
 struct ProgramDescription {
-    std::string name;     // the executable's name: "terrafold"; the application's title
+    std::string name;     // the executable's name: "terrafold"
+    std::string title;    // the application's title, on message boxes ("Orbisko"); "" for name
     std::string summary;  // one line for --help
     const VersionBlock* version = nullptr;  // the compiled-in block (--version, the About box)
     std::vector<OptionSpec> options;        // the program's own options

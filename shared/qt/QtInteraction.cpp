@@ -72,15 +72,19 @@ QWidget* QtInteraction::DialogParent() const {
     return mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr;
 }
 
+QString QtInteraction::Title() const {
+    return title_.empty() ? QApplication::applicationName() : ToQString(title_);
+}
+
 void QtInteraction::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), MessageText(text),
-                    QMessageBox::Ok, DialogParent());
+    QMessageBox box(QMessageBox::NoIcon, Title(), MessageText(text), QMessageBox::Ok,
+                    DialogParent());
     box.exec();
 }
 
 void QtInteraction::ShowError(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), MessageText(text),
-                    QMessageBox::Ok, DialogParent());
+    QMessageBox box(QMessageBox::Critical, Title(), MessageText(text), QMessageBox::Ok,
+                    DialogParent());
     box.exec();
 }
 

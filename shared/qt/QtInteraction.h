@@ -16,6 +16,8 @@ public:
 
     // The window dialogs are centred on (none: the screen).
     void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+    // The caption of message boxes (the application's title).
+    void SetTitle(const std::string& title) { title_ = title; }
     // While the event loop runs, Terminate ends it once the current handler returns.
     void SetEventLoopRunning(bool running) { loopRunning_ = running; }
 
@@ -31,8 +33,10 @@ public:
 
 private:
     QWidget* DialogParent() const;
+    QString Title() const;
 
     QPointer<QWidget> mainWindow_;
+    std::string title_;
     bool loopRunning_ = false;
     bool terminated_ = false;
     bool cursorOverridden_ = false;

@@ -72,6 +72,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     // box shown before the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     qtui::QtInteraction ui;
+    ui.SetTitle(program.title.empty() ? program.name : program.title);
     // The About box outlives the main form, which may hold a pointer to it.
     std::unique_ptr<ui::Form> aboutBox;
     std::unique_ptr<ui::Form> form;
