@@ -95,12 +95,20 @@ ModalDialog::~ModalDialog() {
     form_.observer = {};
 }
 
-// Escape, the close box and Form::Close all end here; the form may refuse.
-void ModalDialog::reject() {
+// Every way of closing (the close box, Form::Close, reject) ends here; the form may refuse.
+// Also before the dialog shows, so a FormShow that closes its box keeps it from opening.
+void ModalDialog::closeEvent(QCloseEvent* event) {
     bool closed = form_.IsClosed();
     if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
-    if (closed) QDialog::reject();
+    if (!closed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QDialog::reject();
 }
+
+void ModalDialog::reject() { close(); }
 
 // Escape closes the box only through a cancel button (FormView) or a key handler; a dialog
 // without either stays open, as the forms expect.

@@ -44,6 +44,7 @@ public:
     void reject() override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -468,3 +468,26 @@ TEST(QtFrontEnd, FileDialogFiltersBecomeQtNameFilters) {
     EXPECT_TRUE(qtui::NameFiltersOf("").isEmpty());
     EXPECT_TRUE(qtui::NameFiltersOf("Dangling description").isEmpty());
 }
+
+TEST(QtFrontEnd, ModalFormsAskBeforeClosingAndMayCloseBeforeTheyShow) {
+    ScriptedInteraction ui;
+    SampleForm box(ui);
+    qtui::ModalDialog dialog(box, ui, nullptr);
+    box.OpenModal();
+    dialog.show();
+    Settle();
+    box.agreeToClose = false;
+    dialog.reject();
+    EXPECT_TRUE(dialog.isVisible());
+    box.agreeToClose = true;
+    box.Close();
+    EXPECT_TRUE(box.IsClosed());
+    EXPECT_FALSE(dialog.isVisible());
+
+    // Closed while still hidden (by its FormShow, say): the dialog never opens.
+    qtui::ModalDialog second(box, ui, nullptr);
+    box.OpenModal();
+    box.Close();
+    EXPECT_TRUE(box.IsClosed());
+    EXPECT_EQ(second.result(), QDialog::Rejected);
+}
