@@ -4,6 +4,7 @@
 // the program's name in front, file-open dialogs are answered by answerOpen (cancelled when it
 // is not set or gives nothing), the cursor is only remembered, a modal form is shown and closed
 // at once, and web links are not opened.
+// RunBatch makes it and hands it to the forms as their ui::Interaction.
 #include <functional>
 #include <optional>
 #include <ostream>

@@ -3,6 +3,7 @@
 // "0...10...20...30...40...50...60...70...80...90...100 - done." Each dot is 2.5 % of the
 // bar's range. A line starts once the bar moves past its minimum; a bar set back (the next
 // pass of a long job) ends the line and starts a new one.
+// RunBatch binds it to the program's progress bar when standard error is a terminal.
 #include <ostream>
 
 #include "Controls.h"

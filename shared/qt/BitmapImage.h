@@ -4,6 +4,7 @@
 // 8-bit as Format_Indexed8 with the palette (entries it lacks show as grey, as the bitmap's own
 // colour reading does), 24-bit as Format_BGR888, 16-bit as 16-bit grey. A transparent bitmap is
 // copied with its bottom-left pixel's colour made see-through.
+// Used by the image widget; programs never need it.
 #include <QImage>
 
 #include "Bitmap.h"

@@ -5,6 +5,7 @@
 // tab control's coordinates, client-aligned ones on the page), RadioGroup → a group box of
 // radio buttons in columns, ScrollBox → QScrollArea, Panel → a bevelled frame.
 // User actions reach the form's handlers through the event runner.
+// Made by FormView; a program only makes the ui:: controls.
 #include <QWidget>
 #include <functional>
 

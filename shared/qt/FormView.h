@@ -7,6 +7,7 @@
 //
 // Controls and timers are taken as they are when the view is made (after FormCreate); the view
 // must be destroyed before its form, and it unbinds itself from the form's objects.
+// Made by MainWindow and ModalDialog; tests reach widgets and timers through it by name.
 #include <QTimer>
 #include <QWidget>
 #include <map>

@@ -4,6 +4,8 @@
 // in their client area, build the menu bar, follow the form's caption and client size, and
 // route closing through the form: Form::Close asks the window to close, and the window's close
 // asks Form::CloseNow, which runs FormCloseQuery.
+// RunProgram shows the main form, QtInteraction::ShowModal the others; a program only calls
+// Form::Close and Interaction::ShowModal.
 #include <QDialog>
 #include <QMainWindow>
 #include <functional>

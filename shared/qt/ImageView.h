@@ -3,6 +3,7 @@
 // pixel from the top-left corner, and passes mouse presses, moves and releases to the form in
 // the widget's own pixels. A stretched picture is scaled once and kept until the picture, its
 // modification count or the widget's size changes, or the form asks for a repaint.
+// Made by FormView for each ui::Image.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>

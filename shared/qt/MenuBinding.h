@@ -4,6 +4,7 @@
 // A check mark shows once an item has been checked; radio items of one group among siblings
 // show as radio marks. The marks always follow the items' state, never Qt's own toggling,
 // so a handler decides whether a click checks its item.
+// Made by FormView from Form::MainMenu; a program only fills the menu items.
 #include <QAction>
 #include <QMenuBar>
 #include <utility>

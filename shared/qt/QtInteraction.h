@@ -2,6 +2,7 @@
 // The interaction of a program with a window: QMessageBox for messages and errors, QFileDialog
 // for file-open dialogs, the wait cursor for the hourglass, the desktop's browser for links,
 // and a ModalDialog for a form shown modally. Needs a QApplication.
+// RunProgram makes it and hands it to the forms as their ui::Interaction.
 #include <QPointer>
 #include <QWidget>
 
