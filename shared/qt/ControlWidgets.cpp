@@ -120,6 +120,7 @@ ControlWidget MakeButton(ui::Button& button, QWidget* parent, const EventRunner&
 
 ControlWidget MakeLabel(ui::Label& label, QWidget* parent, const EventRunner& run) {
     auto* widget = new ClickableLabel(label, run, parent);
+    widget->setTextFormat(Qt::PlainText);
     ControlWidget result = Made(widget);
     result.sync = [&label, widget] {
         const ui::LabelStyle& style = label.style;

@@ -113,7 +113,7 @@ void FormView::SyncControl(ui::Control& control) {
     const ui::Bounds& b = control.GetBounds();
     made.widget->setGeometry(b.left, b.top, std::max(0, b.width), std::max(0, b.height));
     made.widget->setEnabled(control.Enabled());
-    made.widget->setToolTip(ToQString(control.Hint()));
+    made.widget->setToolTip(PlainToolTip(control.Hint()));
     if (made.sync) made.sync();
     made.widget->setVisible(control.Visible());
     if (control.Parent() && control.Parent()->Kind() == ui::ControlKind::ScrollBox)

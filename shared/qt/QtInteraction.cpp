@@ -76,17 +76,16 @@ QString QtInteraction::Title() const {
     return title_.empty() ? QApplication::applicationName() : ToQString(title_);
 }
 
-void QtInteraction::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, Title(), MessageText(text), QMessageBox::Ok,
-                    DialogParent());
+void QtInteraction::ShowBox(QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, Title(), MessageText(text), QMessageBox::Ok, DialogParent());
+    // Texts carry file names, which must not be read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
-void QtInteraction::ShowError(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, Title(), MessageText(text), QMessageBox::Ok,
-                    DialogParent());
-    box.exec();
-}
+void QtInteraction::ShowMessage(const std::string& text) { ShowBox(QMessageBox::NoIcon, text); }
+
+void QtInteraction::ShowError(const std::string& text) { ShowBox(QMessageBox::Critical, text); }
 
 std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dialog) {
     QFileDialog chooser(DialogParent(), ToQString(dialog.title), StartFolder(dialog.initialDir));

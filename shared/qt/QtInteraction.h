@@ -3,6 +3,7 @@
 // for file-open dialogs, the wait cursor for the hourglass, the desktop's browser for links,
 // and a ModalDialog for a form shown modally. Needs a QApplication.
 // RunProgram makes it and hands it to the forms as their ui::Interaction.
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -35,6 +36,7 @@ public:
 private:
     QWidget* DialogParent() const;
     QString Title() const;
+    void ShowBox(QMessageBox::Icon icon, const std::string& text);
 
     QPointer<QWidget> mainWindow_;
     std::string title_;

@@ -1,5 +1,7 @@
 #include "QtSupport.h"
 
+#include <QTextDocument>
+
 namespace qtui {
 
 QString WithoutAccessKeys(const std::string& caption) {
@@ -10,6 +12,12 @@ QString WithoutAccessKeys(const std::string& caption) {
         shown += caption[i];
     }
     return ToQString(shown);
+}
+
+QString PlainToolTip(const std::string& hint) {
+    QString text = ToQString(hint);
+    if (!Qt::mightBeRichText(text)) return text;
+    return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
 }
 
 }  // namespace qtui

@@ -24,6 +24,10 @@ inline std::string PathToStdString(const QString& path) {
 // A label caption as shown: "&x" marks an access key (the "&" is not shown), "&&" is "&".
 QString WithoutAccessKeys(const std::string& caption);
 
+// A tool tip that shows the text as written, even where it looks like markup ("<b>" in a
+// file name), keeping its line breaks.
+QString PlainToolTip(const std::string& hint);
+
 // Calls a function for each event of the object it is installed on; true consumes the event.
 class EventHook : public QObject {
 public:

@@ -15,6 +15,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTextDocumentFragment>
 #include <QThread>
 #include <stdexcept>
 
@@ -198,6 +199,11 @@ TEST(QtFrontEnd, BuildsAWidgetForEveryControlAtItsBounds) {
     auto* label = Find<QLabel>(window, "LabelDataSources");
     EXPECT_EQ(label->text(), "Data sources");
     EXPECT_EQ(label->toolTip(), "Countries.dat");
+    // Texts that look like markup are still shown as written.
+    form.Sources.SetHint("<b>topo</b>.img\nCountries.dat");
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(label->toolTip()).toPlainText(),
+              "<b>topo</b>.img\nCountries.dat");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
     // Sized to its text.
     EXPECT_EQ(form.Sources.GetBounds().width, label->sizeHint().width());
     EXPECT_GT(form.Sources.GetBounds().height, 0);
