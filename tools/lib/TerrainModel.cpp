@@ -174,19 +174,27 @@ void TerrainModel::ComputeRelief(const std::vector<float>& coastKm, std::uint64_
                 double lowland = 8 + 240 * (1 - std::exp(-km / 350));
                 double rolling = 160 * std::max(0.0, hills.Fractal(p, 40, 3) + 0.15) *
                                  SmoothStep(0, 40, km);
-                double belt = SmoothStep(0.0, 0.3, belts.Fractal(p, 2.2, 3));
-                double mountains = belt > 0 ? 5600 * belt * std::pow(ridges.Ridged(p, 10, 4), 3) *
-                                                  SmoothStep(10, 160, km)
-                                            : 0;
+                double belt = SmoothStep(-0.05, 0.25, belts.Fractal(p, 2.2, 3));
+                double mountains = 0;
+                if (belt > 0) {
+                    double crest = ridges.Ridged(p, 10, 4);
+                    mountains = 5600 * belt * crest * crest * crest * SmoothStep(10, 160, km);
+                }
                 double plateau = 800 * SmoothStep(0.15, 0.45, plateaus.Fractal(p, 3, 2)) *
                                  SmoothStep(40, 400, km);
                 double iceSheet = lat < -60 ? 3000 * SmoothStep(0, 700, km) : 0;
                 height = lowland + rolling + mountains + plateau + iceSheet;
             } else {
+                // The sea floor is never drawn by the programs, only its depth sign matters to
+                // them, so it gets fewer octaves than the land.
                 double shelf = 30 + 170 * SmoothStep(0, 60, km);
-                double abyss = (3700 + 800 * seaFloor.Fractal(p, 6, 3)) * SmoothStep(40, 350, km);
-                double ridge = 1800 * std::pow(oceanRidges.Ridged(p, 5, 2), 4) *
-                               SmoothStep(300, 900, km);
+                double abyss = (3700 + 800 * seaFloor.Fractal(p, 6, 2)) * SmoothStep(40, 350, km);
+                double ridge = 0;
+                if (km > 300) {
+                    double crest = oceanRidges.Ridged(p, 5, 1);
+                    crest *= crest;
+                    ridge = 1800 * crest * crest * SmoothStep(300, 900, km);
+                }
                 height = -(shelf + abyss - ridge);
             }
             relief_[cell] = static_cast<float>(height);
@@ -220,17 +228,18 @@ void TerrainModel::SampleRow(double latDeg, double firstLonDeg, double stepLonDe
     const float* upperRow = relief_.data() + static_cast<std::size_t>(upper) * columns_;
     const float* lowerRow = relief_.data() + static_cast<std::size_t>(lower) * columns_;
     const std::uint8_t* landCells = land_.data() + static_cast<std::size_t>(landRow) * columns_;
+    // Positions in cells, kept in [0, columns) by stepping instead of dividing per sample.
+    double start = std::fmod((firstLonDeg + 180) * cells, static_cast<double>(columns_));
+    if (start < 0) start += columns_;
+    const double step = stepLonDeg * cells;
     for (int i = 0; i < count; ++i) {
-        double x = (firstLonDeg + i * stepLonDeg + 180) * cells;
-        double floorX = std::floor(x);
-        long long landColumn = static_cast<long long>(floorX) % columns_;
-        if (landColumn < 0) landColumn += columns_;
+        double x = start + i * step;
+        while (x >= columns_) x -= columns_;
+        auto landColumn = static_cast<int>(x);
         double fx = x - 0.5;
-        double left = std::floor(fx);
-        auto tx = static_cast<float>(fx - left);
-        long long west = static_cast<long long>(left) % columns_;
-        if (west < 0) west += columns_;
-        long long east = west + 1 == columns_ ? 0 : west + 1;
+        int west = fx < 0 ? columns_ - 1 : static_cast<int>(fx);
+        auto tx = static_cast<float>(fx < 0 ? fx + 1 : fx - west);
+        int east = west + 1 == columns_ ? 0 : west + 1;
         float top = upperRow[west] + (upperRow[east] - upperRow[west]) * tx;
         float bottom = lowerRow[west] + (lowerRow[east] - lowerRow[west]) * tx;
         float height = top + (bottom - top) * ty;

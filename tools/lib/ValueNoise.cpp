@@ -25,9 +25,10 @@ SpherePoint OnUnitSphere(double lonDeg, double latDeg) {
 }
 
 double ValueNoise::Lattice(std::int64_t x, std::int64_t y, std::int64_t z) const {
-    std::uint64_t h = Mix(seed_ ^ Mix(static_cast<std::uint64_t>(x) ^
-                                      Mix(static_cast<std::uint64_t>(y) ^
-                                          Mix(static_cast<std::uint64_t>(z)))));
+    // Odd multipliers spread the three coordinates over the word before one full mix.
+    std::uint64_t h = Mix(seed_ ^ (static_cast<std::uint64_t>(x) * 0xD6E8FEB86659FD93ull) ^
+                          (static_cast<std::uint64_t>(y) * 0xA0761D6478BD642Full) ^
+                          (static_cast<std::uint64_t>(z) * 0xE7037ED1A0B428DBull));
     return static_cast<double>(h >> 11) * (2.0 / 9007199254740992.0) - 1.0;
 }
 
