@@ -64,9 +64,11 @@ std::vector<GeoRing> CutLineAtDateline(const GeoRing& line) {
     std::vector<GeoRing> pieces;
     if (line.empty()) return pieces;
     GeoRing unwrapped = UnwrapLine(line);
-    std::int64_t strip = unwrapped.size() > 1
-                             ? StripOf((unwrapped[0].lon + unwrapped[1].lon) / 2)
-                             : StripOf(unwrapped[0].lon);
+    std::int64_t strip = StripOf(unwrapped[0].lon);
+    bool startsOnTheCut = (unwrapped[0].lon + kHalfTurn) % kTurn == 0;
+    if (startsOnTheCut && unwrapped.size() > 1) {
+        strip = StripOf((unwrapped[0].lon + unwrapped[1].lon) / 2);  // the side it heads to
+    }
     auto shifted = [&](GeoPoint p) { return GeoPoint{p.lon - strip * kTurn, p.lat}; };
     GeoRing piece{shifted(unwrapped[0])};
     for (std::size_t i = 1; i < unwrapped.size(); ++i) {
