@@ -78,8 +78,8 @@ void Convert(ArgCursor& args) {
             } else if (coast == "grounding-line") {
                 antarctica = AntarcticCoast::GroundingLine;
             } else {
-                throw UsageError("--antarctica takes ice-front or grounding-line, not '" +
-                                 coast + "'");
+                throw UsageError("--antarctica takes ice-front or grounding-line, not '" + coast +
+                                 "'");
             }
         } else if (args.Is("--cut-dateline")) {
             cutDateline = true;

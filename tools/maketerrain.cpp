@@ -50,8 +50,7 @@ struct GridRequest {
 GridRequest ParseGridRequest(const std::string& text) {
     std::size_t colon = text.find(':');
     if (colon != 1 || text.size() < 3 || text[0] < '1' || text[0] > '4') {
-        throw UsageError("--grid takes LAYOUT:FILE with a layout from 1 to 4, not '" + text +
-                         "'");
+        throw UsageError("--grid takes LAYOUT:FILE with a layout from 1 to 4, not '" + text + "'");
     }
     return {text[0] - '0', text.substr(2)};
 }

@@ -81,8 +81,7 @@ TEST(Cartography, RecordsAreCountKindAndArcMinutePointsInLevelOrder) {
     EXPECT_EQ(records[2].kind, 0);
     EXPECT_EQ(records[3].kind, 8);
     EXPECT_EQ(records[4].kind, 1);
-    EXPECT_EQ(records[0].points,
-              (std::vector<CartogPoint>{{0, 0}, {240, 0}, {240, 240}, {0, 240}}))
+    EXPECT_EQ(records[0].points, (std::vector<CartogPoint>{{0, 0}, {240, 0}, {240, 240}, {0, 240}}))
         << "closing point dropped; the viewer closes polygons itself";
     EXPECT_EQ(records[4].points, (std::vector<CartogPoint>{{-60, -60}, {-60, -120}}));
     EXPECT_EQ(file.size(), 5u * 5 + 4u * (4 + 4 + 3 + 3 + 2));
@@ -102,9 +101,9 @@ TEST(Cartography, LandAcrossTheDatelineIsCutIntoPiecesThatKeepItsArea) {
     ASSERT_EQ(records.size(), 2u);
     long long area = 0;
     for (const Record& record : records) {
-        auto [west, east] = std::minmax_element(
-            record.points.begin(), record.points.end(),
-            [](CartogPoint a, CartogPoint b) { return a.lon < b.lon; });
+        auto [west, east] =
+            std::minmax_element(record.points.begin(), record.points.end(),
+                                [](CartogPoint a, CartogPoint b) { return a.lon < b.lon; });
         EXPECT_GE(west->lon, -10800);
         EXPECT_LE(east->lon, 10800);
         EXPECT_TRUE(west->lon == -10800 || east->lon == 10800) << "each piece ends at the cut";
@@ -120,8 +119,8 @@ TEST(Cartography, RingRoundTheGlobeBecomesOnePolygonThroughThePole) {
         ParseCountries(ToBytes(EncodeCartography(BuildCartography({Classic(coast, 1)}, {}))));
     ASSERT_EQ(records.size(), 1u);
     const std::vector<CartogPoint>& points = records[0].points;
-    EXPECT_TRUE(std::any_of(points.begin(), points.end(),
-                            [](CartogPoint p) { return p.lat == -5400; }));
+    EXPECT_TRUE(
+        std::any_of(points.begin(), points.end(), [](CartogPoint p) { return p.lat == -5400; }));
     // The band between 70° S and the pole, over the whole width of the map.
     EXPECT_NEAR(std::llabs(ShoelaceTwice(points)), 2LL * 21600 * (5400 - 4200), 2 * 21600);
 }
@@ -138,8 +137,9 @@ TEST(MakecountriesTool, BuildsTheFileAndFailsCleanlyOnDamagedShorelines) {
     TempDir dir;
     ClassicPolygon land = Classic(RingOf({{0, 0}, {4, 0}, {4, 4}, {0, 4}}), 1);
     std::string shore = dir.Write("shore.b", ToBytes(EncodeClassicShoreline({land})));
-    std::string borders = dir.Write("borders.txt", ToBytes("> Border Bin # 1, Level 1\n1 0\n1 2\n"
-                                                           "> Border Bin # 2, Level 1\n1 2\n1 4\n"));
+    std::string borders =
+        dir.Write("borders.txt", ToBytes("> Border Bin # 1, Level 1\n1 0\n1 2\n"
+                                         "> Border Bin # 2, Level 1\n1 2\n1 4\n"));
     std::string out = dir / "Countries.dat";
     ASSERT_EQ(RunQuietly(ToolPath("makecountries") + " -o " + out + " --shore " + shore +
                          " --borders " + borders),

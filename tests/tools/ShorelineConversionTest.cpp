@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "ToolTestSupport.h"
 #include "ClassicShoreline.h"
 #include "Errors.h"
 #include "FileIo.h"
@@ -13,6 +12,7 @@
 #include "PieceChainer.h"
 #include "SphericalArea.h"
 #include "TempDir.h"
+#include "ToolTestSupport.h"
 
 namespace {
 
@@ -218,7 +218,7 @@ TEST(PieceChainer, ALineListedFromTheMiddleIsStillOneLine) {
 }
 
 class Gshhg2gshhsTool : public ::testing::Test {
-protected:
+  protected:
     std::string WriteText(const std::string& name, const std::string& text) {
         return dir.Write(name, ToBytes(text));
     }
@@ -234,8 +234,8 @@ TEST_F(Gshhg2gshhsTool, ConvertsGmtTextIntoWholePolygonsLargestFirst) {
                                  "> Shore Bin # 1, Level 1\n-180 10\n-179 10\n-179 12\n-180 12\n"
                                  "> Shore Bin # 7, Level 1\n20 0\n21 0\n21 1\n20 0\n");
     std::string lakes = WriteText("lakes.txt", ">\n10 50\n12 50\n12 51\n10 51\n10 50\n");
-    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -q -o " + dir / "out.b" + " " + land + " --level 2 " +
-                  lakes),
+    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -q -o " + dir / "out.b" + " " + land +
+                         " --level 2 " + lakes),
               0);
     std::vector<ClassicPolygon> polygons = ReadOutput();
     ASSERT_EQ(polygons.size(), 3u);
@@ -255,7 +255,9 @@ TEST_F(Gshhg2gshhsTool, CutAtTheDatelineNoEdgeCrossesTheWholeMap) {
     std::string land = WriteText("land.txt",
                                  "> Level 1\n180 12\n179 12\n179 10\n180 10\n"
                                  "> Level 1\n-180 10\n-179 10\n-179 12\n-180 12\n");
-    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -q --cut-dateline -o " + dir / "out.b" + " " + land), 0);
+    ASSERT_EQ(
+        RunQuietly(ToolPath("gshhg2gshhs") + " -q --cut-dateline -o " + dir / "out.b" + " " + land),
+        0);
     std::vector<ClassicPolygon> polygons = ReadOutput();
     ASSERT_EQ(polygons.size(), 2u);
     long long totalTenths = 0;
@@ -266,7 +268,8 @@ TEST_F(Gshhg2gshhsTool, CutAtTheDatelineNoEdgeCrossesTheWholeMap) {
                 << "polygon " << polygon.id << " point " << i;
         }
     }
-    EXPECT_NEAR(totalTenths, BoxAreaKm2(179, 181, 10, 12) * 10, 0.001 * BoxAreaKm2(179, 181, 10, 12) * 10);
+    EXPECT_NEAR(totalTenths, BoxAreaKm2(179, 181, 10, 12) * 10,
+                0.001 * BoxAreaKm2(179, 181, 10, 12) * 10);
 }
 
 TEST_F(Gshhg2gshhsTool, RingRoundTheGlobeIsClosedThroughItsPoleAlongTheMapEdges) {
@@ -276,7 +279,9 @@ TEST_F(Gshhg2gshhsTool, RingRoundTheGlobeIsClosedThroughItsPoleAlongTheMapEdges)
         text += "> Level 1\n" + std::to_string(west) + " -70\n" + std::to_string(west + 45) +
                 " -71\n" + std::to_string(west + 90) + " -70\n";
     }
-    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -q -o " + dir / "out.b" + " " + WriteText("a.txt", text)), 0);
+    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -q -o " + dir / "out.b" + " " +
+                         WriteText("a.txt", text)),
+              0);
     std::vector<ClassicPolygon> polygons = ReadOutput();
     ASSERT_EQ(polygons.size(), 1u);
     const ClassicPolygon& antarctica = polygons[0];
@@ -299,15 +304,18 @@ TEST_F(Gshhg2gshhsTool, BadInputFailsWithoutTouchingTheOutput) {
     std::string previous = dir.Write("out.b", ToBytes("previous"));
     std::string bad = WriteText("bad.txt", "> Level 1\n10 20\n10 abc\n");
     std::string log = dir / "log.txt";
-    int status = std::system((ToolPath("gshhg2gshhs") + " -o " + previous + " " + bad + " 2>" + log).c_str());
+    int status = std::system(
+        (ToolPath("gshhg2gshhs") + " -o " + previous + " " + bad + " 2>" + log).c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(ReadText(log).find("bad.txt:3"), std::string::npos);
     EXPECT_EQ(ReadText(previous), "previous");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
-              3) << "no partial file left beside the output";
+              3)
+        << "no partial file left beside the output";
 
-    EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -o " + previous + " " + dir / "missing.txt"), 1);
+    EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -o " + previous + " " + dir / "missing.txt"),
+              1);
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " --bogus -o x " + bad), 2);
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " " + bad), 2);
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " --help"), 0);

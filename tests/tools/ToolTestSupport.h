@@ -32,7 +32,8 @@ inline std::int16_t GetLittle16(const Bytes& in, std::size_t at) {
 }
 
 inline std::int32_t GetLittle32(const Bytes& in, std::size_t at) {
-    return static_cast<std::int32_t>(std::uint32_t(in[at + 3]) << 24 | std::uint32_t(in[at + 2]) << 16 |
+    return static_cast<std::int32_t>(std::uint32_t(in[at + 3]) << 24 |
+                                     std::uint32_t(in[at + 2]) << 16 |
                                      std::uint32_t(in[at + 1]) << 8 | std::uint32_t(in[at]));
 }
 

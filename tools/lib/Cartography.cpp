@@ -10,9 +10,8 @@ namespace {
 
 std::int16_t ToMinutes(std::int64_t microDegrees, std::int64_t limit) {
     long double minutes = std::nearbyint(static_cast<long double>(microDegrees) * 60 / 1e6L);
-    return static_cast<std::int16_t>(
-        std::clamp<long double>(minutes, static_cast<long double>(-limit),
-                                static_cast<long double>(limit)));
+    return static_cast<std::int16_t>(std::clamp<long double>(
+        minutes, static_cast<long double>(-limit), static_cast<long double>(limit)));
 }
 
 void AddSegment(std::vector<CartogSegment>& segments, std::uint8_t kind, const GeoRing& points,

@@ -86,8 +86,8 @@ ClassicPolygon ToClassicPolygon(const ShoreRing& shore) {
     ClassicPolygon polygon;
     polygon.id = shore.id;
     polygon.level = shore.level;
-    polygon.source = static_cast<std::int16_t>(shore.source >= 0 ? shore.source
-                                                                 : (shore.level == 1 ? 1 : 0));
+    polygon.source =
+        static_cast<std::int16_t>(shore.source >= 0 ? shore.source : (shore.level == 1 ? 1 : 0));
     UnwrappedRing unwrapped = UnwrapRing(shore.points);
     polygon.areaTenthsKm2 = shore.areaTenthsKm2 ? *shore.areaTenthsKm2
                                                 : AreaTenthsKm2(SphericalAreaKm2(unwrapped.points));

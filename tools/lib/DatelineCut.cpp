@@ -47,7 +47,8 @@ std::vector<GeoRing> CutRingAtDateline(const GeoRing& ring) {
         unwrapped.begin(), unwrapped.end(), [](GeoPoint a, GeoPoint b) { return a.lon < b.lon; });
     for (std::int64_t strip = StripOf(westIt->lon); strip <= StripOf(eastIt->lon); ++strip) {
         std::int64_t centre = strip * kTurn;
-        GeoRing piece = ClipHalf(ClipHalf(unwrapped, centre - kHalfTurn, 1), centre + kHalfTurn, -1);
+        GeoRing piece =
+            ClipHalf(ClipHalf(unwrapped, centre - kHalfTurn, 1), centre + kHalfTurn, -1);
         piece.erase(std::unique(piece.begin(), piece.end()), piece.end());
         while (piece.size() > 1 && piece.back() == piece.front()) piece.pop_back();
         if (piece.size() < 3) continue;
@@ -89,4 +90,3 @@ std::vector<GeoRing> CutLineAtDateline(const GeoRing& line) {
     pieces.push_back(std::move(piece));
     return pieces;
 }
-

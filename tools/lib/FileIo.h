@@ -12,7 +12,7 @@
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
 
 class OutputFile {
-public:
+  public:
     explicit OutputFile(std::string path, std::size_t bufferBytes = 1 << 20);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -24,7 +24,7 @@ public:
     void Commit();
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     void Fail(const std::string& what);
 
     std::string path_;

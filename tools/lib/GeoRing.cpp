@@ -12,9 +12,7 @@ std::int64_t ShortestStep(std::int64_t fromLon, std::int64_t toLon) {
     return step > kHalfTurn ? step - kTurn : step;
 }
 
-bool SamePlace(GeoPoint a, GeoPoint b) {
-    return a.lat == b.lat && WrapLon(a.lon - b.lon) == 0;
-}
+bool SamePlace(GeoPoint a, GeoPoint b) { return a.lat == b.lat && WrapLon(a.lon - b.lon) == 0; }
 
 namespace {
 

@@ -28,7 +28,7 @@ std::int64_t WrapLon(std::int64_t lon);
 bool SamePlace(GeoPoint a, GeoPoint b);
 
 struct UnwrappedRing {
-    GeoRing points;               // continuous longitudes, net travel round the ring zero
+    GeoRing points;                  // continuous longitudes, net travel round the ring zero
     bool closedThroughPole = false;  // pole points were added to close a ring round the globe
 };
 

@@ -45,8 +45,8 @@ GshhgReadResult ParseGshhgNative(const std::vector<unsigned char>& bytes,
         bool antarcticIceFront = level == 5;
         bool antarcticGrounding = level == 6;
         if (antarcticIceFront || antarcticGrounding) {
-            bool wanted = antarctica == AntarcticCoast::IceFront ? antarcticIceFront
-                                                                  : antarcticGrounding;
+            bool wanted =
+                antarctica == AntarcticCoast::IceFront ? antarcticIceFront : antarcticGrounding;
             if (!wanted) {
                 ++result.skipped;
                 continue;

@@ -78,9 +78,8 @@ std::vector<TextSegment> ParseMultisegmentText(const std::string& text,
             segments.push_back({0, {}, lineNumber});
             inSegment = true;
         }
-        segments.back().points.push_back(
-            {static_cast<std::int64_t>(std::nearbyint(lon * 1e6)),
-             static_cast<std::int64_t>(std::nearbyint(lat * 1e6))});
+        segments.back().points.push_back({static_cast<std::int64_t>(std::nearbyint(lon * 1e6)),
+                                          static_cast<std::int64_t>(std::nearbyint(lat * 1e6))});
     }
     std::erase_if(segments, [](const TextSegment& s) { return s.points.empty(); });
     return segments;

@@ -53,7 +53,8 @@ ChainedPieces ChainPieces(const std::vector<GeoRing>& pieces) {
         std::vector<std::size_t> walked{seed};
         while (true) {
             std::size_t before = TakeUnused(byEnd, KeyOf(pieces[head].front()), used, head);
-            if (before == SIZE_MAX || std::find(walked.begin(), walked.end(), before) != walked.end()) {
+            if (before == SIZE_MAX ||
+                std::find(walked.begin(), walked.end(), before) != walked.end()) {
                 break;
             }
             walked.push_back(before);

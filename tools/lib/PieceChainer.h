@@ -10,8 +10,8 @@
 #include "GeoRing.h"
 
 struct ChainedPieces {
-    std::vector<GeoRing> rings;   // closed: no repeated closing point
-    std::vector<GeoRing> lines;   // chains whose ends do not meet
+    std::vector<GeoRing> rings;  // closed: no repeated closing point
+    std::vector<GeoRing> lines;  // chains whose ends do not meet
 };
 
 ChainedPieces ChainPieces(const std::vector<GeoRing>& pieces);

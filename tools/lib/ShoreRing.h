@@ -10,5 +10,5 @@ struct ShoreRing {
     int level = 1;         // 1 land, 2 lake, 3 island in a lake, 4 pond on such an island
     int source = -1;       // 0 WDBII, 1 WVS, -1 unknown
     std::optional<std::uint32_t> areaTenthsKm2;  // as the input states it, if it does
-    GeoRing points;        // without a repeated closing point
+    GeoRing points;                              // without a repeated closing point
 };

@@ -50,8 +50,7 @@ std::vector<Gtopo30Tile> Gtopo30Tiles() {
     for (int t = 0; t < 6; ++t) {
         int west = -180 + 60 * t;
         char name[16];
-        std::snprintf(name, sizeof name, "%c%03dS60", west <= 0 ? 'W' : 'E',
-                      std::abs(west));
+        std::snprintf(name, sizeof name, "%c%03dS60", west <= 0 ? 'W' : 'E', std::abs(west));
         tiles.push_back({name, t * 7200, 18000, 7200, 3600});
     }
     return tiles;
@@ -64,18 +63,33 @@ std::string Gtopo30Header(const Gtopo30Tile& tile) {
     std::string rowBytes = std::to_string(2 * tile.columns);
     return "BYTEORDER      M\n"
            "LAYOUT         BIL\n"
-           "NROWS          " + std::to_string(tile.rows) + "\n"
-           "NCOLS          " + std::to_string(tile.columns) + "\n"
+           "NROWS          " +
+           std::to_string(tile.rows) +
+           "\n"
+           "NCOLS          " +
+           std::to_string(tile.columns) +
+           "\n"
            "NBANDS         1\n"
            "NBITS          16\n"
-           "BANDROWBYTES   " + rowBytes + "\n"
-           "TOTALROWBYTES  " + rowBytes + "\n"
+           "BANDROWBYTES   " +
+           rowBytes +
+           "\n"
+           "TOTALROWBYTES  " +
+           rowBytes +
+           "\n"
            "BANDGAPBYTES   0\n"
            "NODATA         -9999\n"
-           "ULXMAP         " + Number(westEdge + cell / 2) + "\n"
-           "ULYMAP         " + Number(northEdge - cell / 2) + "\n"
-           "XDIM           " + Number(cell) + "\n"
-           "YDIM           " + Number(cell) + "\n";
+           "ULXMAP         " +
+           Number(westEdge + cell / 2) +
+           "\n"
+           "ULYMAP         " +
+           Number(northEdge - cell / 2) +
+           "\n"
+           "XDIM           " +
+           Number(cell) +
+           "\n"
+           "YDIM           " +
+           Number(cell) + "\n";
 }
 
 void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std::uint8_t* out) {
@@ -93,12 +107,17 @@ void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std
 
 EtopoLayout EtopoLayoutOf(int code) {
     switch (code) {
-        case 1: return {1, 4321, 2160, true};
-        case 2: return {2, 4320, 2160, false};
-        case 3: return {3, 4320, 2160, false};
-        case 4: return {4, 10800, 6336, false};
-        default: throw VarnholtError("Unknown grid layout " + std::to_string(code) +
-                                     " (layouts are 1 to 4)");
+        case 1:
+            return {1, 4321, 2160, true};
+        case 2:
+            return {2, 4320, 2160, false};
+        case 3:
+            return {3, 4320, 2160, false};
+        case 4:
+            return {4, 10800, 6336, false};
+        default:
+            throw VarnholtError("Unknown grid layout " + std::to_string(code) +
+                                " (layouts are 1 to 4)");
     }
 }
 

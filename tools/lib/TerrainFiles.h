@@ -16,7 +16,7 @@
 #include "TerrainModel.h"
 
 struct Gtopo30Tile {
-    std::string name;  // e.g. "W180N90"
+    std::string name;     // e.g. "W180N90"
     int firstColumn = 0;  // in the 43200 × 21600 global grid
     int firstRow = 0;
     int columns = 0;
@@ -39,8 +39,7 @@ struct EtopoLayout {
 // Throws for codes other than 1..4.
 EtopoLayout EtopoLayoutOf(int code);
 // One grid row as heights in metres (negative below sea level).
-void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row,
-              std::int16_t* samples);
+void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row, std::int16_t* samples);
 
 // Progress is reported as the fraction done, from one thread at a time.
 using ProgressReport = std::function<void(double)>;

@@ -172,8 +172,8 @@ void TerrainModel::ComputeRelief(const std::vector<float>& coastKm, std::uint64_
             double height;
             if (land_[cell]) {
                 double lowland = 8 + 240 * (1 - std::exp(-km / 350));
-                double rolling = 160 * std::max(0.0, hills.Fractal(p, 40, 3) + 0.15) *
-                                 SmoothStep(0, 40, km);
+                double rolling =
+                    160 * std::max(0.0, hills.Fractal(p, 40, 3) + 0.15) * SmoothStep(0, 40, km);
                 double belt = SmoothStep(-0.05, 0.25, belts.Fractal(p, 2.2, 3));
                 double mountains = 0;
                 if (belt > 0) {
@@ -205,8 +205,8 @@ void TerrainModel::ComputeRelief(const std::vector<float>& coastKm, std::uint64_
 bool TerrainModel::IsLand(double lonDeg, double latDeg) const {
     auto column = static_cast<long long>(std::floor((lonDeg + 180) * cellsPerDegree_)) % columns_;
     if (column < 0) column += columns_;
-    int row = std::clamp(static_cast<int>(std::floor((90 - latDeg) * cellsPerDegree_)), 0,
-                         rows_ - 1);
+    int row =
+        std::clamp(static_cast<int>(std::floor((90 - latDeg) * cellsPerDegree_)), 0, rows_ - 1);
     return LandCell(static_cast<int>(column), row);
 }
 

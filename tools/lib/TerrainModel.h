@@ -14,7 +14,7 @@
 #include "ClassicShoreline.h"
 
 class TerrainModel {
-public:
+  public:
     TerrainModel(const std::vector<ClassicPolygon>& shore, std::uint64_t seed,
                  int cellsPerDegree = 15, int threads = 2);
 
@@ -29,10 +29,10 @@ public:
 
     // Heights along one parallel at longitudes firstLon + i × stepLon, and whether each is
     // land; the vertical interpolation is shared by the whole row.
-    void SampleRow(double latDeg, double firstLonDeg, double stepLonDeg, int count,
-                   float* heights, std::uint8_t* land) const;
+    void SampleRow(double latDeg, double firstLonDeg, double stepLonDeg, int count, float* heights,
+                   std::uint8_t* land) const;
 
-private:
+  private:
     void Rasterise(const std::vector<ClassicPolygon>& shore);
     std::vector<float> CoastDistanceKm() const;
     void ComputeRelief(const std::vector<float>& coastKm, std::uint64_t seed, int threads);

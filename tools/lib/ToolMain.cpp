@@ -36,9 +36,8 @@ long long ArgCursor::IntegerValue(long long min, long long max) {
     long long value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < min || value > max) {
-        throw UsageError("option " + option + " needs a whole number from " +
-                         std::to_string(min) + " to " + std::to_string(max) + ", not '" + text +
-                         "'");
+        throw UsageError("option " + option + " needs a whole number from " + std::to_string(min) +
+                         " to " + std::to_string(max) + ", not '" + text + "'");
     }
     return value;
 }

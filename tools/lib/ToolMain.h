@@ -9,13 +9,13 @@
 #include <vector>
 
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Walks the arguments; accepts "--name value" and "--name=value".
 class ArgCursor {
-public:
+  public:
     explicit ArgCursor(std::vector<std::string> args) : args_(std::move(args)) {}
     bool Next();  // moves to the next argument; false at the end
     const std::string& Current() const { return current_; }
@@ -24,7 +24,7 @@ public:
     std::string Value();  // the option's value; UsageError if missing
     long long IntegerValue(long long min, long long max);
 
-private:
+  private:
     std::vector<std::string> args_;
     std::size_t next_ = 0;
     std::string current_;
@@ -32,12 +32,12 @@ private:
 };
 
 class Progress {
-public:
+  public:
     explicit Progress(bool quiet);
     void Update(double fraction);
     void Done();
 
-private:
+  private:
     bool enabled_;
     int printed_ = -1;  // last tenth printed
 };
