@@ -36,9 +36,10 @@ OutputFile::OutputFile(std::string path, std::size_t bufferBytes)
     std::filesystem::path target(path_);
     // Hidden and tagged with the process id, so that concurrent runs and readers of the
     // folder never mistake it for a finished file.
-    tempPath_ = (target.parent_path() /
-                 ("." + target.filename().string() + ".partial-" + std::to_string(::getpid())))
-                    .string();
+    std::string hiddenName = ".";
+    hiddenName += target.filename().string();
+    hiddenName += ".partial-" + std::to_string(::getpid());
+    tempPath_ = (target.parent_path() / hiddenName).string();
     file_ = std::fopen(tempPath_.c_str(), "wb");
     if (!file_) throw EFOpenError("Cannot create file: " + path_ + ": " + Reason());
     std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
