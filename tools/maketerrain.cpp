@@ -35,7 +35,8 @@ const char kUsage[] =
     "                         3  4320 x 2160, big-endian, from Greenwich        18.7 MB\n"
     "                         4  10800 x 6336, big-endian, 2' Mercator rows     137 MB\n"
     "  --seed N             seed of the relief [1]\n"
-    "  --resolution N       cells a degree of the land mask and relief [15, 4 arc-minutes]\n"
+    "  --resolution N       cells a degree of the land mask and relief, 1 to 60 [15, that\n"
+    "                       is 4 arc-minutes; memory grows with its square: 60 needs 3 GB]\n"
     "  --threads N          worker threads [the number of processors]\n"
     "  -q, --quiet          no progress and no summary\n"
     "  -h, --help           this text\n"
@@ -73,7 +74,7 @@ void Generate(ArgCursor& args) {
         } else if (args.Is("--seed")) {
             seed = args.IntegerValue(0, 1LL << 62);
         } else if (args.Is("--resolution")) {
-            resolution = static_cast<int>(args.IntegerValue(1, 120));
+            resolution = static_cast<int>(args.IntegerValue(1, 60));
         } else if (args.Is("--threads")) {
             threads = static_cast<int>(args.IntegerValue(1, 64));
         } else if (args.Is("--quiet", "-q")) {

@@ -29,7 +29,7 @@ std::int16_t ToSample(float metres) {
 
 std::string Number(double value) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.14f", value);
+    std::snprintf(text, sizeof text, "%.17g", value);
     return text;
 }
 

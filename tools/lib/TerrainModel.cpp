@@ -39,7 +39,7 @@ void ForRows(int rows, int threads, Work work) {
 
 TerrainModel::TerrainModel(const std::vector<ClassicPolygon>& shore, std::uint64_t seed,
                            int cellsPerDegree, int threads)
-    : cellsPerDegree_(std::clamp(cellsPerDegree, 1, 120)),
+    : cellsPerDegree_(std::clamp(cellsPerDegree, 1, 60)),
       columns_(360 * cellsPerDegree_),
       rows_(180 * cellsPerDegree_),
       land_(static_cast<std::size_t>(columns_) * rows_, 0) {

@@ -27,8 +27,8 @@ class TerrainModel {
     bool IsLand(double lonDeg, double latDeg) const;
     double Height(double lonDeg, double latDeg) const;
 
-    // Heights along one parallel at longitudes firstLon + i × stepLon, and whether each is
-    // land; the vertical interpolation is shared by the whole row.
+    // Heights along one parallel at longitudes firstLon + i × stepLon (stepLon >= 0), and
+    // whether each is land; the vertical interpolation is shared by the whole row.
     void SampleRow(double latDeg, double firstLonDeg, double stepLonDeg, int count, float* heights,
                    std::uint8_t* land) const;
 
