@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <utility>
@@ -319,4 +320,31 @@ TEST_F(Gshhg2gshhsTool, BadInputFailsWithoutTouchingTheOutput) {
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " --bogus -o x " + bad), 2);
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " " + bad), 2);
     EXPECT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " --help"), 0);
+}
+
+TEST(ClassicShoreline, RingAlreadyClosedAlongThePoleIsNotClosedAgain) {
+    // Native files may carry Antarctica with its own pole points, longitudes 0..360.
+    ClassicPolygon antarctica =
+        ClassicOf({{0, -70}, {90, -70}, {180, -70}, {270, -70}, {360, -70}, {360, -90}, {0, -90}});
+    long polePoints = std::count_if(antarctica.points.begin(), antarctica.points.end(),
+                                    [](GeoPoint p) { return p.lat == -90'000'000; });
+    EXPECT_EQ(polePoints, 2);
+    double cap = 2 * kPi * kRadiusKm * kRadiusKm * (1 - std::sin(70 * kPi / 180));
+    EXPECT_NEAR(antarctica.areaTenthsKm2 / 10.0, cap, 1e-3 * cap);
+}
+
+TEST_F(Gshhg2gshhsTool, RecognisesNativeFilesAndKeepsTheirIdsAndAreas) {
+    Bytes native;
+    AppendNative(native, 3, NativeFlag(1, 15, 1, 1), 987, kSmallBox);
+    AppendNative(native, 4, NativeFlag(2, 15, 0, 1), 65, {{10.5, 50.5}, {11, 50.5}, {11, 50.8}});
+    std::string input = dir.Write("gshhs_x.b", native);
+    ASSERT_EQ(RunQuietly(ToolPath("gshhg2gshhs") + " -o " + dir / "out.b" + " " + input), 0);
+    std::vector<ClassicPolygon> polygons = ReadOutput();
+    ASSERT_EQ(polygons.size(), 2u);
+    EXPECT_EQ(polygons[0].id, 3);
+    EXPECT_EQ(polygons[0].areaTenthsKm2, 987u);
+    EXPECT_EQ(polygons[0].source, 1);
+    EXPECT_EQ(polygons[1].id, 4);
+    EXPECT_EQ(polygons[1].level, 2);
+    EXPECT_EQ(polygons[1].points.size(), 4u);
 }
