@@ -32,5 +32,10 @@ test: deps
 demo: build
 	tools/demo.sh $(BUILD)/release/bin demo
 
+# Our programs against the tools a user would pick instead; installs GDAL and GMT when missing.
+# The sample inputs are made once into bench/work/. Not part of test.
+bench: build
+	BUILD=$(BUILD)/release bench/run.sh
+
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# lumbrel --batch on a 5400 x 2700 height image, against GDAL making the colour image
+# (gdaldem color-relief) and the relief image (gdaldem hillshade) from the same PNG, each
+# written as a BMP. Ours also combines the two and counts the height steps.
+# Goal: ratio <= 0.5. Target of its own: under 0.3 s for the whole run.
+#
+#   bench/lumbrel/run.sh       (environment: see bench/lib.sh)
+#
+# The height image is made once and kept in bench/work/lumbrel/.
+source "$(dirname "$0")/../lib.sh"
+NeedProgram lumbrel
+NeedDebs gdal-bin python3 time
+
+work=$work_root/lumbrel
+mkdir -p "$work/ours" "$work/theirs"
+topo=$work/topo.png
+if [ ! -f "$topo" ]; then
+    echo "Making the 5400 x 2700 height image (once)..." >&2
+    python3 "$bench_dir/lumbrel/make_height_image.py" "$topo.part"
+    mv "$topo.part" "$topo"
+fi
+
+# Our colour ramp at the height codes of its control heights (code = 3 x square root of the
+# metres), with the sea colour at code 0.
+ramp=$work/ramp.txt
+cat >"$ramp" <<'EOF'
+0 135 180 198
+1 141 225 57
+30 187 237 137
+42.43 220 245 194
+51.96 224 216 188
+67.08 209 196 154
+94.87 230 176 104
+134.16 170 150 79
+164.32 182 149 185
+212.13 255 255 255
+255 255 255 255
+EOF
+
+Ours() {
+    cd "$work/ours" && "$bin/lumbrel" --batch "$topo"
+}
+Theirs() {
+    gdaldem color-relief -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" "$ramp" \
+        "$work/theirs/colour.bmp" &&
+        gdaldem hillshade -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" \
+            "$work/theirs/relief.bmp"
+}
+
+WarmCache "$topo"
+echo "lumbrel --batch vs gdaldem color-relief + gdaldem hillshade, BMP out (5400 x 2700)"
+Compare "lumbrel vs gdaldem" 0.5 Ours Theirs
+CheckGoal "lumbrel: whole batch run" "$ours_wall_ms" 300 ms
+Finish

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# orbisko --batch --topography: the world map coloured by height, for each of the four grid
+# layouts it recognises. There is no other tool that does this, so the figures are absolute;
+# the same run without --topography shows what the colouring pass adds.
+# Target of its own: the colouring pass under 30 ms for every layout.
+#
+#   bench/orbisko/run.sh       (environment: see bench/lib.sh)
+#
+# The grids are made once by maketerrain and kept in bench/work/orbisko/, one folder a layout,
+# each under a name the program searches for.
+source "$(dirname "$0")/../lib.sh"
+NeedProgram orbisko
+NeedProgram maketerrain
+NeedDebs time
+
+work=$work_root/orbisko
+grid_name() {
+    case $1 in
+    1) echo etopo5.elev ;;
+    2) echo etopo5.dat ;;
+    3) echo etopo5 ;;
+    4) echo topo_8.2.img ;;
+    esac
+}
+make_grids=()
+for layout in 1 2 3 4; do
+    folder=$work/layout$layout
+    mkdir -p "$folder"
+    ln -sf "$root/data/Countries.dat" "$folder/Countries.dat"
+    if [ ! -f "$folder/$(grid_name $layout)" ]; then
+        make_grids+=(--grid "$layout:$folder/$(grid_name $layout)")
+    fi
+done
+if [ ${#make_grids[@]} -gt 0 ]; then
+    echo "Making the grids with maketerrain (once, 193 MB)..." >&2
+    "$bin/maketerrain" --quiet --shore "$root/data/gshhs_l.b" "${make_grids[@]}"
+fi
+
+Draw() {
+    cd "$folder" && "$bin/orbisko" --batch --data "$folder/" --save "$folder/world.bmp"
+}
+DrawColoured() {
+    cd "$folder" && "$bin/orbisko" --batch --data "$folder/" --topography \
+        --save "$folder/world-topography.bmp"
+}
+
+echo "orbisko --batch, world map, drawn and coloured by height from each grid layout"
+printf '  %-36s %8s %8s %8s   %s\n' "" "wall ms" "CPU ms" "peak MB" "wall-clock runs (ms)"
+for layout in 1 2 3 4; do
+    folder=$work/layout$layout
+    WarmCache "$folder/$(grid_name $layout)" "$root/data/Countries.dat"
+    Measure "layout $layout ($(grid_name $layout)): map only" Draw
+    plain_ms=$measured_wall_ms
+    Measure "layout $layout: map + --topography" DrawColoured
+    CheckGoal "orbisko layout $layout: colouring pass" "$((measured_wall_ms - plain_ms))" 30 ms
+done
+Finish
