@@ -131,7 +131,8 @@ bool TFormMain::FindTileFolder() {
 void TFormMain::OpenTiles() {
     try {
         Tiles = std::make_unique<TTileArray>(
-            GTOPO30FolderSetting->Value, [this](const std::string& text) { Ui().ShowMessage(text); });
+            GTOPO30FolderSetting->Value,
+            [this](const std::string& text) { Ui().ShowMessage(text); });
     } catch (const std::exception& error) {
         // The window still opens, without tiles; Refresh then does nothing.
         Ui().ShowError(error.what());

@@ -35,7 +35,8 @@ void FillHeightCodeTable(HeightCodeTable& table) {
         } else if (h < 1) {
             code = 1;
         } else {
-            const long double scaled = std::nearbyint(3.0L * std::sqrt(static_cast<long double>(h)));
+            const long double scaled =
+                std::nearbyint(3.0L * std::sqrt(static_cast<long double>(h)));
             code = scaled > 255.0L ? 255 : static_cast<std::uint8_t>(scaled);
         }
         table[std::size_t(h + 32768)] = code;
@@ -68,8 +69,8 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
             if (tile.Columns != tileColumns) throw std::logic_error("Tile of unexpected width");
             const int firstX = t * layout.tileWidthPixels;
             const int firstCell = t * tileColumns;
-            for (int y = band * bandHeightPixels; y < band * bandHeightPixels + layout.tileHeightPixels;
-                 ++y) {
+            for (int y = band * bandHeightPixels;
+                 y < band * bandHeightPixels + layout.tileHeightPixels; ++y) {
                 const int gridRow = y * gridRows / H;
                 const int tileRow = gridRow % 6000;
                 const std::uint8_t* rowStart = tile.RowPointer(tileRow);

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         return std::make_unique<TFormMain>(ui, startup);
     };
     program.makeAboutBox = [](ui::Interaction& ui, ui::Form& main) {
-        auto box = std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
+        auto box =
+            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
         static_cast<TFormMain&>(main).SetAboutBox(box.get());
         return box;
     };

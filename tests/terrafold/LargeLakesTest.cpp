@@ -1,9 +1,8 @@
-#include "LargeLakes.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "LargeLakes.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
 #include "WorldHeightImage.h"
@@ -62,11 +61,11 @@ class LargeLakes : public ::testing::Test {
 
 TEST_F(LargeLakes, OnlyLakesAboveTwoThousandSquareKilometresAreFilled) {
     ShorelineFile file;
-    file.PixelRectangle(2, 20001, 100, 100, 130, 120)       // just above the threshold
-        .PixelRectangle(2, 20000, 200, 100, 230, 120)       // at it
-        .PixelRectangle(1, 0xFFFFFFFF, 300, 100, 330, 120)  // land, however large
-        .PixelRectangle(3, 0xFFFFFFFF, 400, 100, 430, 120)  // island in a lake
-        .PixelRectangle(4, 0xFFFFFFFF, 500, 100, 530, 120)  // pond
+    file.PixelRectangle(2, 20001, 100, 100, 130, 120)        // just above the threshold
+        .PixelRectangle(2, 20000, 200, 100, 230, 120)        // at it
+        .PixelRectangle(1, 0xFFFFFFFF, 300, 100, 330, 120)   // land, however large
+        .PixelRectangle(3, 0xFFFFFFFF, 400, 100, 430, 120)   // island in a lake
+        .PixelRectangle(4, 0xFFFFFFFF, 500, 100, 530, 120)   // pond
         .PixelRectangle(2, 0xFFFFFFFF, 600, 100, 630, 120);  // unsigned: the largest area
     Draw(file);
     EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));

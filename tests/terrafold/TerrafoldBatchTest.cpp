@@ -37,7 +37,8 @@ std::string FileText(const std::string& path) {
 class TerrafoldBatch : public ::testing::Test {
   protected:
     RunResult Run(const std::string& arguments) {
-        const std::string command = "cd " + Quoted(work.Path()) + " && HOME=" + Quoted(home.Path()) +
+        const std::string command = "cd " + Quoted(work.Path()) +
+                                    " && HOME=" + Quoted(home.Path()) +
                                     " XDG_CONFIG_HOME=" + Quoted(config.Path()) + " " +
                                     Quoted(std::string(VARNHOLT_BIN_DIR) + "/terrafold") +
                                     " --batch " + arguments + " 2>" + Quoted(errFile);
@@ -52,7 +53,9 @@ class TerrafoldBatch : public ::testing::Test {
         result.err = FileText(errFile);
         return result;
     }
-    std::string Settings() const { return FileText((config.Path() / "Varnholt" / "terrafold.conf").string()); }
+    std::string Settings() const {
+        return FileText((config.Path() / "Varnholt" / "terrafold.conf").string());
+    }
 
     TempDir home;
     TempDir config;

@@ -79,8 +79,12 @@ struct ShorelineFile {
     ShorelineFile& PixelRectangle(std::int32_t level, std::uint32_t area, int left, int top,
                                   int right, int bottom) {
         Polygon(4, level, area);
-        auto lon = [](int x) { return std::int32_t((std::int64_t(x) * 1'000'000) / 15 - 180'000'000); };
-        auto lat = [](int y) { return std::int32_t(90'000'000 - (std::int64_t(y) * 1'000'000) / 15); };
+        auto lon = [](int x) {
+            return std::int32_t((std::int64_t(x) * 1'000'000) / 15 - 180'000'000);
+        };
+        auto lat = [](int y) {
+            return std::int32_t(90'000'000 - (std::int64_t(y) * 1'000'000) / 15);
+        };
         return Point(lon(left), lat(top))
             .Point(lon(right), lat(top))
             .Point(lon(right), lat(bottom))
@@ -109,7 +113,8 @@ inline std::vector<PngChunk> ReadPngChunks(const std::string& path) {
     std::vector<PngChunk> chunks;
     std::size_t at = 8;
     while (at + 12 <= file.size()) {
-        const std::size_t length = (std::size_t(file[at]) << 24) | (std::size_t(file[at + 1]) << 16) |
+        const std::size_t length = (std::size_t(file[at]) << 24) |
+                                   (std::size_t(file[at + 1]) << 16) |
                                    (std::size_t(file[at + 2]) << 8) | file[at + 3];
         if (at + 12 + length > file.size()) break;
         PngChunk chunk;

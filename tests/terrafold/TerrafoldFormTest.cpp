@@ -1,11 +1,9 @@
-#include "TerrafoldForm.h"
-
 #include <gtest/gtest.h>
 
 #include <QSettings>
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +11,7 @@
 #include "ScriptedInteraction.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
+#include "TerrafoldForm.h"
 
 using terrafold_test::ReadPngChunks;
 using terrafold_test::ShorelineFile;
@@ -27,7 +26,8 @@ class TerrafoldStartupTest : public ::testing::Test {
         savedHome_ = std::getenv("HOME") ? std::getenv("HOME") : "";
         ::setenv("HOME", home.Path().c_str(), 1);
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-            QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(store.Folder()));
+            QSettings::setPath(format, QSettings::UserScope,
+                               QString::fromStdString(store.Folder()));
         }
     }
     void TearDown() override { ::setenv("HOME", savedHome_.c_str(), 1); }
@@ -45,7 +45,8 @@ class TerrafoldStartupTest : public ::testing::Test {
     }
 
     static std::string Stored(const char* name) {
-        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Varnholt", "test_terrafold")
+        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Varnholt",
+                         "test_terrafold")
             .value(name)
             .toString()
             .toStdString();
@@ -123,7 +124,8 @@ TEST_F(TerrafoldStartupTest, MissingTileFolderAndCancelledDialogEndsTheProgram) 
     ASSERT_EQ(ui.dialogsShown.size(), 1u);
     EXPECT_EQ(ui.dialogsShown[0].fileName, "E020N40.dem");
     EXPECT_EQ(ui.dialogsShown[0].title, "Please point to the folder containing the GTOPO30 data");
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Terrafold cannot continue without GTOPO30 data files!"});
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"Terrafold cannot continue without GTOPO30 data files!"});
     EXPECT_TRUE(ui.Terminated());
     EXPECT_FALSE(form->HasTiles());
     EXPECT_EQ(form->GSHHSFileSetting, nullptr);
@@ -136,7 +138,8 @@ TEST_F(TerrafoldStartupTest, FolderPickedWithoutTilesLeavesAnInertWindowAndIsSto
     TempDir elsewhere;
     ui.dialogAnswers.push_back(elsewhere / "notes.txt");
     auto form = Start();
-    EXPECT_EQ(ui.errors, std::vector<std::string>{"Cannot open file: " + elsewhere.Folder() + "W180N90.dem"});
+    EXPECT_EQ(ui.errors,
+              std::vector<std::string>{"Cannot open file: " + elsewhere.Folder() + "W180N90.dem"});
     EXPECT_FALSE(ui.Terminated());
     EXPECT_FALSE(form->HasTiles());
     EXPECT_EQ(form->GSHHSFileSetting, nullptr);
@@ -170,8 +173,10 @@ TEST_F(TerrafoldStartupTest, StoredFolderWithoutFinalSeparatorAsksAndTakesThePic
 
 TEST_F(TerrafoldStartupTest, TileNamesInCapitalsAreFound) {
     auto tiles = MakeTiles(DefaultTileFolder());
-    std::filesystem::rename(DefaultTileFolder() + "E020N40.dem", DefaultTileFolder() + "E020N40.DEM");
-    std::filesystem::rename(DefaultTileFolder() + "W000S60.dem", DefaultTileFolder() + "w000s60.DEM");
+    std::filesystem::rename(DefaultTileFolder() + "E020N40.dem",
+                            DefaultTileFolder() + "E020N40.DEM");
+    std::filesystem::rename(DefaultTileFolder() + "W000S60.dem",
+                            DefaultTileFolder() + "w000s60.DEM");
     MakeDefaultShorelineFile();
     auto form = Start();
     EXPECT_TRUE(ui.dialogsShown.empty());
@@ -186,7 +191,8 @@ TEST_F(TerrafoldStartupTest, MissingShorelineFileAsksForItAndEndsWhenNoneIsGiven
         EXPECT_EQ(ui.dialogsShown[0].fileName, "GSHHS*.*");
         EXPECT_EQ(ui.dialogsShown[0].initialDir, home.Folder());
         EXPECT_EQ(ui.dialogsShown[0].title, "Please point to the GSHHS file you would like to use");
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"Terrafold cannot continue without a GSHHS data file!"});
+        EXPECT_EQ(ui.messages,
+                  std::vector<std::string>{"Terrafold cannot continue without a GSHHS data file!"});
         EXPECT_TRUE(ui.Terminated());
         EXPECT_TRUE(form->HasTiles());
     }
@@ -286,9 +292,9 @@ std::string Text(const terrafold_test::PngChunk& chunk) {
 
 TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     auto tiles = MakeTiles(DefaultTileFolder());
-    tiles->PutCell(0, 0, 7197);              // pixel (0, 0)
-    tiles->PutCell(4800, 6000, 100);         // pixel (600, 750)
-    tiles->PutCell(43192, 21592, -9999);     // pixel (5399, 2699)
+    tiles->PutCell(0, 0, 7197);               // pixel (0, 0)
+    tiles->PutCell(4800, 6000, 100);          // pixel (600, 750)
+    tiles->PutCell(43192, 21592, -9999);      // pixel (5399, 2699)
     tiles->PutCell(8 * 1510, 8 * 610, 2000);  // inside the lake below
     MakeDefaultShorelineFile(ShorelineFile()
                                  .PixelRectangle(2, 20001, 1500, 600, 1530, 620)
@@ -303,7 +309,8 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     form->ButtonRefresh.OnClick();
 
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Image(s) written to file topo.png"});
-    EXPECT_EQ(ui.cursorHistory, (std::vector<ui::Cursor>{ui::Cursor::HourGlass, ui::Cursor::Default}));
+    EXPECT_EQ(ui.cursorHistory,
+              (std::vector<ui::Cursor>{ui::Cursor::HourGlass, ui::Cursor::Default}));
     EXPECT_EQ(form->ProgressBar.Max(), 33);
     EXPECT_EQ(form->ProgressBar.Position(), 0);
     ASSERT_FALSE(positions.empty());

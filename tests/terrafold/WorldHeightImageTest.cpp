@@ -1,5 +1,3 @@
-#include "WorldHeightImage.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,6 +8,7 @@
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
 #include "TileData.h"
+#include "WorldHeightImage.h"
 
 using terrafold_test::SparseTileSet;
 
@@ -39,12 +38,13 @@ TEST_P(HeightCodes, HeightGivesItsCode) {
     EXPECT_EQ(CodeOf(GetParam().height), GetParam().code) << "h = " << GetParam().height;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OceanLowlandAndSquareRootScale, HeightCodes,
-    ::testing::Values(CodeCase{-9999, 0}, CodeCase{-10000, 1}, CodeCase{-9998, 1},
-                      CodeCase{-32768, 1}, CodeCase{-5, 1}, CodeCase{0, 1}, CodeCase{1, 3},
-                      CodeCase{2, 4}, CodeCase{100, 30}, CodeCase{1000, 95}, CodeCase{7196, 254},
-                      CodeCase{7197, 255}, CodeCase{8848, 255}, CodeCase{32767, 255}));
+INSTANTIATE_TEST_SUITE_P(OceanLowlandAndSquareRootScale, HeightCodes,
+                         ::testing::Values(CodeCase{-9999, 0}, CodeCase{-10000, 1},
+                                           CodeCase{-9998, 1}, CodeCase{-32768, 1}, CodeCase{-5, 1},
+                                           CodeCase{0, 1}, CodeCase{1, 3}, CodeCase{2, 4},
+                                           CodeCase{100, 30}, CodeCase{1000, 95},
+                                           CodeCase{7196, 254}, CodeCase{7197, 255},
+                                           CodeCase{8848, 255}, CodeCase{32767, 255}));
 
 TEST(HeightCodeScale, RisesWithHeightAndNeverUsesCodeTwo) {
     int previous = CodeOf(1);
