@@ -6,8 +6,14 @@
 #include "FileLookup.h"
 #include "LargeLakes.h"
 #include "PNG_IO.h"
+#include "ProgramVersion.h"
+#include "VersInfo.h"
 
-const char* const kTerrafoldAuthor = "Varnholt, www.varnholt.example";
+std::string TerrafoldAuthor() {
+    // The same maker and address as the About box shows.
+    TdfsVersionInfoResource info(&ProgramVersionBlock());
+    return info.Value(pdCompanyName) + ", " + info.ValueByKey("Web site");
+}
 
 namespace {
 
@@ -16,7 +22,7 @@ const char* const kAllFilesFilter = "All files (*.*)|*.*";
 
 // The cursor shown before a command comes back on every way out of it.
 class BusyCursor {
-  public:
+public:
     explicit BusyCursor(ui::Interaction& ui) : ui_(ui), saved_(ui.GetCursor()) {
         ui_.SetCursor(ui::Cursor::HourGlass);
     }
@@ -24,7 +30,7 @@ class BusyCursor {
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 
-  private:
+private:
     ui::Interaction& ui_;
     ui::Cursor saved_;
 };
@@ -183,10 +189,11 @@ void TFormMain::ButtonRefreshClick() {
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
 
-    SaveBitmapToPng(HeightBitmap, "topo.png", kTerrafoldAuthor, "Scaled World Map Heights",
-                    "Terrafold", "Topographic Data");
-    SaveBitmapToPng(MaskBitmap, "LandSeaMask.png", kTerrafoldAuthor, "Scaled World Map Mask",
-                    "Terrafold", "Topographic Data");
+    const std::string author = TerrafoldAuthor();
+    SaveBitmapToPng(HeightBitmap, "topo.png", author, "Scaled World Map Heights", "Terrafold",
+                    "Topographic Data");
+    SaveBitmapToPng(MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
+                    "Topographic Data");
     Ui().ShowMessage("Image(s) written to file topo.png");
 }
 

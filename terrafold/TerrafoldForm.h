@@ -22,7 +22,7 @@ struct TerrafoldStartup {
 };
 
 class TFormMain : public ui::Form {
-  public:
+public:
     explicit TFormMain(ui::Interaction& interaction, TerrafoldStartup startup = {});
     ~TFormMain() override;
 
@@ -53,11 +53,11 @@ class TFormMain : public ui::Form {
     std::unique_ptr<TRegistryString> GTOPO30FolderSetting;
     std::unique_ptr<TRegistryString> GSHHSFileSetting;
 
-  protected:
+protected:
     void FormCreate() override;
     void FormDestroy() override;
 
-  private:
+private:
     // False when the program has to end.
     bool FindTileFolder();
     void OpenTiles();
@@ -69,4 +69,4 @@ class TFormMain : public ui::Form {
 };
 
 // The Author text of both images: the maker's name and web address.
-extern const char* const kTerrafoldAuthor;
+std::string TerrafoldAuthor();

@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
     app::ProgramDescription program;
     program.name = "terrafold";
     program.summary =
-        "Builds the world height image topo.png and the land/sea mask LandSeaMask.png in the\n"
-        "current folder from the 33 GTOPO30 tiles and the large lakes of a GSHHS file.";
+        "Writes the world height image topo.png and the land/sea mask LandSeaMask.png.";
     program.version = &ProgramVersionBlock();
     program.options = {
         {"gtopo30", "DIR", "folder of the GTOPO30 tiles, remembered for later runs",

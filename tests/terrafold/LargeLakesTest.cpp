@@ -12,7 +12,7 @@ using terrafold_test::ShorelineFile;
 namespace {
 
 class LargeLakes : public ::testing::Test {
-  protected:
+protected:
     LargeLakes()
         : heightBitmap(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8),
           maskBitmap(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8) {

@@ -35,7 +35,7 @@ std::string FileText(const std::string& path) {
 
 // A fresh user: own home, own settings, own working folder.
 class TerrafoldBatch : public ::testing::Test {
-  protected:
+protected:
     RunResult Run(const std::string& arguments) {
         const std::string command = "cd " + Quoted(work.Path()) +
                                     " && HOME=" + Quoted(home.Path()) +

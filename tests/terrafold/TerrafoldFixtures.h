@@ -19,7 +19,7 @@ inline const std::vector<std::string> kPolarPrefixes = {"W180", "W120", "W060",
                                                         "W000", "E060", "E120"};
 
 class SparseTileSet {
-  public:
+public:
     // Creates all 33 tiles at their full length in folder (which ends in "/"), except skip.
     explicit SparseTileSet(std::string folder, const std::string& skip = "")
         : folder_(std::move(folder)) {
@@ -47,7 +47,7 @@ class SparseTileSet {
         ::close(fd);
     }
 
-  private:
+private:
     void Create(const std::string& name, const std::string& skip) {
         if (name == skip) return;
         const off_t bytes = name.find("S60") != std::string::npos ? 51'840'000 : 57'600'000;

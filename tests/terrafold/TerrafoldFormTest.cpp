@@ -21,7 +21,7 @@ namespace {
 
 // Each test has its own home folder (the default data locations) and its own settings store.
 class TerrafoldStartupTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         savedHome_ = std::getenv("HOME") ? std::getenv("HOME") : "";
         ::setenv("HOME", home.Path().c_str(), 1);
@@ -66,7 +66,7 @@ class TerrafoldStartupTest : public ::testing::Test {
     TempDir store;
     ScriptedInteraction ui;
 
-  private:
+private:
     std::string savedHome_;
 };
 
@@ -260,7 +260,7 @@ namespace {
 
 // A full run on a full-size sparse tile set, writing into a folder of its own.
 class TerrafoldRefreshTest : public TerrafoldStartupTest {
-  protected:
+protected:
     void SetUp() override {
         TerrafoldStartupTest::SetUp();
         savedDirectory_ = std::filesystem::current_path();
@@ -278,7 +278,7 @@ class TerrafoldRefreshTest : public TerrafoldStartupTest {
 
     TempDir work;
 
-  private:
+private:
     std::filesystem::path savedDirectory_;
 };
 
@@ -347,7 +347,7 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     EXPECT_EQ(chunks[0].data[9], 0);  // grey
     for (const auto& chunk : chunks)
         if (chunk.type == "tEXt") texts.push_back(Text(chunk));
-    EXPECT_EQ(texts, (std::vector<std::string>{std::string("Author=") + kTerrafoldAuthor,
+    EXPECT_EQ(texts, (std::vector<std::string>{"Author=" + TerrafoldAuthor(),
                                                "Description=Scaled World Map Heights",
                                                "Software=Terrafold", "Title=Topographic Data"}));
     texts.clear();

@@ -88,7 +88,7 @@ const std::vector<CellSample> kSamples = {
 
 // One sampling of one tile set serves all the tests below: a full-size set is costly to fault in.
 class TileSampling : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         dir = new TempDir;
         SparseTileSet tileSet(dir->Folder());
