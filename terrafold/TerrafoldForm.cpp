@@ -43,13 +43,12 @@ std::string AbsolutePath(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
+// A folder given on the command line, or any file inside it, as the dialog would pick it.
 std::string FolderOf(const std::string& location) {
     std::string path = AbsolutePath(location);
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return path.ends_with('/') ? path : path + "/";
-    }
-    return FolderPart(path);
+    if (std::filesystem::is_regular_file(path, error)) return FolderPart(path);
+    return path.ends_with('/') ? path : path + "/";
 }
 
 }  // namespace

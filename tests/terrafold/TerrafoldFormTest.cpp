@@ -235,7 +235,11 @@ TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored)
     Store("GTOPO30Folder", "/nowhere/");
     Store("GSHHSFile", "/nowhere/gshhs_l.b");
     {
-        auto form = Start({data.Path().string(), shoreline});
+        // A file inside the tile folder stands for the folder; a relative path is kept whole.
+        const auto savedDirectory = std::filesystem::current_path();
+        std::filesystem::current_path(data.Path());
+        auto form = Start({data / "W180N90.dem", "gshhs_c.b"});
+        std::filesystem::current_path(savedDirectory);
         EXPECT_TRUE(ui.dialogsShown.empty());
         EXPECT_TRUE(form->HasTiles());
     }
