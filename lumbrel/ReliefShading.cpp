@@ -35,7 +35,7 @@ std::array<std::array<std::uint8_t, 3>, 256> CodeColours() {
     std::array<std::array<std::uint8_t, 3>, 256> table{};
     table[0] = {BlueOf(SeaColour), GreenOf(SeaColour), RedOf(SeaColour)};
     for (int code = 1; code < 256; ++code) {
-        Colour c = ElevationColour[HeightOfCode(code)];
+        Colour c = ElevationColour(HeightOfCode(code));
         table[code] = {BlueOf(c), GreenOf(c), RedOf(c)};
     }
     return table;
