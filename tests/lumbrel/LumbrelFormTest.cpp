@@ -21,7 +21,7 @@ using Codes = std::vector<std::vector<int>>;
 
 // The shader reads and writes relative to the current folder.
 class InFolder {
-public:
+  public:
     explicit InFolder(const std::filesystem::path& folder)
         : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
@@ -30,7 +30,7 @@ public:
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 
@@ -112,7 +112,7 @@ BmpImage ReadBmp(const std::string& fileName) {
 }
 
 class LumbrelForm : public ::testing::Test {
-protected:
+  protected:
     LumbrelForm() : folder_(temp_.Path()) {
         form.Create();
         form.Show();
@@ -181,8 +181,9 @@ TEST_F(LumbrelForm, DialogAnswerStandsInForTheMissingFile) {
 TEST_F(LumbrelForm, DialogAnswerThatDoesNotExistIsNamedInTheMessage) {
     ui.dialogAnswers.push_back("/nowhere/world.png");
     Run();
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "Cannot find height PNG file /nowhere/world.png, so closing down."}));
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{
+                  "Cannot find height PNG file /nowhere/world.png, so closing down."}));
     EXPECT_TRUE(form.IsClosed());
 }
 
@@ -228,8 +229,8 @@ TEST_F(LumbrelForm, UnreadableFileEndsTheRunAndKeepsTheWindow) {
     } catch (const VarnholtError& error) {
         EXPECT_STREQ(error.what(), "Is not a valid PNG !");
     }
-    EXPECT_EQ(ui.cursorHistory, (std::vector<ui::Cursor>{ui::Cursor::HourGlass,
-                                                         ui::Cursor::Default}));
+    EXPECT_EQ(ui.cursorHistory,
+              (std::vector<ui::Cursor>{ui::Cursor::HourGlass, ui::Cursor::Default}));
     EXPECT_FALSE(form.IsClosed());
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
@@ -242,9 +243,8 @@ TEST_F(LumbrelForm, WholeRunWritesColourShiftedByReliefToCombinedBmp) {
                          {2, 30, 150, 255, 0, 0}};
     // Colours of the heights these codes decode to: 0 m, 0 m, 1 m, 100 m, 2500 m, 7225 m.
     const std::map<int, Rgb> colourOfCode = {
-        {0, {135, 180, 198}},   {1, {141, 225, 57}},    {2, {141, 225, 57}},
-        {3, {141, 225, 57}},    {30, {187, 237, 137}},  {150, {176, 149, 132}},
-        {255, {255, 255, 255}},
+        {0, {135, 180, 198}},  {1, {141, 225, 57}},    {2, {141, 225, 57}},    {3, {141, 225, 57}},
+        {30, {187, 237, 137}}, {150, {176, 149, 132}}, {255, {255, 255, 255}},
     };
     const int width = 6, height = 4;
     const int seaLevel = codes[0][0];

@@ -200,3 +200,35 @@ TEST(ShadingPasses, ReportThePercentageOfRowsDoneAfterEachRow) {
     EXPECT_EQ(reliefReports, (std::vector<int>{0, 33}));  // the last row is not computed
     EXPECT_EQ(combinedReports, (std::vector<int>{0, 33, 66}));
 }
+
+TEST(ReliefImage, WideRowsFollowTheSameRulesAsNarrowOnes) {
+    // Wide enough for whole vector blocks plus a remainder, with codes close together so that
+    // every step occurs, and some cells at the top-left level.
+    const int width = 71, height = 6;
+    std::vector<std::vector<int>> codes(height, std::vector<int>(width));
+    unsigned seed = 7;
+    for (auto& row : codes)
+        for (int& code : row) {
+            seed = seed * 1103515245u + 12345u;
+            code = 40 + int((seed >> 16) % 9) + ((seed >> 8) % 5 == 0 ? 60 : 0);
+        }
+    codes[0][0] = 44;
+    Relief relief = ReliefOf(HeightImage(codes));
+
+    std::array<std::int64_t, 5> expectedCounts{};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int expected = 128;
+            if (y + 1 < height && x + 1 < width) {
+                int a = codes[y][x], b = codes[y + 1][x + 1];
+                int difference = std::abs(b - a);
+                if (a != 44 && b != 44 && difference > 0) {
+                    int step = difference > 5 ? 20 : ReliefStep[difference - 1];
+                    expected += b > a ? step : -step;
+                    if (difference <= 5) ++expectedCounts[difference - 1];
+                }
+            }
+            EXPECT_EQ(relief.image.Row(y)[x], expected) << "at " << x << ", " << y;
+        }
+    ExpectCounts(relief.counts, expectedCounts);
+}
