@@ -188,7 +188,7 @@ void TFormMain::ViewCellStatisticsClick() { Ui().ShowMessage(CellStatisticsMessa
 void TFormMain::FileExitClick() { Close(); }
 
 void TFormMain::HelpAboutClick() {
-    if (ShowAboutBox) ShowAboutBox();
+    if (AboutBox) Ui().ShowModal(*AboutBox);
 }
 
 void TFormMain::MakeColourImage() {

@@ -3,7 +3,6 @@
 // makes the colour, relief and combined images, writes "combined.bmp" and shows each image on
 // its tab. The counts of small height differences stay for the "Cell statistics" command.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,8 +32,8 @@ class TFormMain : public ui::Form {
 
     // The height image the processing starts from; the open dialog is shown when it is missing.
     std::string HeightFileName = "topo.png";
-    // Shows the About box; set by the program's start-up, which owns it.
-    std::function<void()> ShowAboutBox;
+    // The About box, made and owned by the program's start-up; none in a bare form.
+    ui::Form* AboutBox = nullptr;
 
     std::shared_ptr<Bitmap> SourceBitmap;
     std::shared_ptr<Bitmap> ColourBitmap;

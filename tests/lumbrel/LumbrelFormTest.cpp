@@ -319,10 +319,10 @@ TEST_F(LumbrelForm, PercentBarChangesOnlyAfterAHundredMilliseconds) {
 }
 
 TEST_F(LumbrelForm, ExitClosesAndAboutShowsTheAboutBox) {
-    int aboutShown = 0;
-    form.ShowAboutBox = [&] { ++aboutShown; };
+    ui::Form aboutBox(ui, "AboutBoxVRN1");
+    form.AboutBox = &aboutBox;
     form.FindMenuItem("HelpAbout")->Click();
-    EXPECT_EQ(aboutShown, 1);
+    EXPECT_EQ(ui.modalForms, (std::vector<std::string>{"AboutBoxVRN1"}));
     form.FindMenuItem("FileExit")->Click();
     EXPECT_TRUE(form.IsClosed());
 }
