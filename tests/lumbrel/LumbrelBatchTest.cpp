@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "BatchRunner.h"
+#include "LumbrelProgram.h"
+#include "PNG_IO.h"
+#include "TempDir.h"
+
+namespace {
+
+class InFolder {
+  public:
+    explicit InFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(previous_); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+void WriteGreyPng(const std::string& fileName) {
+    Bitmap image(3, 2, PixelFormat::Indexed8);
+    SetGreyPalette(image);
+    const std::uint8_t codes[2][3] = {{0, 10, 20}, {10, 12, 30}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) image.Row(y)[x] = codes[y][x];
+    SaveBitmapToPng(image, fileName, "", "", "", "");
+}
+
+struct BatchRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class LumbrelBatch : public ::testing::Test {
+  protected:
+    LumbrelBatch() : folder_(temp_.Path()) {}
+
+    BatchRun Run(const std::vector<std::string>& args) {
+        const app::ProgramDescription program = LumbrelProgram();
+        app::ParsedCommandLine parsed = app::ParseCommandLine(
+            FileArgumentAsOption(args), program.name, program.summary, program.options);
+        EXPECT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+        std::ostringstream out, err;
+        BatchRun run;
+        run.status = app::RunBatch(program, parsed.options, out, err, false);
+        run.out = out.str();
+        run.err = err.str();
+        return run;
+    }
+
+    TempDir temp_;
+    InFolder folder_;
+};
+
+const std::string kStatistics = "Number of cells at each height difference\n0  1  0  0  0  \n";
+
+}  // namespace
+
+TEST(LumbrelCommandLine, BareFileInBatchModeBecomesTheFileOption) {
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "world.png"}),
+              (Args{"--batch", "--file=world.png"}));
+    EXPECT_EQ(FileArgumentAsOption({"hills.png", "--batch", "--quiet"}),
+              (Args{"--file=hills.png", "--batch", "--quiet"}));
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "--file", "a.png"}),
+              (Args{"--batch", "--file", "a.png"}));
+    // Left for the parser to refuse, and untouched outside batch mode.
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "a.png", "b.png"}),
+              (Args{"--batch", "--file=a.png", "b.png"}));
+    EXPECT_EQ(FileArgumentAsOption({"a.png"}), (Args{"a.png"}));
+}
+
+TEST_F(LumbrelBatch, ShadesTheNamedFileAndPrintsTheMessagesThenTheStatistics) {
+    WriteGreyPng("hills.png");
+    BatchRun run = Run({"--batch", "hills.png"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Coloured, shaded image written to COMBINED.BMP\n" + kStatistics);
+    EXPECT_TRUE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelBatch, ReadsTopoPngWhenNoFileIsGiven) {
+    WriteGreyPng("topo.png");
+    BatchRun run = Run({"--batch"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Coloured, shaded image written to COMBINED.BMP\n" + kStatistics);
+}
+
+TEST_F(LumbrelBatch, MissingFileEndsWithTheWindowsMessageAndStatusOne) {
+    BatchRun named = Run({"--batch", "absent.png"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.out, "Cannot find height PNG file absent.png, so closing down.\n");
+
+    BatchRun unnamed = Run({"--batch"});
+    EXPECT_EQ(unnamed.status, 1);
+    EXPECT_EQ(unnamed.out, "Cannot find height PNG file topo.png, so closing down.\n");
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelBatch, ColourPngIsRefusedOnStandardErrorWithStatusOne) {
+    Bitmap rgb(2, 2, PixelFormat::Bgr24);
+    SaveBitmapToPng(rgb, "photo.png", "", "", "", "");
+    BatchRun run = Run({"--batch", "photo.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("photo.png"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}
