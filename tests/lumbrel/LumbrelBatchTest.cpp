@@ -27,7 +27,7 @@ class InFolder {
 void WriteGreyPng(const std::string& fileName) {
     Bitmap image(3, 2, PixelFormat::Indexed8);
     SetGreyPalette(image);
-    const std::uint8_t codes[2][3] = {{0, 10, 20}, {10, 12, 30}};
+    const std::uint8_t codes[2][3] = {{0, 10, 20}, {10, 30, 12}};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) image.Row(y)[x] = codes[y][x];
     SaveBitmapToPng(image, fileName, "", "", "", "");
