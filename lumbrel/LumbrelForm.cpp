@@ -22,7 +22,7 @@ bool FileExists(const std::string& fileName) {
 
 // The busy cursor for the length of the processing, and the user's back on every way out.
 class BusyCursor {
-  public:
+public:
     explicit BusyCursor(ui::Interaction& ui) : ui_(ui), remembered_(ui.GetCursor()) {
         ui_.SetCursor(ui::Cursor::HourGlass);
     }
@@ -30,7 +30,7 @@ class BusyCursor {
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 
-  private:
+private:
     ui::Interaction& ui_;
     ui::Cursor remembered_;
 };
@@ -78,9 +78,9 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     TabControlImage.SetTabIndex(kTabSource);
     TabControlImage.OnChange = [this] { TabControlImageChange(); };
 
-    // The page area below the tabs; the display fills it.
+    // The page area below the tabs, which the display fills as the window grows.
     ImageDisplay.SetBounds({4, 24, 742, 453});
-    ImageDisplay.SetAnchors(ui::AnchorsAll);
+    ImageDisplay.align = ui::Align::Client;
     ImageDisplay.SetStretch(true);
 
     TimerOnShow.SetEnabled(false);

@@ -11,7 +11,7 @@
 #include "ReliefShading.h"
 
 class TFormMain : public ui::Form {
-  public:
+public:
     explicit TFormMain(ui::Interaction& interaction);
     ~TFormMain() override;
 
@@ -56,12 +56,12 @@ class TFormMain : public ui::Form {
 
     std::string CellStatisticsMessage() const;
 
-  protected:
+protected:
     void FormCreate() override;
     void FormShow() override;
     void FormDestroy() override;
 
-  private:
+private:
     void LoadSourceImage(const std::string& fileName);
     // Selects a tab as the user would, so the display follows it and repaints at once.
     void SelectTab(int index);

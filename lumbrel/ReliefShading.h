@@ -26,12 +26,12 @@ inline constexpr std::uint8_t NeutralRelief = 128;
 // Cell pairs whose codes differ by exactly 1..5, indexed by that difference. 64-bit so that
 // images beyond two thousand million cells still count correctly.
 class CellCounts {
-  public:
+public:
     std::int64_t operator[](int difference) const { return counts_.at(difference - 1); }
     std::int64_t& operator[](int difference) { return counts_.at(difference - 1); }
     void Clear() { counts_.fill(0); }
 
-  private:
+private:
     std::array<std::int64_t, 5> counts_{};
 };
 

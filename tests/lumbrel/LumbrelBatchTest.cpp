@@ -18,7 +18,7 @@ struct BatchRun {
 };
 
 class LumbrelBatch : public ::testing::Test {
-  protected:
+protected:
     LumbrelBatch() : folder_(temp_.Path()) {}
 
     BatchRun Run(const std::vector<std::string>& args) {

@@ -89,7 +89,7 @@ BmpImage ReadBmp(const std::string& fileName) {
 }
 
 class LumbrelForm : public ::testing::Test {
-  protected:
+protected:
     LumbrelForm() : folder_(temp_.Path()) {
         form.Create();
         form.Show();

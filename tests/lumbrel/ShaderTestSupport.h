@@ -24,7 +24,7 @@ inline void WriteHeightPng(const Codes& codes, const std::string& fileName) {
 }
 
 class InFolder {
-  public:
+public:
     explicit InFolder(const std::filesystem::path& folder)
         : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
@@ -33,6 +33,6 @@ class InFolder {
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
 
-  private:
+private:
     std::filesystem::path previous_;
 };
