@@ -20,15 +20,17 @@ if [ ! -f "$work/topo.png" ]; then
 fi
 
 cd "$work"
-"$lumbrel" --batch topo.png >/dev/null  # warms the cache
-times=()
+"$lumbrel" --batch --quiet topo.png  # warms the cache
+# Wall time is the target; processor time (user + system) shows what a busy machine hides.
+TIMEFORMAT='%R %U %S'
+samples="$(mktemp)"
+trap 'rm -f "$samples"' EXIT
 for _ in $(seq "$runs"); do
-    start=$(date +%s%N)
-    "$lumbrel" --batch topo.png >/dev/null
-    end=$(date +%s%N)
-    times+=($(( (end - start) / 1000000 )))
+    { time "$lumbrel" --batch --quiet topo.png; } 2>>"$samples"
 done
-median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
-echo "lumbrel --batch, 5400 x 2700: median ${median} ms over ${runs} runs (target 300 ms)"
-echo "runs (ms): ${times[*]}"
-[ "$median" -lt 300 ]
+median() { sort -n | awk '{ a[NR] = $1 } END { printf "%d", a[int((NR + 1) / 2)] * 1000 }'; }
+wall=$(awk '{ print $1 }' "$samples" | median)
+cpu=$(awk '{ print $2 + $3 }' "$samples" | median)
+echo "lumbrel --batch, 5400 x 2700: median ${wall} ms wall, ${cpu} ms processor, over ${runs} runs" \
+    "(target: under 300 ms wall)"
+[ "$wall" -lt 300 ]
