@@ -31,8 +31,11 @@ app::ProgramDescription LumbrelProgram() {
         if (!options.Has("file")) return std::nullopt;
         return options.Value("file");
     };
+    // Counts exist once the relief was made; after an earlier failure zeros would mislead.
     program.batchCommand = [](ui::Form& form, const app::Options&) {
-        static_cast<TFormMain&>(form).ViewCellStatisticsClick();
+        auto& shader = static_cast<TFormMain&>(form);
+        if (shader.ReliefBitmap && !shader.ReliefBitmap->IsEmpty())
+            shader.ViewCellStatisticsClick();
     };
     program.progressBar = "ProgressBarPercent";
     return program;

@@ -4,7 +4,7 @@
 // Batch mode is `lumbrel --batch [FILE]`: FILE (also --file FILE) is the height image, by
 // default "topo.png", and the answer wherever the window would ask for one. The run writes
 // "combined.bmp" into the current folder, prints the window's messages and then the cell
-// statistics.
+// statistics (when the relief was made).
 #include <string>
 #include <vector>
 

@@ -82,11 +82,12 @@ TEST_F(LumbrelBatch, MissingFileEndsWithTheWindowsMessageAndStatusOne) {
     EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
 }
 
-TEST_F(LumbrelBatch, ColourPngIsRefusedOnStandardErrorWithStatusOne) {
+TEST_F(LumbrelBatch, ColourPngIsRefusedOnStandardErrorWithStatusOneAndNoStatistics) {
     Bitmap rgb(2, 2, PixelFormat::Bgr24);
     SaveBitmapToPng(rgb, "photo.png", "", "", "", "");
     BatchRun run = Run({"--batch", "photo.png"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("photo.png"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
     EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
 }
