@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <new>
@@ -94,7 +95,8 @@ void TCartogList::Parse(Source& source) {
 
         // Never reserve more than the rest of the data can fill: a damaged count must not
         // turn into a huge allocation.
-        const std::uint64_t available = (size - source.Position()) / sizeof(TCartogPoint);
+        const std::uint64_t available =
+            (size - source.Position() + sizeof(TCartogPoint) - 1) / sizeof(TCartogPoint);
         const auto wanted = std::uint64_t(segment->NumPoints);
         segment->Points.resize(std::size_t(std::min(wanted, available)));
         const std::size_t bytesRead =
@@ -130,6 +132,9 @@ void TCartogList::LoadFromStream(std::istream& stream) {
 void TCartogList::LoadFromFile(const std::string& fileName) {
     Clear();
     try {
+        // Only plain files: a folder or a pipe has no size to read up to.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(fileName, error)) return;
         std::ifstream file(fileName, std::ios::binary);
         if (!file) return;
         file.seekg(0, std::ios::end);

@@ -27,6 +27,12 @@ MappedFile::MappedFile(const std::string& path) : path_(path) {
     ::close(fd);
 }
 
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : path_(std::move(other.path_)), data_(other.data_), size_(other.size_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
 MappedFile::~MappedFile() {
     if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }

@@ -8,6 +8,8 @@ class MappedFile {
 public:
     explicit MappedFile(const std::string& path);
     ~MappedFile();
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&&) = delete;
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
