@@ -5,27 +5,10 @@
 #include <sstream>
 
 #include "SearchFolders.h"
+#include "SegmentBytes.h"
 #include "TempDir.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-void AppendHeader(Bytes& bytes, std::int32_t count, std::uint8_t kind) {
-    const auto raw = std::uint32_t(count);
-    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(std::uint8_t(raw >> shift));
-    bytes.push_back(kind);
-}
-
-void AppendRecord(Bytes& bytes, std::uint8_t kind, const std::vector<TCartogPoint>& points) {
-    AppendHeader(bytes, std::int32_t(points.size()), kind);
-    for (const TCartogPoint& point : points) {
-        for (std::int16_t value : {point.Lon, point.Lat}) {
-            bytes.push_back(std::uint8_t(std::uint16_t(value) & 0xFF));
-            bytes.push_back(std::uint8_t(std::uint16_t(value) >> 8));
-        }
-    }
-}
 
 const std::vector<TCartogPoint> kTriangle = {{-660, 3000}, {120, 3540}, {-10800, -5400}};
 const std::vector<TCartogPoint> kLine = {{10800, 5400}, {-1, -1}};
