@@ -51,12 +51,10 @@ void TMapView::ZoomOut() {
 }
 
 void TMapView::ZoomToRectangle(int x0, int y0, int x1, int y1) {
-    MapWest = XToLon(x0);
-    MapSouth = YToLat(y0);
+    // Both corners are read in the view they were dragged in, before any bound changes.
     x1 = std::clamp(x1, 0, width_);
     y1 = std::clamp(y1, 0, height_);
-    MapEast = XToLon(x1);
-    MapNorth = YToLat(y1);
+    SetBounds(XToLon(x0), YToLat(y0), XToLon(x1), YToLat(y1));
 }
 
 void TMapView::SetScales() {
