@@ -1,12 +1,8 @@
 #include "SearchFolders.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
+
+#include "FileLookup.h"
 
 namespace fs = std::filesystem;
 
@@ -15,13 +11,6 @@ namespace {
 std::string WithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
-}
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
 }
 
 }  // namespace
@@ -35,7 +24,7 @@ std::vector<std::string> BuildSearchFolders(const std::string& executableFolder,
 }
 
 std::vector<std::string> DefaultSearchFolders() {
-    return BuildSearchFolders(ExecutableFolder(), DataFolder(), HomeFolder());
+    return BuildSearchFolders(ExecutableFolder(), DataFolder(), HomePath(""));
 }
 
 std::string ExecutableFolder() {
@@ -53,22 +42,8 @@ std::string DataFolder() {
     return WithSeparator(VARNHOLT_INSTALL_DATA_DIR);
 }
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return WithSeparator(home);
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return WithSeparator(entry->pw_dir);
-    return "/";
-}
-
 std::optional<std::string> FindDataFile(const std::string& folder, const std::string& name) {
-    std::error_code error;
-    const std::string exact = folder + name;
-    if (fs::is_regular_file(exact, error)) return exact;
-    for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end;
-         !error && entry != end; entry.increment(error)) {
-        if (SameNameIgnoringCase(entry->path().filename().string(), name) &&
-            entry->is_regular_file(error))
-            return folder + entry->path().filename().string();
-    }
-    return std::nullopt;
+    std::string path = ResolveFileName(folder, name);
+    if (!FileExists(path)) return std::nullopt;
+    return path;
 }

@@ -15,7 +15,6 @@ std::vector<std::string> DefaultSearchFolders();
 
 std::string ExecutableFolder();
 std::string DataFolder();
-std::string HomeFolder();
 
 // folder + name when that file exists; otherwise a file of the folder whose name matches
 // case-insensitively (downloads come in either case); otherwise nothing.
