@@ -77,17 +77,25 @@ void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands) {
     for (const MapCommand& command : commands) {
         switch (command.kind) {
             case MapCommand::Kind::Preset:
-                if (command.preset == "world") form.OpenWorldClick();
-                else if (command.preset == "uk") form.OpenUKClick();
-                else if (command.preset == "scandinavia") form.OpenScandinaviaClick();
-                else form.OpenMiddleEastClick();
+                if (command.preset == "world")
+                    form.OpenWorldClick();
+                else if (command.preset == "uk")
+                    form.OpenUKClick();
+                else if (command.preset == "scandinavia")
+                    form.OpenScandinaviaClick();
+                else
+                    form.OpenMiddleEastClick();
                 break;
             case MapCommand::Kind::Bounds:
                 form.MapView.SetBounds(command.west, command.south, command.east, command.north);
                 form.Timer1.SetEnabled(true);
                 break;
-            case MapCommand::Kind::ZoomOut: form.Zoomout1Click(); break;
-            case MapCommand::Kind::Monochrome: form.Monochrome1Click(); break;
+            case MapCommand::Kind::ZoomOut:
+                form.Zoomout1Click();
+                break;
+            case MapCommand::Kind::Monochrome:
+                form.Monochrome1Click();
+                break;
         }
         // The redraw the window's timer would make before the next command.
         if (form.Timer1.Enabled()) form.Timer1Timer();

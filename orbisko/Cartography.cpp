@@ -84,10 +84,9 @@ void TCartogList::Parse(Source& source) {
         // ends the data and is discarded below.
         std::uint8_t countBytes[4] = {0, 0, 0, 0};
         source.Read(countBytes, 4);
-        segment->NumPoints = std::int32_t(std::uint32_t(countBytes[0]) |
-                                          std::uint32_t(countBytes[1]) << 8 |
-                                          std::uint32_t(countBytes[2]) << 16 |
-                                          std::uint32_t(countBytes[3]) << 24);
+        segment->NumPoints =
+            std::int32_t(std::uint32_t(countBytes[0]) | std::uint32_t(countBytes[1]) << 8 |
+                         std::uint32_t(countBytes[2]) << 16 | std::uint32_t(countBytes[3]) << 24);
         maxPoints_ = std::max(maxPoints_, segment->NumPoints);
         source.Read(&segment->Kind, 1);
         if (source.Position() == size) return;

@@ -23,7 +23,7 @@ static_assert(sizeof(TCartogPoint) == 4, "points are read straight from the file
 
 struct TLineSegment {
     std::int32_t NumPoints = 0;
-    std::uint8_t Kind = 0;  // bit 0: open line; Kind & 0xFE: drawing class
+    std::uint8_t Kind = 0;             // bit 0: open line; Kind & 0xFE: drawing class
     std::vector<TCartogPoint> Points;  // NumPoints entries
 };
 

@@ -50,11 +50,12 @@ void THeightColouring::BuildColourTable() {
                                        blend(GreenOf(from), GreenOf(to), height),
                                        blend(BlueOf(from), BlueOf(to), height));
     }
-    for (int height = metres.back(); height <= 32767; ++height) entry(height) = AnchorColours.back();
+    for (int height = metres.back(); height <= 32767; ++height)
+        entry(height) = AnchorColours.back();
 }
 
-bool THeightColouring::AddTopography(Bitmap& picture, TTopography& topography,
-                                     const TMapView& view, const TColouringProgress& progress) {
+bool THeightColouring::AddTopography(Bitmap& picture, TTopography& topography, const TMapView& view,
+                                     const TColouringProgress& progress) {
     if (topography.TopoLayout == 0) return false;
     if (picture.IsEmpty() || picture.Format() != PixelFormat::Bgr24) return false;
     Bitmap working = picture;

@@ -16,11 +16,11 @@
 #include "MapView.h"
 #include "Topography.h"
 
-constexpr std::array<int, 11> HeightAnchorsFeet = {-200, -100, 0,    300,  600,  1000,
+constexpr std::array<int, 11> HeightAnchorsFeet = {-200, -100, 0,    300,   600,  1000,
                                                    1500, 3000, 6000, 10000, 16000};
-constexpr std::array<Colour, 11> AnchorColours = {
-    0x0085DB37, 0x005FDE62, 0x0039E18D, 0x0089EDBB, 0x00C2F5DC, 0x00BCD8E0,
-    0x009AC4D1, 0x0068B0E6, 0x004F96AA, 0x00B995B6, 0x00FFFFFF};
+constexpr std::array<Colour, 11> AnchorColours = {0x0085DB37, 0x005FDE62, 0x0039E18D, 0x0089EDBB,
+                                                  0x00C2F5DC, 0x00BCD8E0, 0x009AC4D1, 0x0068B0E6,
+                                                  0x004F96AA, 0x00B995B6, 0x00FFFFFF};
 constexpr Colour WaterColour = 0x00F0F080;
 
 // What the pass reports while it runs; every hook is optional.
@@ -38,7 +38,9 @@ public:
     THeightColouring() : ColourTable(65536) {}
 
     void BuildColourTable();
-    Colour HeightColour(std::int16_t metres) const { return ColourTable[std::size_t(metres + 32768)]; }
+    Colour HeightColour(std::int16_t metres) const {
+        return ColourTable[std::size_t(metres + 32768)];
+    }
 
     // Colours the picture (24-bit, as the map is drawn) in place. Does nothing without a
     // recognised grid, an empty or non-24-bit picture, or when the grid cannot be mapped.

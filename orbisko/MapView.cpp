@@ -34,10 +34,18 @@ void TMapView::SetBounds(int west, int south, int east, int north) {
 
 void TMapView::SetPreset(MapPreset preset) {
     switch (preset) {
-        case MapPreset::World: SetBounds(-10800, -5400, 10800, 5400); break;
-        case MapPreset::UK: SetBounds(-660, 2970, 120, 3540); break;
-        case MapPreset::Scandinavia: SetBounds(-120, 3210, 780, 4230); break;
-        case MapPreset::MiddleEast: SetBounds(960, 240, 6600, 1200); break;
+        case MapPreset::World:
+            SetBounds(-10800, -5400, 10800, 5400);
+            break;
+        case MapPreset::UK:
+            SetBounds(-660, 2970, 120, 3540);
+            break;
+        case MapPreset::Scandinavia:
+            SetBounds(-120, 3210, 780, 4230);
+            break;
+        case MapPreset::MiddleEast:
+            SetBounds(960, 240, 6600, 1200);
+            break;
     }
 }
 
@@ -73,8 +81,7 @@ void TMapView::SetScales() {
     lastEast_ = MapEast;
     lastNorth_ = MapNorth;
 
-    const long double k =
-        1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
+    const long double k = 1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
     const long double hs = (long double)(MapEast - MapWest) / width_;
     const long double vs = (MapNorth - MapSouth) * k / height_;
     XScale = hs >= vs ? hs : vs;
@@ -107,11 +114,11 @@ Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const 
 
         const int drawingClass = segment.Kind & 0xFE;
         if (drawingClass == 0)
-            canvas.GetBrush().colour = MonochromeMap ? MapColours::MonochromeLand
-                                                     : MapColours::LandColour;
+            canvas.GetBrush().colour =
+                MonochromeMap ? MapColours::MonochromeLand : MapColours::LandColour;
         else if (drawingClass == 8)
-            canvas.GetBrush().colour = MonochromeMap ? MapColours::MonochromeLake
-                                                     : MapColours::LakeColour;
+            canvas.GetBrush().colour =
+                MonochromeMap ? MapColours::MonochromeLake : MapColours::LakeColour;
         // Class 4 is filled with whatever brush the previous segment left.
         if ((drawingClass != 0 && drawingClass != 4 && drawingClass != 8) || points.empty())
             continue;

@@ -150,8 +150,7 @@ void TFormMain::AddTopography() {
 
 void TFormMain::SaveMap(const std::string& fileName) {
     const Bitmap* picture = Image1.Picture();
-    if (!picture || picture->IsEmpty())
-        throw EInvalidGraphicOperation("There is no map to save");
+    if (!picture || picture->IsEmpty()) throw EInvalidGraphicOperation("There is no map to save");
     SaveBitmapToBmp(*picture, fileName);
 }
 

@@ -13,11 +13,15 @@ constexpr std::uint64_t kLayout4Samples = 68'428'800;
 
 std::uint64_t GridSamples(std::uint8_t layout) {
     switch (layout) {
-        case 1: return kLayout1Samples;
+        case 1:
+            return kLayout1Samples;
         case 2:
-        case 3: return kLayout23Samples;
-        case 4: return kLayout4Samples;
-        default: return 0;
+        case 3:
+            return kLayout23Samples;
+        case 4:
+            return kLayout4Samples;
+        default:
+            return 0;
     }
 }
 
@@ -107,9 +111,11 @@ std::optional<std::size_t> TTopography::TopoRow(int latitudeMinutes) const {
     if (latitudeMinutes <= -5400 || latitudeMinutes > 5400) return 0;
     const auto row5 = std::size_t((5400 - latitudeMinutes) / 5);
     switch (TopoLayout) {
-        case 1: return row5 * 4321;
+        case 1:
+            return row5 * 4321;
         case 2:
-        case 3: return row5 * 4320;
+        case 3:
+            return row5 * 4320;
         case 4: {
             // Truncation toward zero is intended: an ordinate one minute above the top row's
             // still reads that row.
@@ -117,7 +123,8 @@ std::optional<std::size_t> TTopography::TopoRow(int latitudeMinutes) const {
             if (row < 0 || row > 6335) return std::nullopt;
             return std::size_t(row) * 10800;
         }
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -127,10 +134,17 @@ std::optional<std::int16_t> TTopography::TopoSample(std::size_t rowStart,
     std::size_t column = 0;
     switch (TopoLayout) {
         case 1:
-        case 3: column = std::size_t((longitudeMinutes + 21600) / 5 % 4320); break;
-        case 2: column = std::size_t((longitudeMinutes + 10800) / 5 % 4320); break;
-        case 4: column = std::size_t((longitudeMinutes + 21600) / 2 % 10800); break;
-        default: return std::nullopt;
+        case 3:
+            column = std::size_t((longitudeMinutes + 21600) / 5 % 4320);
+            break;
+        case 2:
+            column = std::size_t((longitudeMinutes + 10800) / 5 % 4320);
+            break;
+        case 4:
+            column = std::size_t((longitudeMinutes + 21600) / 2 % 10800);
+            break;
+        default:
+            return std::nullopt;
     }
     if (!view_) return std::nullopt;
     const std::size_t offset = (rowStart + column) * 2;

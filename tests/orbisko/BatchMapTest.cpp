@@ -1,7 +1,6 @@
-#include "BatchMap.h"
-
 #include <gtest/gtest.h>
 
+#include "BatchMap.h"
 #include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
@@ -12,9 +11,9 @@ namespace {
 using Kind = MapCommand::Kind;
 
 TEST(BatchMapCommands, KeepTheCommandLineOrderAndSkipOtherOptions) {
-    const auto parsed = ParseMapCommands({"--batch", "--data", "/maps", "--zoom-out",
-                                          "--preset=uk", "--save", "out.bmp", "--monochrome",
-                                          "--bounds", "-660,2970,120,3540", "--zoom-out"});
+    const auto parsed = ParseMapCommands({"--batch", "--data", "/maps", "--zoom-out", "--preset=uk",
+                                          "--save", "out.bmp", "--monochrome", "--bounds",
+                                          "-660,2970,120,3540", "--zoom-out"});
     ASSERT_EQ(parsed.error, "");
     ASSERT_EQ(parsed.commands.size(), 5u);
     EXPECT_EQ(parsed.commands[0].kind, Kind::ZoomOut);
@@ -28,10 +27,14 @@ TEST(BatchMapCommands, KeepTheCommandLineOrderAndSkipOtherOptions) {
 }
 
 TEST(BatchMapCommands, UnusableValuesAreRefused) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--preset", "mars"}, {"--preset"}, {"--bounds", "1,2,3"},
-          {"--bounds", "1,2,3,4,5"}, {"--bounds", "1,2,x,4"}, {"--bounds=1,2,3,"},
-          {"--bounds", "99999999999,0,1,1"}, {"--bounds"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--preset", "mars"},
+                                                 {"--preset"},
+                                                 {"--bounds", "1,2,3"},
+                                                 {"--bounds", "1,2,3,4,5"},
+                                                 {"--bounds", "1,2,x,4"},
+                                                 {"--bounds=1,2,3,"},
+                                                 {"--bounds", "99999999999,0,1,1"},
+                                                 {"--bounds"}}) {
         EXPECT_NE(ParseMapCommands(args).error, "") << args.back();
     }
 }
@@ -54,8 +57,7 @@ TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
     EXPECT_TRUE(form.MapView.MonochromeMap);
     EXPECT_FALSE(form.Timer1.Enabled());
 
-    for (int i = 0; i < 40; ++i)
-        RunMapCommands(form, ParseMapCommands({"--zoom-out"}).commands);
+    for (int i = 0; i < 40; ++i) RunMapCommands(form, ParseMapCommands({"--zoom-out"}).commands);
     EXPECT_EQ(form.MapView.MapWest, -10800);
     EXPECT_EQ(form.MapView.MapEast, 10800);
 

@@ -1,9 +1,8 @@
-#include "Cartography.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "Cartography.h"
 #include "SearchFolders.h"
 #include "SegmentBytes.h"
 #include "TempDir.h"
@@ -161,9 +160,8 @@ TEST(CartographyLoading, FileLoadsLikeItsBytesAndAMissingFileLoadsNothing) {
 
 TEST(SearchFolders, FiveFoldersInOrderEachEndingWithASeparator) {
     const auto folders = BuildSearchFolders("/opt/bin", "/usr/share/varnholt/", "/home/ann");
-    const std::vector<std::string> expected = {"/opt/bin/", "/opt/bin/../",
-                                               "/usr/share/varnholt/", "/usr/share/varnholt/../",
-                                               "/home/ann/GTopo2/"};
+    const std::vector<std::string> expected = {"/opt/bin/", "/opt/bin/../", "/usr/share/varnholt/",
+                                               "/usr/share/varnholt/../", "/home/ann/GTopo2/"};
     EXPECT_EQ(folders, expected);
 }
 

@@ -1,9 +1,8 @@
-#include "HeightColouring.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "HeightColouring.h"
 #include "SegmentBytes.h"
 #include "TempDir.h"
 
@@ -23,14 +22,14 @@ TEST_P(ColourTableSamples, RampThroughTheAnchors) {
         << GetParam().metres << " m";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Samples, ColourTableSamples,
-    testing::Values(TableEntry{-32768, 0x0085DB37}, TableEntry{-62, 0x0085DB37},
-                    TableEntry{-61, 0x0085DB37}, TableEntry{-45, 0x0071DC4D},
-                    TableEntry{-1, 0x003AE08B}, TableEntry{0, 0x0039E18D},
-                    TableEntry{45, 0x0060E6A3}, TableEntry{1000, 0x0065ADE0},
-                    TableEntry{4000, 0x00DDCCDB}, TableEntry{4876, 0x00FEFEFE},
-                    TableEntry{4877, 0x00FFFFFF}, TableEntry{32767, 0x00FFFFFF}));
+INSTANTIATE_TEST_SUITE_P(Samples, ColourTableSamples,
+                         testing::Values(TableEntry{-32768, 0x0085DB37},
+                                         TableEntry{-62, 0x0085DB37}, TableEntry{-61, 0x0085DB37},
+                                         TableEntry{-45, 0x0071DC4D}, TableEntry{-1, 0x003AE08B},
+                                         TableEntry{0, 0x0039E18D}, TableEntry{45, 0x0060E6A3},
+                                         TableEntry{1000, 0x0065ADE0}, TableEntry{4000, 0x00DDCCDB},
+                                         TableEntry{4876, 0x00FEFEFE}, TableEntry{4877, 0x00FFFFFF},
+                                         TableEntry{32767, 0x00FFFFFF}));
 
 TEST(ColourTable, AnchorFeetBecomeMetresWithTiesToEven) {
     // 300 ft is 91.44 m and 1500 ft 457.2 m; the anchors sit on the rounded heights exactly.

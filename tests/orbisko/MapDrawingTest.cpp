@@ -68,7 +68,8 @@ TEST(MapDrawing, OtherKindsAndEmptySegmentsDrawNothing) {
     const Bitmap background = Draw(empty);
 
     Bytes undrawn;
-    for (std::uint8_t kind : {2, 3, 6, 7, 10, 11, 128, 255}) AppendRecord(undrawn, kind, kWestSquare);
+    for (std::uint8_t kind : {2, 3, 6, 7, 10, 11, 128, 255})
+        AppendRecord(undrawn, kind, kWestSquare);
     const Bitmap image = Draw(undrawn);
     ASSERT_EQ(image.Stride(), background.Stride());
     EXPECT_TRUE(std::equal(image.Bits(), image.Bits() + image.Stride() * 450, background.Bits()));

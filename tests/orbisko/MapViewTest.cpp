@@ -1,8 +1,8 @@
-#include "MapView.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
+
+#include "MapView.h"
 
 namespace {
 

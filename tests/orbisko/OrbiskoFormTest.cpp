@@ -1,5 +1,3 @@
-#include "OrbiskoForm.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <fstream>
 
 #include "Errors.h"
+#include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
 #include "TempDir.h"
@@ -236,10 +235,10 @@ TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
         }
     };
     walk(walk, form.MainMenu());
-    EXPECT_EQ(captions, (std::vector<std::string>{"&File", "&Save bitmap", "-", "E&xit", "&View",
-                                                  "&Presets...", "&UK", "&Scandinavia",
-                                                  "&MiddleEast", "&World", "&Add topography",
-                                                  "&Zoom out", "&Monochrome"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"&File", "&Save bitmap", "-", "E&xit", "&View",
+                                        "&Presets...", "&UK", "&Scandinavia", "&MiddleEast",
+                                        "&World", "&Add topography", "&Zoom out", "&Monochrome"}));
     form.Exit1.Click();
     EXPECT_TRUE(form.IsClosed());
 }

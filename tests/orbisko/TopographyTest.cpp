@@ -1,5 +1,3 @@
-#include "Topography.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <utility>
 
 #include "TempDir.h"
+#include "Topography.h"
 
 namespace {
 
@@ -24,7 +23,8 @@ public:
         EXPECT_EQ(::ftruncate(fd_, off_t(bytes)), 0);
     }
     GridFile(GridFile&& other) noexcept
-        : path_(std::move(other.path_)), bigEndian_(other.bigEndian_),
+        : path_(std::move(other.path_)),
+          bigEndian_(other.bigEndian_),
           fd_(std::exchange(other.fd_, -1)) {}
     GridFile(const GridFile&) = delete;
     GridFile& operator=(const GridFile&) = delete;
@@ -60,7 +60,8 @@ GridFile MakeLayout(const TempDir& dir, int layout, const std::string& name = "e
             grid.Sample(0, -4290).Sample(4320, layout == 2 ? -4278 : -4288);
             return grid;
         }
-        default: return GridFile(dir / name, kLayout4Bytes, true);
+        default:
+            return GridFile(dir / name, kLayout4Bytes, true);
     }
 }
 
