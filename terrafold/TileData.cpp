@@ -1,7 +1,12 @@
 #include "TileData.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <stdexcept>
 
 #include "Errors.h"
@@ -38,16 +43,40 @@ TTile::TTile(const std::string& path, TileMessageHandler onMessage)
     : Columns(IsPolarTile(path) ? kWideColumns : kNarrowColumns),
       RowBytes(2 * Columns),
       Rows(Columns == kWideColumns ? kPolarRows : kBandRows),
-      file_(path),
-      onMessage_(std::move(onMessage)) {
-    if (file_.Size() < std::size_t(Rows) * std::size_t(RowBytes)) {
+      path_(path),
+      onMessage_(std::move(onMessage)),
+      row_(std::size_t(RowBytes)) {
+    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    // Only regular files: a folder or a device holds no grid.
+    if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (descriptor_ >= 0) ::close(descriptor_);
+        throw EFOpenError("Cannot open file: " + path);
+    }
+    if (std::uint64_t(status.st_size) < std::uint64_t(Rows) * std::uint64_t(RowBytes)) {
+        ::close(descriptor_);
         throw EFOpenError("Cannot open file: " + path + " (file is shorter than its grid)");
     }
 }
 
+TTile::~TTile() { ::close(descriptor_); }
+
 const std::uint8_t* TTile::RowPointer(int row) const {
     if (row < 0 || row >= Rows) throw std::out_of_range("Tile row outside the tile");
-    const std::uint8_t* rowStart = file_.Data() + std::size_t(row) * std::size_t(RowBytes);
+    if (row != rowNumber_) {
+        rowNumber_ = -1;
+        const off_t start = off_t(row) * RowBytes;
+        std::size_t done = 0;
+        while (done < row_.size()) {
+            const ssize_t got =
+                ::pread(descriptor_, row_.data() + done, row_.size() - done, start + off_t(done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) throw EInOutError("Cannot read file: " + path_);
+            done += std::size_t(got);
+        }
+        rowNumber_ = row;
+    }
+    const std::uint8_t* rowStart = row_.data();
     if (BigEndianSample(rowStart) < kOcean || BigEndianSample(rowStart + RowBytes - 2) < kOcean) {
         if (onMessage_) onMessage_("Bad Data");
     }

@@ -4,27 +4,34 @@
 // signed 16-bit height in metres; -9999 marks ocean. Bands 0-2 (90 N to 60 S) are nine tiles of
 // 4800 x 6000 cells, band 3 (60 S to 90 S) six tiles of 7200 x 3600.
 //
-// Tiles are mapped read-only and never copied. A tile shorter than its grid fails when the set
-// opens, so no lookup can read past a mapping. A row whose first or last sample lies below
-// -9999 is reported as "Bad Data" at every lookup in it; its values are returned anyway.
+// Tiles stay open read-only for the life of the set, and a lookup reads only the row it needs:
+// the conversion samples one row in eight, and mapping whole tiles made the kernel map and unmap
+// most of their pages for it. A tile shorter than its grid fails when the set opens; one that
+// shrinks later fails the lookup with EInOutError rather than the process. A row whose first or
+// last sample lies below -9999 is reported as "Bad Data" at every lookup in it; its values are
+// returned anyway.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include "MappedFile.h"
+#include <vector>
 
 // Shows a message to the user (a message box in the window, a line in batch mode).
 using TileMessageHandler = std::function<void(const std::string& text)>;
 
 class TTile {
   public:
-    // Throws EFOpenError "Cannot open file: " + path when the file cannot be opened or mapped,
+    // Throws EFOpenError "Cannot open file: " + path when the file cannot be opened as a file,
     // and with " (file is shorter than its grid)" added when it is too short.
     TTile(const std::string& path, TileMessageHandler onMessage = {});
+    ~TTile();
+    TTile(const TTile&) = delete;
+    TTile& operator=(const TTile&) = delete;
 
     // First sample of a row within the tile (0 at its north edge), after the bad-data check.
+    // Valid until the next call on this tile; the same row again is not read again. Throws
+    // EInOutError "Cannot read file: " + path when the row can no longer be read whole.
     const std::uint8_t* RowPointer(int row) const;
 
     const int Columns;   // 7200 for the tiles of band 3, else 4800
@@ -32,8 +39,11 @@ class TTile {
     const int Rows;      // 3600 for the tiles of band 3, else 6000
 
   private:
-    MappedFile file_;
+    std::string path_;
+    int descriptor_ = -1;
     TileMessageHandler onMessage_;
+    mutable std::vector<std::uint8_t> row_;
+    mutable int rowNumber_ = -1;
 };
 
 class TTileArray {

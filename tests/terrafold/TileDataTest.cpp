@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,11 +57,12 @@ class TileSet : public ::testing::Test {
         }
         return "opened";
     }
-    // Whether any of this test's files is still mapped into the process.
-    bool AnyTileMapped() {
-        std::ifstream maps("/proc/self/maps");
-        for (std::string line; std::getline(maps, line);) {
-            if (line.find(dir.Path().string()) != std::string::npos) return true;
+    // Whether any of this test's files is still open in the process.
+    bool AnyTileOpen() {
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            const auto target = std::filesystem::read_symlink(entry.path(), ignored);
+            if (target.string().find(dir.Path().string()) != std::string::npos) return true;
         }
         return false;
     }
@@ -101,13 +102,13 @@ TEST_F(TileSet, TheFirstMissingTileInOpeningOrderFailsTheSetAndReleasesTheRest) 
     CreateTiles();
     std::filesystem::remove(dir / "W100N40.dem");
     EXPECT_EQ(OpenError(dir.Folder()), "Cannot open file: " + dir.Folder() + "W100N40.dem");
-    EXPECT_FALSE(AnyTileMapped());
+    EXPECT_FALSE(AnyTileOpen());
 
     // Tiles open column by column: W180S10 comes before W140N90.
     std::filesystem::remove(dir / "W180S10.dem");
     std::filesystem::remove(dir / "W140N90.dem");
     EXPECT_EQ(OpenError(dir.Folder()), "Cannot open file: " + dir.Folder() + "W180S10.dem");
-    EXPECT_FALSE(AnyTileMapped());
+    EXPECT_FALSE(AnyTileOpen());
 }
 
 TEST_F(TileSet, TilesShorterThanTheirGridFailTheSet) {
@@ -120,7 +121,7 @@ TEST_F(TileSet, TilesShorterThanTheirGridFailTheSet) {
               "Cannot open file: " + dir.Folder() + "W140N40.dem (file is shorter than its grid)");
     CreateTile("W140N40.dem", 0);
     EXPECT_NE(OpenError(dir.Folder()).find("W140N40.dem (file is shorter"), std::string::npos);
-    EXPECT_FALSE(AnyTileMapped());
+    EXPECT_FALSE(AnyTileOpen());
 }
 
 TEST_F(TileSet, TilesAreFoundInCapitalsAndFromAFileInTheFolder) {
@@ -150,6 +151,23 @@ TEST_F(TileSet, BadDataIsReportedAtEveryLookupInTheRow) {
     EXPECT_EQ(tiles.CellHeight(40000, 6030), 0);
     EXPECT_EQ(tiles.CellHeight(40000, 6031), 0);
     EXPECT_EQ(messages, (std::vector<std::string>{"Bad Data", "Bad Data", "Bad Data"}));
+}
+
+TEST_F(TileSet, ATileThatShrinksAfterOpeningFailsTheLookupWithoutCrashing) {
+    CreateTiles();
+    Put("W180N90.dem", 7, 5999, 123);
+    TTileArray tiles(dir.Folder());
+    EXPECT_EQ(tiles.CellHeight(7, 5999), 123);
+    EXPECT_EQ(tiles.CellHeight(8, 5999), 0);  // the same row again
+
+    CreateTile("W180N90.dem", kBandTileBytes / 2);
+    try {
+        tiles.CellHeight(7, 5998);
+        FAIL() << "read past the end of the shortened tile";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot read file: " + dir.Folder() + "W180N90.dem");
+    }
+    EXPECT_EQ(tiles.CellHeight(7, 2000), 0);
 }
 
 TEST_F(TileSet, OnlyTheFileNameMakesATilePolar) {
