@@ -1,0 +1,19 @@
+#pragma once
+// Writing a bitmap as an uncompressed Windows BMP file.
+//
+// A file header and a 40-byte information header, then (for 8-bit bitmaps) a colour table of 256
+// entries, then the rows bottom-up, each padded with zeros to a multiple of four bytes.
+// Bgr24 bitmaps become 24-bit files; Indexed8 bitmaps 8-bit files whose table holds the palette
+// followed, where it has fewer than 256 entries, by the greys that such pixels show as
+// (Bitmap::PixelColour). Pixel16 bitmaps and empty bitmaps cannot be written.
+//
+// The file is written under a temporary name in the same folder and renamed over the target
+// only when complete, so a failed save leaves any earlier file of that name as it was and never
+// a truncated one in its place.
+#include <string>
+
+#include "Bitmap.h"
+
+// Throws EInvalidGraphicOperation for a bitmap that has no BMP form, and EInOutError naming the
+// file and the reason when the file cannot be created or written.
+void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path);

@@ -1,0 +1,65 @@
+#include "FileLookup.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    std::error_code ignored;
+    return !path.empty() && fs::is_regular_file(fs::path(path), ignored);
+}
+
+std::string FolderPart(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ResolveFileName(const std::string& folder, const std::string& name) {
+    const std::string joined = folder + name;
+    if (FileExists(joined)) return joined;
+    const std::string directory = FolderPart(joined);
+    const std::string wanted = joined.substr(directory.size());
+    if (wanted.empty()) return joined;
+
+    std::optional<std::string> best;
+    std::error_code error;
+    fs::directory_iterator entries(directory.empty() ? fs::path(".") : fs::path(directory), error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        std::string candidate = entries->path().filename().string();
+        if (SameIgnoringCase(candidate, wanted) && FileExists(directory + candidate) &&
+            (!best || candidate < *best)) {
+            best = candidate;
+        }
+    }
+    return best ? directory + *best : joined;
+}
+
+std::string HomePath(const std::string& relative) {
+    std::string home;
+    if (const char* variable = std::getenv("HOME"); variable != nullptr && *variable != '\0') {
+        home = variable;
+    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
+        home = user->pw_dir;
+    } else {
+        home = "/";
+    }
+    if (home.back() != '/') home += '/';
+    return home + relative;
+}

@@ -1,0 +1,134 @@
+#pragma once
+// GSHHS shoreline files: polygons back to back, each a 36-byte header followed by NumPoints
+// 8-byte points, every integer big-endian, no file header, no padding. Coordinates are
+// micro-degrees; Area counts tenths of a square kilometre.
+//
+// Reading stops cleanly at the end of the file: a trailing fragment shorter than a header is
+// ignored, and a polygon cut short keeps the points read before the cut. A file is read only up
+// to the length it had when it was opened, so a growing or endless file cannot keep a reader
+// going. Counts are trusted only as far as the remaining bytes can hold points.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Geometry.h"
+
+struct TGSHHSHeader {
+    std::int32_t Id;
+    std::int32_t NumPoints;
+    std::int32_t Level;  // 1 land, 2 lake, 3 island in a lake, 4 pond on such an island
+    std::int32_t West;
+    std::int32_t East;
+    std::int32_t South;
+    std::int32_t North;
+    std::uint32_t Area;  // tenths of a square kilometre, compared unsigned
+    std::int16_t Greenwich;
+    std::int16_t Source;
+};
+// One block read fills a record, so the layout must be the file's, without padding.
+static_assert(sizeof(TGSHHSHeader) == 36);
+static_assert(offsetof(TGSHHSHeader, Area) == 28 && offsetof(TGSHHSHeader, Source) == 34);
+
+struct TGSHHSPoint {
+    std::int32_t Lon;  // micro-degrees east; 0 .. 360 and -180 .. 180 degrees both occur
+    std::int32_t Lat;  // micro-degrees north
+};
+static_assert(sizeof(TGSHHSPoint) == 8);
+
+constexpr std::uint32_t SwapBytes32(std::uint32_t value) {
+    return (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) |
+           (value << 24);
+}
+constexpr std::int32_t SwapBytes32(std::int32_t value) {
+    return std::int32_t(SwapBytes32(std::uint32_t(value)));
+}
+// Converts a record as read from the file to host order, in place.
+void SwapHeader(TGSHHSHeader& header);
+void SwapPoint(TGSHHSPoint& point);
+
+// Longitudes of 360 degrees or more are brought down by 360 once (the shoreline viewer) or as
+// often as needed (the height-image builder); the two differ only beyond 540 degrees.
+enum class LongitudeWrap { Once, Repeat };
+
+// Pixel of a whole-world equirectangular bitmap of width x height: the 180th meridian at both
+// side edges, the north pole at the top. Degrees are held in single precision as the stored
+// maps were made with; halves round to even. Column width and row height (the east edge and the
+// south pole) are one past the bitmap and left for the drawing to clip.
+Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap);
+
+// Drops points of one polygon that land on the pixel just used, except its first and its last
+// point (index numPoints), which are always used. Indices count from 1.
+class PointThinner {
+  public:
+    explicit PointThinner(std::int32_t numPoints) : numPoints_(numPoints) {}
+    // True when the point is used; it then becomes the pixel later points are compared with.
+    bool Use(std::int32_t index, Point pixel) {
+        const bool used = index == 1 || pixel != last_ || index == numPoints_;
+        if (used) last_ = pixel;
+        return used;
+    }
+
+  private:
+    std::int32_t numPoints_;
+    Point last_{-1, -1};
+};
+
+// Streams a GSHHS file through a buffer: headers and points are read in file order and the
+// points of unwanted polygons are skipped without being read.
+class ShorelineReader {
+  public:
+    // Throws EInOutError when the file cannot be opened.
+    explicit ShorelineReader(const std::string& path);
+    ~ShorelineReader();
+    ShorelineReader(const ShorelineReader&) = delete;
+    ShorelineReader& operator=(const ShorelineReader&) = delete;
+
+    // False at the end of the file (fewer than 36 or 8 bytes left); throws EInOutError when the
+    // system reports a read or positioning error.
+    bool ReadHeader(TGSHHSHeader& header);
+    bool ReadPoint(TGSHHSPoint& point);
+    // Moves past the header's points; a count of zero or less moves nowhere. Skipping beyond the
+    // end is no error: the next ReadHeader returns false.
+    void SkipPoints(const TGSHHSHeader& header);
+
+    // Bytes between the current position and the end of the file.
+    std::uint64_t RemainingBytes() const;
+    // How many of the header's points the rest of the file can hold: the most worth reserving.
+    std::size_t StorablePoints(const TGSHHSHeader& header) const;
+
+  private:
+    bool ReadExactly(void* destination, std::size_t count);
+    std::uint64_t Position() const { return bufferFileOffset_ + next_; }
+
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t fileSize_ = 0;
+    std::vector<unsigned char> buffer_;
+    std::uint64_t bufferFileOffset_ = 0;  // where buffer_[0] came from
+    std::size_t next_ = 0;                // next unread byte in buffer_
+    std::size_t filled_ = 0;              // valid bytes in buffer_
+};
+
+// The used pixels of one polygon whose header was just read, in order, mapped and thinned as
+// above; onPoint (when given) sees each of them as it is read, with its point index. Reading
+// stops early, keeping what it has, when the file ends inside the polygon.
+std::vector<Point> ReadPolygonPixels(
+    ShorelineReader& reader, const TGSHHSHeader& header, int width, int height, LongitudeWrap wrap,
+    const std::function<void(std::int32_t index, Point pixel)>& onPoint = {});
+
+struct ShorelineCallbacks {
+    // Whether a polygon is wanted; the points of the others are skipped unread.
+    std::function<bool(const TGSHHSHeader&)> Select;
+    // Each used pixel of a wanted polygon as soon as it is read; index 1 starts an outline.
+    std::function<void(const TGSHHSHeader&, std::int32_t index, Point pixel)> OnPoint;
+    // All used pixels of a wanted polygon once its points are read (possibly none).
+    std::function<void(const TGSHHSHeader&, const std::vector<Point>&)> OnPolygon;
+};
+
+// Reads a whole file, handing the wanted polygons to the callbacks in file order. Open, read and
+// positioning failures throw EInOutError after the polygons read so far were handed over; the
+// callers end their reading silently on it.
+void ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
+                    const ShorelineCallbacks& callbacks);

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "BmpFile.h"
+#include "Errors.h"
+#include "TempDir.h"
+
+namespace {
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+std::vector<char> Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+QImage ReadBack(const std::string& path) {
+    QImage image;
+    EXPECT_TRUE(image.load(QString::fromStdString(path), "BMP"));
+    return image;
+}
+}  // namespace
+
+TEST(BmpFile, TrueColourOddWidthReadsBackPixelForPixel) {
+    TempDir folder;
+    Bitmap bitmap(5, 3, PixelFormat::Bgr24);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            bitmap.SetPixelColour(x, y,
+                                  MakeColour(std::uint8_t(40 * x + 1), std::uint8_t(70 * y),
+                                             std::uint8_t(x * y + 9)));
+    const std::string path = folder / "colour.bmp";
+    SaveBitmapToBmp(bitmap, path);
+
+    // 15 bytes of pixels a row padded to 16, after the 54 bytes of headers.
+    EXPECT_EQ(std::filesystem::file_size(path), 54u + 3 * 16);
+    const QImage image = ReadBack(path);
+    ASSERT_EQ(image.width(), 5);
+    ASSERT_EQ(image.height(), 3);
+    EXPECT_EQ(image.depth(), 32);  // Qt reads 24-bit files as RGB32
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const Colour c = bitmap.PixelColour(x, y);
+            EXPECT_EQ(image.pixel(x, y), qRgb(RedOf(c), GreenOf(c), BlueOf(c))) << x << "," << y;
+        }
+}
+
+TEST(BmpFile, IndexedBitmapKeepsItsPaletteAndIndices) {
+    TempDir folder;
+    Bitmap bitmap(7, 2, PixelFormat::Indexed8);
+    bitmap.SetPalette({{255, 0, 0}, {0, 128, 0}, {10, 20, 30}});
+    for (int x = 0; x < 7; ++x) {
+        bitmap.Row(0)[x] = std::uint8_t(x % 3);
+        bitmap.Row(1)[x] = std::uint8_t(x == 6 ? 77 : (x + 2) % 3);  // 77 lies past the palette
+    }
+    const std::string path = folder / "indexed.bmp";
+    SaveBitmapToBmp(bitmap, path);
+
+    const QImage image = ReadBack(path);
+    ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(image.width(), 7);
+    ASSERT_EQ(image.height(), 2);
+    EXPECT_EQ(image.color(1), qRgb(0, 128, 0));
+    EXPECT_EQ(image.color(2), qRgb(10, 20, 30));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 7; ++x) {
+            EXPECT_EQ(image.pixelIndex(x, y), bitmap.Row(y)[x]) << x << "," << y;
+            const Colour c = bitmap.PixelColour(x, y);
+            EXPECT_EQ(image.pixel(x, y), qRgb(RedOf(c), GreenOf(c), BlueOf(c))) << x << "," << y;
+        }
+}
+
+TEST(BmpFile, SavingAgainReplacesTheFileAndLeavesNothingElse) {
+    TempDir folder;
+    const std::string path = folder / "temp.bmp";
+    Bitmap large(9, 9, PixelFormat::Bgr24);
+    SaveBitmapToBmp(large, path);
+    Bitmap small(1, 1, PixelFormat::Bgr24);
+    small.SetPixelColour(0, 0, Colours::Aqua);
+    SaveBitmapToBmp(small, path);
+    EXPECT_EQ(ReadBack(path).pixel(0, 0), qRgb(0, 255, 255));
+    EXPECT_EQ(std::filesystem::file_size(path), 54u + 4);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"temp.bmp"});
+}
+
+TEST(BmpFile, FailedSaveNamesTheFileAndLeavesNoFile) {
+    TempDir folder;
+    Bitmap bitmap(2, 2, PixelFormat::Bgr24);
+    const std::string missing = folder / "no-such-folder/out.bmp";
+    try {
+        SaveBitmapToBmp(bitmap, missing);
+        FAIL() << "saving into a missing folder succeeded";
+    } catch (const EInOutError& error) {
+        EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    // A target that cannot be replaced stays as it was, with no partial file beside it.
+    const std::string blocked = folder / "blocked.bmp";
+    std::filesystem::create_directory(blocked);
+    folder.Write("blocked.bmp/keep", {1, 2, 3});
+    EXPECT_THROW(SaveBitmapToBmp(bitmap, blocked), EInOutError);
+    EXPECT_EQ(Contents(blocked + "/keep"), (std::vector<char>{1, 2, 3}));
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"blocked.bmp"});
+}
+
+TEST(BmpFile, FormatsWithoutABmpFormAreRefused) {
+    TempDir folder;
+    const std::string path = folder / "refused.bmp";
+    EXPECT_THROW(SaveBitmapToBmp(Bitmap(3, 3, PixelFormat::Pixel16), path),
+                 EInvalidGraphicOperation);
+    EXPECT_THROW(SaveBitmapToBmp(Bitmap(0, 3, PixelFormat::Bgr24), path), EInvalidGraphicOperation);
+    EXPECT_TRUE(FilesIn(folder.Path()).empty());
+}

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Errors.h"
+#include "GSHHSdata.h"
+#include "TempDir.h"
+
+namespace {
+
+// A shoreline file as the data set stores it: big-endian records back to back.
+struct ShorelineFile {
+    ShorelineFile& Polygon(std::int32_t numPoints, std::int32_t level, std::int32_t id = 0,
+                           std::uint32_t area = 0) {
+        for (std::int32_t field : {id, numPoints, level, 0, 0, 0, 0}) Put(std::uint32_t(field));
+        Put(area);
+        Put(0x0001FFFE);  // Greenwich 1, Source -2
+        return *this;
+    }
+    ShorelineFile& Point(std::int32_t lonMicroDeg, std::int32_t latMicroDeg) {
+        Put(std::uint32_t(lonMicroDeg));
+        Put(std::uint32_t(latMicroDeg));
+        return *this;
+    }
+    void Put(std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((value >> shift) & 0xFF);
+    }
+    std::vector<unsigned char> bytes;
+};
+
+struct ReadPolygon {
+    std::int32_t id;
+    std::vector<Point> pixels;
+    std::size_t reserved;
+};
+
+// Reads with the viewer's raster; level 0 takes every polygon.
+std::vector<ReadPolygon> ReadAll(const std::string& path, int level = 0) {
+    std::vector<ReadPolygon> polygons;
+    ShorelineCallbacks callbacks;
+    if (level != 0) callbacks.Select = [&](const TGSHHSHeader& h) { return h.Level == level; };
+    callbacks.OnPolygon = [&](const TGSHHSHeader& header, const std::vector<Point>& pixels) {
+        polygons.push_back({header.Id, pixels, pixels.capacity()});
+    };
+    ReadShorelines(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    return polygons;
+}
+
+}  // namespace
+
+TEST(GSHHSdata, RecordsAreConvertedFromBigEndian) {
+    EXPECT_EQ(SwapBytes32(std::uint32_t(0x12345678)), 0x78563412u);
+    const auto raw = ShorelineFile().Polygon(1, -1, 0x12345678, 0xFFFFFFFF).Point(-1, 2).bytes;
+    TGSHHSHeader header;
+    TGSHHSPoint point;
+    std::memcpy(&header, raw.data(), sizeof header);
+    std::memcpy(&point, raw.data() + sizeof header, sizeof point);
+    SwapHeader(header);
+    SwapPoint(point);
+    EXPECT_EQ(header.Id, 0x12345678);
+    EXPECT_EQ(header.NumPoints, 1);
+    EXPECT_EQ(header.Level, -1);
+    EXPECT_EQ(header.Area, 4294967295u);
+    EXPECT_EQ(header.Greenwich, 1);
+    EXPECT_EQ(header.Source, -2);
+    EXPECT_EQ(point.Lon, -1);
+    EXPECT_EQ(point.Lat, 2);
+}
+
+TEST(GSHHSdata, EmptyFilesAndPolygonsWithoutPoints) {
+    TempDir dir;
+    EXPECT_TRUE(ReadAll(dir.Write("empty.b", {})).empty());
+    ShorelineFile file;
+    file.Polygon(0, 1, 1).Polygon(-3, 1, 2).Polygon(1, 1, 3).Point(90000000, 90000000);
+    auto polygons = ReadAll(dir.Write("middle.b", file.bytes));
+    ASSERT_EQ(polygons.size(), 3u);
+    EXPECT_TRUE(polygons[0].pixels.empty());
+    EXPECT_TRUE(polygons[1].pixels.empty());
+    EXPECT_EQ(polygons[2].pixels, (std::vector<Point>{{2700, 0}}));
+}
+
+TEST(GSHHSdata, CutOffFilesEndCleanlyKeepingWhatWasRead) {
+    TempDir dir;
+    ShorelineFile file;
+    file.Polygon(1, 1, 1).Point(0, 0).Polygon(5, 1, 2).Point(0, 0).Point(10000000, 0);
+    file.bytes.resize(file.bytes.size() + 3);
+    auto polygons = ReadAll(dir.Write("truncated.b", file.bytes));
+    ASSERT_EQ(polygons.size(), 2u);
+    EXPECT_EQ(polygons[1].pixels, (std::vector<Point>{{1800, 900}, {1900, 900}}));
+
+    ShorelineFile fragment;
+    fragment.Polygon(1, 1).Point(0, 0).bytes.resize(44 + 35);
+    EXPECT_EQ(ReadAll(dir.Write("fragment.b", fragment.bytes)).size(), 1u);
+
+    ShorelineFile huge;  // a count no file could hold must not reserve that much
+    huge.Polygon(0x7FFFFFFF, 2).Point(0, 0).Point(1000000, 0).Point(2000000, 0);
+    polygons = ReadAll(dir.Write("huge.b", huge.bytes));
+    ASSERT_EQ(polygons.size(), 1u);
+    EXPECT_EQ(polygons[0].pixels.size(), 3u);
+    EXPECT_LE(polygons[0].reserved, 3u);
+}
+
+TEST(GSHHSdata, UnwantedPolygonsAreSkippedNearAndFar) {
+    TempDir dir;
+    ShorelineFile file;
+    file.Polygon(2, 1).Point(0, 0).Point(0, 0);  // within the read buffer
+    file.Polygon(1, 2, 1).Point(0, 0);
+    file.Polygon(20000, 1);  // well beyond it
+    for (int i = 0; i < 20000; ++i) file.Point(i, i);
+    file.Polygon(1, 2, 2).Point(-90000000, -90000000);
+    file.Polygon(-7, 1);  // a damaged count moves nowhere
+    file.Polygon(1, 2, 3).Point(180000000, 0);
+    file.Polygon(1000, 1);  // past the end
+    auto lakes = ReadAll(dir.Write("mixed.b", file.bytes), 2);
+    ASSERT_EQ(lakes.size(), 3u);
+    EXPECT_EQ(lakes[1].id, 2);
+    EXPECT_EQ(lakes[1].pixels, (std::vector<Point>{{900, 1800}}));
+    EXPECT_EQ(lakes[2].id, 3);
+    EXPECT_EQ(lakes[2].pixels, (std::vector<Point>{{0, 900}}));
+
+    EXPECT_THROW(ReadAll(dir / "absent.b"), EInOutError);
+    EXPECT_THROW(ReadAll(dir.Folder()), EInOutError);
+}
+
+TEST(GSHHSdata, ThinningKeepsFirstLastAndEveryChangeOfPixel) {
+    TempDir dir;
+    // 10.00, 10.01 and 10.02 degrees share column 1900; 5 is column 1850, 11 column 1910.
+    ShorelineFile file;
+    file.Polygon(5, 1).Point(5e6, 0).Point(10e6, 0).Point(10.01e6, 0).Point(10.02e6, 0);
+    file.Point(11e6, 0);
+    file.Polygon(4, 1).Point(5e6, 0).Point(10e6, 0).Point(10.01e6, 0).Point(10.02e6, 0);
+    file.Polygon(3, 1).Point(0, 0).Point(0, 0).Point(0, 0);
+
+    std::vector<std::int32_t> indices;
+    std::vector<std::vector<Point>> polygons;
+    ShorelineCallbacks callbacks;
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t i, Point) { indices.push_back(i); };
+    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
+        polygons.push_back(pixels);
+    };
+    ReadShorelines(dir.Write("runs.b", file.bytes), 3600, 1800, LongitudeWrap::Once, callbacks);
+
+    ASSERT_EQ(polygons.size(), 3u);
+    EXPECT_EQ(polygons[0], (std::vector<Point>{{1850, 900}, {1900, 900}, {1910, 900}}));
+    EXPECT_EQ(polygons[1], (std::vector<Point>{{1850, 900}, {1900, 900}, {1900, 900}}));
+    EXPECT_EQ(polygons[2], (std::vector<Point>{{1800, 900}, {1800, 900}}));
+    EXPECT_EQ(indices, (std::vector<std::int32_t>{1, 2, 5, 1, 2, 4, 1, 3}));
+}
+
+namespace {
+
+struct Mapping {
+    int width, height;
+    std::int32_t lon, lat;
+    int column, row;
+};
+
+class GeoToPixelMapping : public ::testing::TestWithParam<Mapping> {};
+
+}  // namespace
+
+TEST_P(GeoToPixelMapping, MapsToTheWorldRaster) {
+    const Mapping m = GetParam();
+    for (auto wrap : {LongitudeWrap::Once, LongitudeWrap::Repeat}) {
+        EXPECT_EQ(GeoToPixel({m.lon, m.lat}, m.width, m.height, wrap), (Point{m.column, m.row}));
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(ViewerAndBuilder, GeoToPixelMapping, ::testing::Values(
+    Mapping{3600, 1800, 0, 0, 1800, 900},          Mapping{3600, 1800, 180000000, 0, 0, 900},
+    Mapping{3600, 1800, -180000000, 0, 0, 900},    Mapping{3600, 1800, -90000000, 0, 900, 900},
+    Mapping{3600, 1800, 90000000, 90000000, 2700, 0},
+    Mapping{3600, 1800, 0, -90000000, 1800, 1800}, Mapping{3600, 1800, 270000000, 0, 900, 900},
+    Mapping{3600, 1800, 179960000, 0, 3600, 900},
+    Mapping{3600, 1800, 179999990, 0, 0, 900},     // 360 once rounded to single precision
+    Mapping{3600, 1800, 250000, 0, 1802, 900},     Mapping{3600, 1800, 350000, 0, 1804, 900},
+    Mapping{3600, 1800, 0, 750000, 1800, 892},     Mapping{3600, 1800, 0, 250000, 1800, 898},
+    Mapping{5400, 2700, 0, 0, 2700, 1350},         Mapping{5400, 2700, 180000000, 90000000, 0, 0},
+    Mapping{5400, 2700, 0, -90000000, 2700, 2700}));
+// clang-format on
+
+TEST(GSHHSdata, LongitudesBeyond540DegreesWrapOnceOrFully) {
+    const TGSHHSPoint far{560000000, 0};  // x = 740 degrees
+    EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Once).x, 3800);
+    EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Repeat).x, 200);
+}
