@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 
 #include "Canvas.h"
+#include "FileLookup.h"
 #include "GSHHSdata.h"
 #include "RegistryVariables.h"
 
@@ -20,16 +20,6 @@ ui::MenuItem& ViewItem(ui::Form& form, const std::string& name, const std::strin
     ui::MenuItem& item = Menu(form, "View1", "&View").Add(name, caption);
     item.radioItem = true;
     return item;
-}
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? home : "/";
-}
-
-bool FileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace
@@ -80,7 +70,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     TimerLoad.OnTimer = [this] { TimerLoadTimer(); };
 
     OpenDialog1.name = "OpenDialog1";
-    OpenDialog1.initialDir = HomeFolder() + "/GSHHS";
+    OpenDialog1.initialDir = HomePath("GSHHS");
     OpenDialog1.options =
         ui::HideReadOnly | ui::PathMustExist | ui::FileMustExist | ui::EnableSizing;
 }
@@ -90,7 +80,7 @@ TFormMain::~TFormMain() { Destroy(); }
 void TFormMain::FormCreate() {
     WorldBitmap = std::make_unique<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
     Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
-    DataFile = std::make_unique<TRegistryString>("DataFile", HomeFolder() + "/GSHHS/gshhs_l.b");
+    DataFile = std::make_unique<TRegistryString>("DataFile", HomePath("GSHHS/gshhs_l.b"));
     ViewMode = 0;
 }
 
@@ -114,6 +104,7 @@ void TFormMain::FormDestroy() {
 void TFormMain::TimerLoadTimer() {
     TimerLoad.SetEnabled(false);
     if (Closing) return;
+    if (CommandLineFile) DataFile->Value = *CommandLineFile;
     if (!FileExists(DataFile->Value)) {
         if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) DataFile->Value = *chosen;
     }
@@ -143,24 +134,24 @@ void TFormMain::ViewLargeLakesClick() { SelectView(2, ViewLargeLakes); }
 
 void TFormMain::RadioGroupViewClick() {
     switch (RadioGroupView.ItemIndex()) {
-    case 0: {
-        Image1.ClearPicture();
-        const ui::Bounds& box = ScrollBox1.GetBounds();
-        Image1.SetBounds({0, 0, box.width, box.height});
-        Image1.SetStretch(true);
-        ScrollBox1.SetScrollBarsVisible(false, false);
-        Image1.ShowCopyOf(*WorldBitmap);
-        break;
-    }
-    case 1:
-        Image1.ClearPicture();
-        Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
-        Image1.SetStretch(false);
-        ScrollBox1.SetScrollBarsVisible(true, true);
-        Image1.ShowCopyOf(*WorldBitmap);
-        break;
-    default:
-        break;
+        case 0: {
+            Image1.ClearPicture();
+            const ui::Bounds& box = ScrollBox1.GetBounds();
+            Image1.SetBounds({0, 0, box.width, box.height});
+            Image1.SetStretch(true);
+            ScrollBox1.SetScrollBarsVisible(false, false);
+            Image1.ShowCopyOf(*WorldBitmap);
+            break;
+        }
+        case 1:
+            Image1.ClearPicture();
+            Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
+            Image1.SetStretch(false);
+            ScrollBox1.SetScrollBarsVisible(true, true);
+            Image1.ShowCopyOf(*WorldBitmap);
+            break;
+        default:
+            break;
     }
 }
 
@@ -176,7 +167,7 @@ void TFormMain::DrawShorelines() {
     canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
     try {
-        TGSHHSFile file(DataFile->Value);
+        ShorelineReader file(DataFile->Value);
         TGSHHSHeader header;
         while (file.ReadHeader(header)) {
             if (IsSelected(header))
@@ -195,40 +186,42 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
     bool land = header.Level == 1;
     bool largeLake = header.Level == 2 && header.Area > 10000u;
     switch (ViewMode) {
-    case 0: return land || largeLake;
-    case 1: return land;
-    case 2: return largeLake;
-    default: return false;
+        case 0:
+            return land || largeLake;
+        case 1:
+            return land;
+        case 2:
+            return largeLake;
+        default:
+            return false;
     }
 }
 
-void TFormMain::DrawPolygonOutline(TGSHHSFile& file, const TGSHHSHeader& header,
+// Draws each used point as it is read, so a read failure inside a polygon keeps its beginning.
+void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header,
                                    Canvas& canvas) {
     constexpr int kCrossingJump = kMapWidth / 4;
-    TPointThinning thinning(header.NumPoints);
-    TGSHHSPoint point;
-    for (std::int32_t index = 1; index <= header.NumPoints; ++index) {
-        if (!file.ReadPoint(point)) break;
-        Point pixel = GeoToPixel(point, kMapWidth, kMapHeight);
-        Point last = thinning.LastUsed();
-        if (!thinning.Use(index, pixel)) continue;
-        if (index == 1) {
-            canvas.MoveTo(pixel.x, pixel.y);
-            continue;
-        }
-        if (std::abs(pixel.x - last.x) >= kCrossingJump) {
-            if (pixel.x > last.x) {
-                canvas.LineTo(0, last.y);
-                canvas.MoveTo(kMapWidth, pixel.y);
-            } else {
-                canvas.LineTo(kMapWidth, last.y);
-                canvas.MoveTo(0, pixel.y);
-            }
-        }
-        canvas.LineTo(pixel.x, pixel.y);
-    }
+    Point last;
+    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once,
+                      [&](std::int32_t index, Point pixel) {
+                          if (index == 1) {
+                              canvas.MoveTo(pixel.x, pixel.y);
+                          } else {
+                              if (std::abs(pixel.x - last.x) >= kCrossingJump) {
+                                  if (pixel.x > last.x) {
+                                      canvas.LineTo(0, last.y);
+                                      canvas.MoveTo(kMapWidth, pixel.y);
+                                  } else {
+                                      canvas.LineTo(kMapWidth, last.y);
+                                      canvas.MoveTo(0, pixel.y);
+                                  }
+                              }
+                              canvas.LineTo(pixel.x, pixel.y);
+                          }
+                          last = pixel;
+                      });
 }
 
-void TFormMain::SkipPolygon(TGSHHSFile& file, const TGSHHSHeader& header) {
+void TFormMain::SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header) {
     file.SkipPoints(header);
 }

@@ -18,12 +18,12 @@
 #include "Form.h"
 
 class Canvas;
-class TGSHHSFile;
+class ShorelineReader;
 class TRegistryString;
 struct TGSHHSHeader;
 
 class TFormMain : public ui::Form {
-public:
+  public:
     static constexpr int kMapWidth = 3600;
     static constexpr int kMapHeight = 1800;
 
@@ -46,6 +46,9 @@ public:
 
     // The About box "&About..." shows; the program's start-up hands it over.
     ui::Form* AboutBox = nullptr;
+    // A file named on the command line: taken as the open dialog's choice before the first
+    // loading, so it is drawn at once and stored at exit.
+    std::optional<std::string> CommandLineFile;
 
     // State.
     std::unique_ptr<Bitmap> WorldBitmap;
@@ -70,17 +73,17 @@ public:
     // read failed); nothing when the whole file was read. The window keeps quiet about it.
     const std::optional<std::string>& ReadFailure() const { return readFailure_; }
 
-protected:
+  protected:
     void FormCreate() override;
     void FormShow() override;
     void FormResize() override;
     bool FormCloseQuery() override;
     void FormDestroy() override;
 
-private:
+  private:
     bool IsSelected(const TGSHHSHeader& header) const;
-    void DrawPolygonOutline(TGSHHSFile& file, const TGSHHSHeader& header, Canvas& canvas);
-    void SkipPolygon(TGSHHSFile& file, const TGSHHSHeader& header);
+    void DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header, Canvas& canvas);
+    void SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
 
     std::optional<std::string> readFailure_;

@@ -20,7 +20,7 @@
 namespace {
 
 class SplitMix64 {
-public:
+  public:
     explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
     std::uint64_t Next() {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -34,12 +34,12 @@ public:
         return low + std::int64_t(Next() % std::uint64_t(high - low + 1));
     }
 
-private:
+  private:
     std::uint64_t state_;
 };
 
 class BigEndianWriter {
-public:
+  public:
     explicit BigEndianWriter(std::FILE* file) : file_(file) { buffer_.reserve(1 << 20); }
     ~BigEndianWriter() { Flush(); }
     void Put32(std::uint32_t value) {
@@ -51,14 +51,15 @@ public:
         buffer_.push_back(char(value));
     }
     void Flush() {
-        if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+        if (!buffer_.empty() &&
+            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
             std::perror("write");
             std::exit(1);
         }
         buffer_.clear();
     }
 
-private:
+  private:
     std::FILE* file_;
     std::vector<char> buffer_;
 };
@@ -174,8 +175,12 @@ int main(int argc, char** argv) {
                                       : 4 + std::int64_t(std::pow(size, 8) * 160);
             points = std::min(points, totalPoints - written);
             double radiusDeg = 0.00002 * double(points) * (0.8 + 0.4 * random.Unit()) + 0.002;
-            Outline outline{random.Unit() * 360 - 180, random.Unit() * 150 - 70, radiusDeg,
-                            radiusDeg * (0.5 + random.Unit()), level, points};
+            Outline outline{random.Unit() * 360 - 180,
+                            random.Unit() * 150 - 70,
+                            radiusDeg,
+                            radiusDeg * (0.5 + random.Unit()),
+                            level,
+                            points};
             WriteOutline(out, random, outline, id++);
             written += points;
         }

@@ -1,5 +1,3 @@
-#include "StrandelForm.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include "RegistryVariables.h"
 #include "ScriptedInteraction.h"
 #include "ShorelineFileBuilder.h"
+#include "StrandelForm.h"
 #include "StrandelTestEnvironment.h"
 #include "TempDir.h"
 
@@ -23,9 +22,7 @@ Point PixelOf(double lonDeg, double latDeg) {
 }
 
 class StrandelFormTest : public ::testing::Test {
-protected:
-    StrandelFormTest() { UseHomeFolder(home.Path()); }
-
+  protected:
     // A form that has run its first loading of the given file.
     std::unique_ptr<TFormMain> Loaded(const std::vector<unsigned char>& bytes) {
         std::string path = folder.Write("shore.b", bytes);
@@ -55,7 +52,8 @@ protected:
         return points;
     }
 
-    TempDir home;
+    IsolatedUser user;
+    const TempDir& home = user.home;
     TempDir folder;
     ScriptedInteraction ui;
 };
@@ -102,7 +100,6 @@ TEST_F(StrandelFormTest, FirstLoadDrawsFrameSetsCaptionAndSelectsFull) {
 }
 
 TEST_F(StrandelFormTest, DefaultFileInHomeFolderIsLoadedWithoutAskingAndStoredAtExit) {
-    ClearStoredSettings();
     std::filesystem::create_directories(home.Path() / "GSHHS");
     std::string defaultPath = (home.Path() / "GSHHS" / "gshhs_l.b").string();
     home.Write("GSHHS/gshhs_l.b",
@@ -120,7 +117,6 @@ TEST_F(StrandelFormTest, DefaultFileInHomeFolderIsLoadedWithoutAskingAndStoredAt
 }
 
 TEST_F(StrandelFormTest, MissingFileOffersDialogAndKeepsPathWhenCancelled) {
-    ClearStoredSettings();
     TFormMain form(ui);
     form.Create();
     form.Show();
@@ -141,8 +137,8 @@ TEST_F(StrandelFormTest, MissingFileOffersDialogAndKeepsPathWhenCancelled) {
 }
 
 TEST_F(StrandelFormTest, FileChosenInStartDialogIsDrawnAndStored) {
-    std::string chosen =
-        folder.Write("picked.b", ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+    std::string chosen = folder.Write(
+        "picked.b", ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
     {
         TFormMain form(ui);
         form.Create();
@@ -158,8 +154,8 @@ TEST_F(StrandelFormTest, FileChosenInStartDialogIsDrawnAndStored) {
 
 TEST_F(StrandelFormTest, OpenRedrawsWithNewFileAndCancelChangesNothing) {
     auto form = Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
-    std::string second =
-        folder.Write("second.b", ShorelineFileBuilder().Land({Degrees(0, 10), Degrees(1, 10)}).Data());
+    std::string second = folder.Write(
+        "second.b", ShorelineFileBuilder().Land({Degrees(0, 10), Degrees(1, 10)}).Data());
     form->FileOpenClick();  // cancelled
     EXPECT_TRUE(Black(*form, PixelOf(0, 0)));
     EXPECT_EQ(form->Caption(), "Strandel - " + folder / "shore.b");
@@ -185,12 +181,12 @@ TEST_F(StrandelFormTest, ViewCommandsSelectByLevelAndStrictUnsignedArea) {
         double lat;
     };
     const std::vector<Case> cases = {
-        {1, 0, 40},           {2, 10000, 30}, {2, 10001, 20},
-        {2, 0xFFFFFFFFu, 10}, {3, 0xFFFFFFFFu, 0}, {4, 0xFFFFFFFFu, -10},
-        {1, 0xFFFFFFFFu, -20}, {0, 50000, -30},
+        {1, 0, 40},          {2, 10000, 30},        {2, 10001, 20},        {2, 0xFFFFFFFFu, 10},
+        {3, 0xFFFFFFFFu, 0}, {4, 0xFFFFFFFFu, -10}, {1, 0xFFFFFFFFu, -20}, {0, 50000, -30},
     };
     ShorelineFileBuilder file;
-    for (const Case& c : cases) file.Polygon(c.level, c.area, {Degrees(0, c.lat), Degrees(2, c.lat)});
+    for (const Case& c : cases)
+        file.Polygon(c.level, c.area, {Degrees(0, c.lat), Degrees(2, c.lat)});
     auto form = Loaded(file.Data());
 
     auto drawn = [&](const Case& c) { return Black(*form, PixelOf(1, c.lat)); };
@@ -232,7 +228,8 @@ TEST_F(StrandelFormTest, LakesViewOfLandOnlyFileIsBlankFramedMap) {
 
 TEST_F(StrandelFormTest, OutlineJoinsPointsAndLeavesOutLastPoint) {
     // Longitude 0, latitude 0 is pixel (1800, 900); the outline runs east then north.
-    auto form = Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0), Degrees(1, 1)}).Data());
+    auto form =
+        Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0), Degrees(1, 1)}).Data());
     std::vector<Point> expected = Row(900, 1800, 1809);
     for (int y = 900; y > 890; --y) expected.push_back({1810, y});
     EXPECT_EQ(InnerBlack(*form).size(), expected.size());
@@ -305,11 +302,11 @@ TEST_F(StrandelFormTest, SinglePointPolygonDrawsNothingAndDoesNotJoinNeighbours)
 TEST_F(StrandelFormTest, PointsSharingAPixelKeepTheLineContinuous) {
     // Points wandering inside one pixel, then away: one unbroken line from that pixel; a last
     // point back on the pixel just used adds nothing.
-    auto form = Loaded(ShorelineFileBuilder()
-                           .Land({Degrees(0, 0), Degrees(0.02, 0.01), Degrees(-0.03, 0),
-                                  Degrees(0.5, 0), Degrees(0.52, 0.01), Degrees(0.5, 0.02),
-                                  Degrees(0.51, 0)})
-                           .Data());
+    auto form =
+        Loaded(ShorelineFileBuilder()
+                   .Land({Degrees(0, 0), Degrees(0.02, 0.01), Degrees(-0.03, 0), Degrees(0.5, 0),
+                          Degrees(0.52, 0.01), Degrees(0.5, 0.02), Degrees(0.51, 0)})
+                   .Data());
     EXPECT_EQ(InnerBlack(*form), Row(900, 1800, 1804));
 }
 
@@ -349,10 +346,10 @@ TEST_F(StrandelFormTest, DamagedCountsAndFragmentsEndReadingCleanly) {
     EXPECT_FALSE(skippedNegative->ReadFailure());
 
     // Wild coordinates are clipped, not drawn off the map.
-    auto wild = Loaded(ShorelineFileBuilder()
-                           .Land({{0x7FFFFFFF, 0x7FFFFFFF}, {-0x7FFFFFFF - 1, -0x7FFFFFFF - 1},
-                                  {0, 0x7FFFFFFF}})
-                           .Data());
+    auto wild = Loaded(
+        ShorelineFileBuilder()
+            .Land({{0x7FFFFFFF, 0x7FFFFFFF}, {-0x7FFFFFFF - 1, -0x7FFFFFFF - 1}, {0, 0x7FFFFFFF}})
+            .Data());
     EXPECT_FALSE(wild->ReadFailure());
 }
 
