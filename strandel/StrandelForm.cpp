@@ -198,28 +198,33 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
 }
 
 // Draws each used point as it is read, so a read failure inside a polygon keeps its beginning.
+// Lines leave out their end pixel, which the next line starts from; only a polygon's last point
+// can repeat the pixel just used (thinning drops the others), and that step plots the pixel, so
+// that an island smaller than a pixel shows as a dot instead of vanishing.
 void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header,
                                    Canvas& canvas) {
     constexpr int kCrossingJump = kMapWidth / 4;
     Point last;
-    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once,
-                      [&](std::int32_t index, Point pixel) {
-                          if (index == 1) {
-                              canvas.MoveTo(pixel.x, pixel.y);
-                          } else {
-                              if (std::abs(pixel.x - last.x) >= kCrossingJump) {
-                                  if (pixel.x > last.x) {
-                                      canvas.LineTo(0, last.y);
-                                      canvas.MoveTo(kMapWidth, pixel.y);
-                                  } else {
-                                      canvas.LineTo(kMapWidth, last.y);
-                                      canvas.MoveTo(0, pixel.y);
-                                  }
-                              }
-                              canvas.LineTo(pixel.x, pixel.y);
-                          }
-                          last = pixel;
-                      });
+    auto drawTo = [&](std::int32_t index, Point pixel) {
+        if (index == 1) {
+            canvas.MoveTo(pixel.x, pixel.y);
+        } else if (pixel == last) {
+            canvas.SetPixel(pixel.x, pixel.y, canvas.GetPen().colour);
+        } else {
+            if (std::abs(pixel.x - last.x) >= kCrossingJump) {
+                if (pixel.x > last.x) {
+                    canvas.LineTo(0, last.y);
+                    canvas.MoveTo(kMapWidth, pixel.y);
+                } else {
+                    canvas.LineTo(kMapWidth, last.y);
+                    canvas.MoveTo(0, pixel.y);
+                }
+            }
+            canvas.LineTo(pixel.x, pixel.y);
+        }
+        last = pixel;
+    };
+    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once, drawTo);
 }
 
 void TFormMain::SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header) {

@@ -300,14 +300,23 @@ TEST_F(StrandelFormTest, SinglePointPolygonDrawsNothingAndDoesNotJoinNeighbours)
 }
 
 TEST_F(StrandelFormTest, PointsSharingAPixelKeepTheLineContinuous) {
-    // Points wandering inside one pixel, then away: one unbroken line from that pixel; a last
-    // point back on the pixel just used adds nothing.
+    // Points wandering inside one pixel, then away: one unbroken line from that pixel. The last
+    // point, back on the pixel just used, ends the outline there and plots it.
     auto form =
         Loaded(ShorelineFileBuilder()
                    .Land({Degrees(0, 0), Degrees(0.02, 0.01), Degrees(-0.03, 0), Degrees(0.5, 0),
                           Degrees(0.52, 0.01), Degrees(0.5, 0.02), Degrees(0.51, 0)})
                    .Data());
-    EXPECT_EQ(InnerBlack(*form), Row(900, 1800, 1804));
+    EXPECT_EQ(InnerBlack(*form), Row(900, 1800, 1805));
+}
+
+TEST_F(StrandelFormTest, IslandSmallerThanAPixelShowsAsADot) {
+    auto form = Loaded(
+        ShorelineFileBuilder()
+            .Land({Degrees(10, 10), Degrees(10.02, 10), Degrees(10.02, 10.02), Degrees(10, 10)})
+            .Land({Degrees(20, 20), Degrees(20, 20)})
+            .Data());
+    EXPECT_EQ(InnerBlack(*form), (std::vector<Point>{PixelOf(20, 20), PixelOf(10, 10)}));
 }
 
 TEST_F(StrandelFormTest, CutFileKeepsWhatWasDrawnWithoutError) {

@@ -1,0 +1,128 @@
+#include "StrandelProgram.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "AboutDisplay.h"
+#include "BmpFile.h"
+#include "Errors.h"
+#include "PNG_IO.h"
+#include "ProgramVersion.h"
+#include "StrandelForm.h"
+
+namespace {
+
+const char* const kProgram = "strandel";
+
+enum class MapFormat { Png, Bmp, Unknown };
+
+MapFormat FormatOf(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (extension == ".png") return MapFormat::Png;
+    if (extension == ".bmp") return MapFormat::Bmp;
+    return MapFormat::Unknown;
+}
+
+std::vector<app::OptionSpec> ProgramOptions() {
+    return {
+        {"gshhs", "GSHHSFILE",
+         "GSHHS file to draw, as if chosen in the open dialog (may also be given alone, "
+         "without --gshhs); stored for the next run",
+         ""},
+        {"view", "both|land|lakes", "batch mode: select this View menu command before saving",
+         "both"},
+        {"save", "FILE", "batch mode: write the finished map to FILE, a .png or a .bmp", ""},
+    };
+}
+
+void SaveMap(const TFormMain& form, const std::string& path) {
+    if (FormatOf(path) == MapFormat::Png) {
+        SaveBitmapToPng(*form.WorldBitmap, path, "", "Shorelines of " + form.DataFile->Value,
+                        "Strandel", "Shoreline Map");
+    } else {
+        SaveBitmapToBmp(*form.WorldBitmap, path);
+    }
+}
+
+void RunBatchCommand(TFormMain& form, const app::Options& options) {
+    const std::string view = options.Value("view");
+    if (view == "land") form.ViewLand.Click();
+    if (view == "lakes") form.ViewLargeLakes.Click();
+    // The window keeps quiet about an unreadable file; a script must not take a blank map.
+    if (form.ReadFailure()) throw VarnholtError(*form.ReadFailure());
+    if (options.Has("save")) SaveMap(form, options.Value("save"));
+}
+
+}  // namespace
+
+app::ProgramDescription StrandelProgram() {
+    app::ProgramDescription program;
+    program.name = kProgram;
+    program.summary =
+        "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world "
+        "map.\nBatch mode: strandel --batch [--view both|land|lakes] [--save FILE] [GSHHSFILE]";
+    program.version = &ProgramVersionBlock();
+    program.options = ProgramOptions();
+    program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
+        auto form = std::make_unique<TFormMain>(ui);
+        if (options.Has("gshhs")) form->CommandLineFile = options.Value("gshhs");
+        return form;
+    };
+    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& mainForm) {
+        auto box =
+            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Strandel);
+        static_cast<TFormMain&>(mainForm).AboutBox = box.get();
+        return box;
+    };
+    program.answerDialog = [](const ui::OpenDialog&,
+                              const app::Options& options) -> std::optional<std::string> {
+        if (options.Has("gshhs")) return options.Value("gshhs");
+        return std::nullopt;
+    };
+    program.batchCommand = [](ui::Form& form, const app::Options& options) {
+        RunBatchCommand(static_cast<TFormMain&>(form), options);
+    };
+    return program;
+}
+
+std::vector<std::string> WithFileAsOption(const std::vector<std::string>& args) {
+    const std::vector<app::OptionSpec> specs = app::AllOptions(ProgramOptions());
+    auto takesValue = [&](const std::string& arg) {
+        for (const auto& spec : specs)
+            if ("--" + spec.name == arg) return !spec.placeholder.empty();
+        return false;
+    };
+    std::vector<std::string> result = args;
+    bool fileSeen = false;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if (result[i].starts_with("--")) {
+            if (takesValue(result[i])) ++i;
+        } else if (!result[i].starts_with("-") && !fileSeen) {
+            result[i] = "--gshhs=" + result[i];
+            fileSeen = true;
+        }
+    }
+    return result;
+}
+
+bool UsableOptions(const app::Options& options, std::ostream& err) {
+    if (options.Has("view")) {
+        const std::string view = options.Value("view");
+        if (view != "both" && view != "land" && view != "lakes") {
+            err << kProgram << ": --view must be both, land or lakes, not '" << view
+                << "' (see --help)\n";
+            return false;
+        }
+    }
+    if (options.Has("save") && FormatOf(options.Value("save")) == MapFormat::Unknown) {
+        err << kProgram << ": --save needs a file name ending in .png or .bmp, not '"
+            << options.Value("save") << "' (see --help)\n";
+        return false;
+    }
+    return true;
+}
