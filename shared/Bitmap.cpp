@@ -37,7 +37,7 @@ void Bitmap::SetSize(int width, int height) {
     std::vector<std::uint8_t> newData(newStride * std::size_t(height), 0);
     int keepRows = std::min(height, height_);
     std::size_t keepBytes = std::min(newStride, stride_);
-    for (int y = 0; y < keepRows; ++y)
+    for (int y = 0; y < keepRows && keepBytes != 0; ++y)
         std::memcpy(newData.data() + std::size_t(y) * newStride, Row(y), keepBytes);
     data_ = std::move(newData);
     width_ = width;

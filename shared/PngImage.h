@@ -1,0 +1,170 @@
+#pragma once
+// TPngImage: one PNG image in memory (header values, palette, text, time and the rows) with the
+// libpng call sequences that read and write it; TPngGraphic: the same image as a Graphic.
+//
+// Reading expands every PNG that libpng accepts to rows of 1 to 4 channels of 8-bit samples:
+// 16-bit samples are scaled to 8 bits, samples of 1, 2 or 4 bits are stored one per byte, grey
+// and palette images become RGB when ConvertToRGB is set, tRNS becomes an alpha channel, and
+// alpha is stored inverted (0 opaque, 255 transparent). Colours are gamma-corrected for a screen
+// gamma of 2.2 when the file has a gAMA chunk; a palette kept as a palette stays as stored.
+//
+// Writing produces IHDR, PLTE (palette images only), tEXt for the non-blank texts, IDAT, tIME
+// (local wall-clock time) and IEND, in this order.
+//
+// Only one read or write runs at a time: the stream and image being worked on are module-wide,
+// because libpng's transfer callbacks reach them from there.
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Bitmap.h"
+#include "Canvas.h"
+#include "Colour.h"
+#include "Geometry.h"
+#include "Graphic.h"
+#include "Stream.h"
+
+enum class ProgressStage { Starting = 0, Running = 1, Ending = 2 };
+
+class TPngImage;
+
+using TPngProgressEvent =
+    std::function<void(TPngImage& sender, ProgressStage stage, std::uint8_t percentDone,
+                       bool redrawNow, const Rect& rect, const std::string& message)>;
+
+// A counted reference to a TPngImage: copying adds a holder, destruction releases one.
+class TPngImageRef {
+public:
+    TPngImageRef() = default;
+    TPngImageRef(const TPngImageRef& other);
+    TPngImageRef(TPngImageRef&& other) noexcept : image_(other.image_) { other.image_ = nullptr; }
+    TPngImageRef& operator=(TPngImageRef other) noexcept {
+        std::swap(image_, other.image_);
+        return *this;
+    }
+    ~TPngImageRef();
+
+    // Takes over one count the caller already holds.
+    static TPngImageRef Adopt(TPngImage* image) { return TPngImageRef(image); }
+    // Adds a count of its own.
+    static TPngImageRef Share(TPngImage* image);
+
+    TPngImage* Get() const { return image_; }
+    TPngImage* operator->() const { return image_; }
+    TPngImage& operator*() const { return *image_; }
+    explicit operator bool() const { return image_ != nullptr; }
+    void Reset() { *this = TPngImageRef(); }
+
+private:
+    explicit TPngImageRef(TPngImage* image) : image_(image) {}
+    TPngImage* image_ = nullptr;
+};
+
+class TPngImage {
+public:
+    // Images live on the heap and go away with their last holder.
+    static TPngImageRef Create();
+    TPngImage(const TPngImage&) = delete;
+    TPngImage& operator=(const TPngImage&) = delete;
+
+    TPngImage* AddRef();
+    // Destroys the image when the count falls to zero or below.
+    void Release();
+    int RefCount() const { return refCount_; }
+
+    void LoadFromStream(Stream& stream);
+    void LoadFromFile(const std::string& fileName);
+    void SaveToStream(Stream& stream);
+    // The file is replaced only once the whole image has been written.
+    void SaveToFile(const std::string& fileName);
+
+    // An 8-bit bitmap becomes grey when it has no palette or its palette is the identity grey,
+    // otherwise a palette image; a 24-bit bitmap becomes RGB. Other formats:
+    // EInvalidGraphicOperation "Unsupported bitmap format".
+    void CopyFromBitmap(const Bitmap& bitmap);
+    // Puts the image at (x, y), growing the bitmap as needed. Pixels with partial alpha blend
+    // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
+    // fall left of or above the bitmap are clipped.
+    void CopyToBitmap(Bitmap& bitmap, int x, int y) const;
+    // Draws the image unscaled at the canvas origin.
+    void Draw(Canvas& canvas) const;
+
+    void Progress(TPngImage& sender, ProgressStage stage, std::uint8_t percentDone, bool redrawNow,
+                  const Rect& rect, const std::string& message);
+
+    // The rows: Height x RowBytes bytes, top row first; null when the image has none.
+    const std::uint8_t* PixelData() const { return pixelData_.get(); }
+    std::uint8_t* PixelData() { return pixelData_.get(); }
+    std::size_t PixelDataSize() const { return pixelDataSize_; }
+    const std::vector<std::uint8_t*>& RowPointers() const { return rowPointers_; }
+
+    std::int32_t BitDepth = 0;
+    std::int32_t Channels = 0;
+    std::int32_t ColourType = 2;
+    std::uint32_t Height = 0;
+    std::uint32_t Width = 0;
+    std::int32_t InterlaceType = 0;
+    std::int32_t CompressionType = 0;
+    std::int32_t FilterType = 0;
+    std::int32_t FilterFlags = 0x38;  // None, Sub, Up
+    Colour BackgroundColour = 0;
+    bool Transparent = false;  // the file read had a bKGD chunk
+    std::int32_t RowBytes = 0;
+    double FileGamma = 0;
+    double ScreenGamma = 0;
+    std::int32_t Passes = 0;
+    std::int32_t CompressionLevel = 3;
+    std::string Author;
+    std::string Description;
+    std::string Software;
+    std::string Title;
+    // Every text chunk before the image data of the last file read, as "key=text".
+    std::vector<std::string> TextList;
+    std::chrono::local_seconds Time{};
+    TPngProgressEvent OnProgress;
+    bool ConvertToRGB = true;
+    std::array<PaletteEntry, 256> Palette{};
+    std::int32_t PaletteCount = 0;
+
+private:
+    TPngImage() = default;
+    ~TPngImage();
+
+    void AllocateRows();
+    void FreeRows();
+
+    std::unique_ptr<std::uint8_t[]> pixelData_;
+    std::size_t pixelDataSize_ = 0;
+    std::vector<std::uint8_t*> rowPointers_;
+    int refCount_ = 1;
+};
+
+class TPngGraphic : public Graphic {
+public:
+    TPngGraphic();
+
+    const char* ClassName() const override { return "TPngGraphic"; }
+    void Assign(const Graphic& source) override;
+    void Draw(Canvas& canvas, const Rect& rect) override;
+    bool GetEmpty() const override;
+    int GetHeight() const override;
+    int GetWidth() const override;
+    void SetHeight(int height) override;
+    void SetWidth(int width) override;
+    void LoadFromFile(const std::string& fileName) override;
+    void SaveToFile(const std::string& fileName) override;
+    void LoadFromStream(Stream& stream) override;
+    void SaveToStream(Stream& stream) override;
+    void LoadFromClipboardFormat() override;
+    void SaveToClipboardFormat() override;
+
+    TPngImage* Image() const { return image_.Get(); }
+
+private:
+    TPngImageRef image_;
+};
