@@ -15,8 +15,6 @@
 
 namespace {
 
-const char* const kProgram = "strandel";
-
 enum class MapFormat { Png, Bmp, Unknown };
 
 MapFormat FormatOf(const std::string& path) {
@@ -33,9 +31,9 @@ std::vector<app::OptionSpec> ProgramOptions() {
         {"gshhs", "GSHHSFILE",
          "GSHHS file to draw, as if chosen in the open dialog (may also be given alone, "
          "without --gshhs); stored for the next run",
-         ""},
+         "", false, true},
         {"view", "both|land|lakes", "batch mode: select this View menu command before saving",
-         "both"},
+         "both", false, false, {"both", "land", "lakes"}},
         {"save", "FILE", "batch mode: write the finished map to FILE, a .png or a .bmp", ""},
     };
 }
@@ -62,7 +60,7 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
 
 app::ProgramDescription StrandelProgram() {
     app::ProgramDescription program;
-    program.name = kProgram;
+    program.name = "strandel";
     program.summary =
         "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world "
         "map.\nBatch mode: strandel --batch [--view both|land|lakes] [--save FILE] [GSHHSFILE]";
@@ -87,42 +85,11 @@ app::ProgramDescription StrandelProgram() {
     program.batchCommand = [](ui::Form& form, const app::Options& options) {
         RunBatchCommand(static_cast<TFormMain&>(form), options);
     };
-    return program;
-}
-
-std::vector<std::string> WithFileAsOption(const std::vector<std::string>& args) {
-    const std::vector<app::OptionSpec> specs = app::AllOptions(ProgramOptions());
-    auto takesValue = [&](const std::string& arg) {
-        for (const auto& spec : specs)
-            if ("--" + spec.name == arg) return !spec.placeholder.empty();
-        return false;
+    program.checkOptions = [](const app::Options& options) -> std::string {
+        if (options.Has("save") && FormatOf(options.Value("save")) == MapFormat::Unknown)
+            return "--save needs a file name ending in .png or .bmp, not '" +
+                   options.Value("save") + "'";
+        return "";
     };
-    std::vector<std::string> result = args;
-    bool fileSeen = false;
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        if (result[i].starts_with("--")) {
-            if (takesValue(result[i])) ++i;
-        } else if (!result[i].starts_with("-") && !fileSeen) {
-            result[i] = "--gshhs=" + result[i];
-            fileSeen = true;
-        }
-    }
-    return result;
-}
-
-bool UsableOptions(const app::Options& options, std::ostream& err) {
-    if (options.Has("view")) {
-        const std::string view = options.Value("view");
-        if (view != "both" && view != "land" && view != "lakes") {
-            err << kProgram << ": --view must be both, land or lakes, not '" << view
-                << "' (see --help)\n";
-            return false;
-        }
-    }
-    if (options.Has("save") && FormatOf(options.Value("save")) == MapFormat::Unknown) {
-        err << kProgram << ": --save needs a file name ending in .png or .bmp, not '"
-            << options.Value("save") << "' (see --help)\n";
-        return false;
-    }
-    return true;
+    return program;
 }

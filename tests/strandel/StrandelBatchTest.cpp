@@ -35,10 +35,8 @@ RunResult RunStrandel(std::vector<std::string> args) {
     std::ostringstream err;
     app::ProgramDescription program = StrandelProgram();
     args.insert(args.begin(), "--batch");
-    app::ParsedCommandLine parsed = app::ParseCommandLine(WithFileAsOption(args), program.name,
-                                                          program.summary, program.options);
+    app::ParsedCommandLine parsed = app::ParseProgramCommandLine(args, program);
     if (parsed.action == app::CommandLineAction::Fail) return {2, "", parsed.message};
-    if (!UsableOptions(parsed.options, err)) return {2, out.str(), err.str()};
     int status = app::RunBatch(program, parsed.options, out, err, false);
     return {status, out.str(), err.str()};
 }
@@ -224,18 +222,7 @@ TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
     EXPECT_EQ(format.status, 2);
     EXPECT_NE(format.err.find(".png or .bmp"), std::string::npos);
     EXPECT_EQ(RunStrandel({input, input}).status, 2);
-    EXPECT_EQ(RunStrandel({"-x"}).status, 2);
     EXPECT_FALSE(std::filesystem::exists(folder / "map.jpg"));
-}
-
-TEST(StrandelCommandLine, FreeArgumentBecomesTheFileOptionButOptionValuesDoNot) {
-    using Args = std::vector<std::string>;
-    EXPECT_EQ(WithFileAsOption({"--batch", "--save", "map.png", "world.b"}),
-              (Args{"--batch", "--save", "map.png", "--gshhs=world.b"}));
-    EXPECT_EQ(WithFileAsOption({"world.b", "--view", "land"}),
-              (Args{"--gshhs=world.b", "--view", "land"}));
-    EXPECT_EQ(WithFileAsOption({"--save=map.png", "world.b", "other.b"}),
-              (Args{"--save=map.png", "--gshhs=world.b", "other.b"}));
 }
 
 }  // namespace
