@@ -28,5 +28,9 @@ test: deps
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# Builds, makes the sample terrain once, and runs all four programs in batch mode into demo/.
+demo: build
+	tools/demo.sh $(BUILD)/release/bin demo
+
 clean:
 	rm -rf $(BUILD)
