@@ -23,7 +23,7 @@ class TRegistryString;
 struct TGSHHSHeader;
 
 class TFormMain : public ui::Form {
-  public:
+public:
     static constexpr int kMapWidth = 3600;
     static constexpr int kMapHeight = 1800;
 
@@ -73,14 +73,14 @@ class TFormMain : public ui::Form {
     // read failed); nothing when the whole file was read. The window keeps quiet about it.
     const std::optional<std::string>& ReadFailure() const { return readFailure_; }
 
-  protected:
+protected:
     void FormCreate() override;
     void FormShow() override;
     void FormResize() override;
     bool FormCloseQuery() override;
     void FormDestroy() override;
 
-  private:
+private:
     bool IsSelected(const TGSHHSHeader& header) const;
     void DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header, Canvas& canvas);
     void SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header);

@@ -11,6 +11,7 @@
 #include "Errors.h"
 #include "PNG_IO.h"
 #include "ProgramVersion.h"
+#include "RegistryVariables.h"
 #include "StrandelForm.h"
 
 namespace {
@@ -29,11 +30,15 @@ MapFormat FormatOf(const std::string& path) {
 std::vector<app::OptionSpec> ProgramOptions() {
     return {
         {"gshhs", "GSHHSFILE",
-         "GSHHS file to draw, as if chosen in the open dialog (may also be given alone, "
-         "without --gshhs); stored for the next run",
-         "", false, true},
-        {"view", "both|land|lakes", "batch mode: select this View menu command before saving",
-         "both", false, false, {"both", "land", "lakes"}},
+         "GSHHS file to draw, as if chosen in the open dialog; stored for the next run", "", false,
+         true},
+        {"view",
+         "both|land|lakes",
+         "batch mode: select this View menu command before saving",
+         "both",
+         false,
+         false,
+         {"both", "land", "lakes"}},
         {"save", "FILE", "batch mode: write the finished map to FILE, a .png or a .bmp", ""},
     };
 }
@@ -62,8 +67,7 @@ app::ProgramDescription StrandelProgram() {
     app::ProgramDescription program;
     program.name = "strandel";
     program.summary =
-        "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world "
-        "map.\nBatch mode: strandel --batch [--view both|land|lakes] [--save FILE] [GSHHSFILE]";
+        "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world map.";
     program.version = &ProgramVersionBlock();
     program.options = ProgramOptions();
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {

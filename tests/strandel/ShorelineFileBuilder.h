@@ -17,7 +17,7 @@ inline ShorelinePoint Degrees(double lon, double lat) {
 }
 
 class ShorelineFileBuilder {
-  public:
+public:
     // A claimed count differing from the points given makes a damaged or cut file.
     ShorelineFileBuilder& Polygon(std::int32_t level, std::uint32_t areaTenthsKm2,
                                   const std::vector<ShorelinePoint>& points,
@@ -44,7 +44,7 @@ class ShorelineFileBuilder {
     }
     const std::vector<unsigned char>& Data() const { return bytes_; }
 
-  private:
+private:
     void Put32(std::uint32_t value) {
         for (int shift = 24; shift >= 0; shift -= 8)
             bytes_.push_back((unsigned char)(value >> shift));

@@ -71,7 +71,7 @@ Bitmap ReadBmp24(const std::string& path) {
 }
 
 class StrandelBatchTest : public ::testing::Test {
-  protected:
+protected:
     IsolatedUser user;
     TempDir folder;
 };
@@ -189,18 +189,21 @@ TEST_F(StrandelBatchTest, FileGivenIsStoredAndUsedByTheNextRun) {
 
 TEST_F(StrandelBatchTest, UnreadableFileIsAnErrorAndSavesNothing) {
     std::string output = folder / "map.png";
+    // Without a file anywhere, the default in the home folder is looked for.
+    RunResult noFile = RunStrandel({"--save", output});
+    EXPECT_EQ(noFile.status, 1);
+    EXPECT_NE(noFile.err.find("Cannot open file: " + user.home.Folder() + "GSHHS/gshhs_l.b"),
+              std::string::npos)
+        << noFile.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+
     RunResult missing = RunStrandel({"--save", output, folder / "absent.b"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("Cannot open file: " + folder / "absent.b"), std::string::npos)
         << missing.err;
     EXPECT_FALSE(std::filesystem::exists(output));
-    // Without a file anywhere, the default in the home folder is looked for.
-    RunResult noFile = RunStrandel({"--save", output});
-    EXPECT_EQ(noFile.status, 1);
-    EXPECT_NE(noFile.err.find("GSHHS/gshhs_l.b"), std::string::npos) << noFile.err;
-    EXPECT_FALSE(std::filesystem::exists(output));
     // The path is stored all the same, as the window does.
-    EXPECT_EQ(TRegistryString("DataFile", "").Value, user.home.Folder() + "GSHHS/gshhs_l.b");
+    EXPECT_EQ(TRegistryString("DataFile", "").Value, folder / "absent.b");
 }
 
 TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesAndSaved) {

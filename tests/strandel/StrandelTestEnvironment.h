@@ -9,7 +9,7 @@
 
 // The per-user store and the home folder of one test, both in fresh folders.
 class IsolatedUser {
-  public:
+public:
     IsolatedUser() {
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             QSettings::setPath(format, QSettings::UserScope,
