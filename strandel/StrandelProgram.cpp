@@ -29,24 +29,28 @@ MapFormat FormatOf(const std::string& path) {
 
 std::vector<app::OptionSpec> ProgramOptions() {
     return {
-        {"gshhs", "GSHHSFILE",
-         "GSHHS file to draw, as if chosen in the open dialog; stored for the next run", "", false,
-         true},
-        {"view",
-         "both|land|lakes",
-         "batch mode: select this View menu command before saving",
-         "both",
-         false,
-         false,
-         {"both", "land", "lakes"}},
-        {"save", "FILE", "batch mode: write the finished map to FILE, a .png or a .bmp", ""},
+        {.name = "gshhs",
+         .placeholder = "GSHHSFILE",
+         .help = "GSHHS file to draw, as if chosen in the open dialog; stored for the next run",
+         .defaultValue = "",
+         .positional = true},
+        {.name = "view",
+         .placeholder = "both|land|lakes",
+         .help = "batch mode: select this View menu command before saving",
+         .defaultValue = "both",
+         .choices = {"both", "land", "lakes"}},
+        {.name = "save",
+         .placeholder = "FILE",
+         .help = "batch mode: write the finished map to FILE, a .png or a .bmp",
+         .defaultValue = ""},
     };
 }
 
 void SaveMap(const TFormMain& form, const std::string& path) {
     if (FormatOf(path) == MapFormat::Png) {
-        SaveBitmapToPng(*form.WorldBitmap, path, "", "Shorelines of " + form.DataFile->Value,
-                        "Strandel", "Shoreline Map");
+        const std::string source = std::filesystem::path(form.DataFile->Value).filename().string();
+        SaveBitmapToPng(*form.WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
+                        "Shoreline Map");
     } else {
         SaveBitmapToBmp(*form.WorldBitmap, path);
     }
@@ -66,6 +70,7 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
 app::ProgramDescription StrandelProgram() {
     app::ProgramDescription program;
     program.name = "strandel";
+    program.title = "Strandel";
     program.summary =
         "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world map.";
     program.version = &ProgramVersionBlock();
