@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -326,6 +327,17 @@ TEST_F(StrandelFormTest, OverstatedCountsAndWildCoordinatesAreDrawnSafely) {
             .Land({{0x7FFFFFFF, 0x7FFFFFFF}, {-0x7FFFFFFF - 1, -0x7FFFFFFF - 1}, {0, 0x7FFFFFFF}})
             .Data());
     EXPECT_FALSE(wild->ReadFailure());
+}
+
+TEST_F(StrandelFormTest, NamedPipeWithoutWriterGivesBlankMapWithoutWaiting) {
+    std::string pipe = folder / "pipe.b";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    TFormMain form(ui);
+    form.Create();
+    form.DataFile->Value = pipe;
+    form.DrawShorelines();
+    EXPECT_TRUE(InnerBlack(form).empty());
+    EXPECT_EQ(form.Caption(), "Strandel - " + pipe);
 }
 
 TEST_F(StrandelFormTest, FullFitsScrollBoxAndFollowsResizeZoomShowsWholeBitmap) {
