@@ -16,6 +16,9 @@ QString WithoutAccessKeys(const std::string& caption) {
 
 QString PlainToolTip(const std::string& hint) {
     QString text = ToQString(hint);
+    // Hints break their lines with a lone carriage return, which a tooltip would not show.
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
     if (!Qt::mightBeRichText(text)) return text;
     return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
 }

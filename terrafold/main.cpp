@@ -1,0 +1,39 @@
+// terrafold: builds the 5400 x 2700 world height image topo.png and the land/sea mask
+// LandSeaMask.png from the 33 GTOPO30 tiles and the large lakes of a GSHHS shoreline file.
+#include <memory>
+
+#include "AboutDisplay.h"
+#include "ProgramVersion.h"
+#include "RunProgram.h"
+#include "TerrafoldForm.h"
+
+int main(int argc, char** argv) {
+    app::ProgramDescription program;
+    program.name = "terrafold";
+    program.summary =
+        "Writes the world height image topo.png and the land/sea mask LandSeaMask.png.";
+    program.version = &ProgramVersionBlock();
+    program.options = {
+        {"gtopo30", "DIR", "folder of the GTOPO30 tiles, remembered for later runs",
+         "the remembered folder, else ~/GTOPO30/"},
+        {"gshhs", "FILE", "GSHHS shoreline file, remembered for later runs",
+         "the remembered file, else ~/GSHHS/gshhs_l.b"},
+    };
+    program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
+        TerrafoldStartup startup;
+        if (options.Has("gtopo30")) startup.GTOPO30Folder = options.Value("gtopo30");
+        if (options.Has("gshhs")) startup.GSHHSFile = options.Value("gshhs");
+        return std::make_unique<TFormMain>(ui, startup);
+    };
+    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& main) {
+        auto box =
+            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
+        static_cast<TFormMain&>(main).SetAboutBox(box.get());
+        return box;
+    };
+    // Without tiles the form has already shown why, which makes the exit status 1.
+    program.batchCommand = [](ui::Form& form, const app::Options&) {
+        static_cast<TFormMain&>(form).ButtonRefreshClick();
+    };
+    return app::RunProgram(argc, argv, program);
+}

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "LargeLakes.h"
+#include "TempDir.h"
+#include "TerrafoldFixtures.h"
+#include "WorldHeightImage.h"
+
+using terrafold_test::ShorelineFile;
+
+namespace {
+
+class LargeLakes : public ::testing::Test {
+protected:
+    LargeLakes()
+        : heightBitmap(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8),
+          maskBitmap(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8) {
+        SetGreyPalette(heightBitmap);
+        SetGreyPalette(maskBitmap);
+        for (int y = 0; y < kWorldImageHeight; ++y) {
+            std::memset(heightBitmap.Row(y), 200, kWorldImageWidth);
+            std::memset(maskBitmap.Row(y), 255, kWorldImageWidth);
+        }
+    }
+
+    void Draw(const ShorelineFile& file, std::size_t keepBytes = SIZE_MAX) {
+        file.WriteTo(path, keepBytes);
+        DrawLargeLakes(path, heightBitmap, maskBitmap);
+    }
+
+    // Whether exactly the pixels of [left, right) x [top, bottom) in the area around it are
+    // water in both images.
+    bool IsWaterRectangle(int left, int top, int right, int bottom) const {
+        for (int y = top - 2; y < bottom + 2; ++y) {
+            for (int x = left - 2; x < right + 2; ++x) {
+                const bool inside = x >= left && x < right && y >= top && y < bottom;
+                if (heightBitmap.Row(y)[x] != (inside ? 0 : 200) ||
+                    maskBitmap.Row(y)[x] != (inside ? 0 : 255)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    int WaterPixels() const {
+        int count = 0;
+        for (int y = 0; y < kWorldImageHeight; ++y)
+            for (int x = 0; x < kWorldImageWidth; ++x) count += heightBitmap.Row(y)[x] == 0;
+        return count;
+    }
+
+    TempDir dir;
+    std::string path = dir / "gshhs_l.b";
+    Bitmap heightBitmap;
+    Bitmap maskBitmap;
+};
+
+}  // namespace
+
+TEST_F(LargeLakes, OnlyLakesAboveTwoThousandSquareKilometresAreFilled) {
+    ShorelineFile file;
+    file.PixelRectangle(2, 20001, 100, 100, 130, 120)        // just above the threshold
+        .PixelRectangle(2, 20000, 200, 100, 230, 120)        // at it
+        .PixelRectangle(1, 0xFFFFFFFF, 300, 100, 330, 120)   // land, however large
+        .PixelRectangle(3, 0xFFFFFFFF, 400, 100, 430, 120)   // island in a lake
+        .PixelRectangle(4, 0xFFFFFFFF, 500, 100, 530, 120)   // pond
+        .PixelRectangle(2, 0xFFFFFFFF, 600, 100, 630, 120);  // unsigned: the largest area
+    Draw(file);
+    EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));
+    EXPECT_TRUE(IsWaterRectangle(600, 100, 630, 120));
+    EXPECT_EQ(WaterPixels(), 2 * 30 * 20);
+}
+
+TEST_F(LargeLakes, FillsByTheEvenOddRuleWithoutOutline) {
+    // A frame drawn as one outline around its hole: the hole stays land.
+    ShorelineFile file;
+    file.Polygon(10, 2, 30000);
+    auto lon = [](int x) { return std::int32_t(std::int64_t(x) * 1'000'000 / 15 - 180'000'000); };
+    auto lat = [](int y) { return std::int32_t(90'000'000 - std::int64_t(y) * 1'000'000 / 15); };
+    const int outer[][2] = {{1500, 600}, {1560, 600}, {1560, 660}, {1500, 660}, {1500, 600}};
+    const int inner[][2] = {{1515, 615}, {1515, 645}, {1545, 645}, {1545, 615}, {1515, 615}};
+    for (const auto& p : outer) file.Point(lon(p[0]), lat(p[1]));
+    for (const auto& p : inner) file.Point(lon(p[0]), lat(p[1]));
+    Draw(file);
+    EXPECT_EQ(WaterPixels(), 60 * 60 - 30 * 30);
+    EXPECT_EQ(heightBitmap.Row(630)[1530], 200);
+    EXPECT_EQ(maskBitmap.Row(630)[1530], 255);
+    EXPECT_EQ(heightBitmap.Row(600)[1500], 0);
+    EXPECT_EQ(maskBitmap.Row(659)[1559], 0);
+}
+
+TEST_F(LargeLakes, LongitudesBeyondOneTurnAreBroughtBackByRepeatedTurns) {
+    // 600 degrees east lies 780 degrees from the west edge, 60 after two turns: column 900.
+    // Brought back once only, the lake would lie beyond the raster.
+    ShorelineFile file;
+    file.Polygon(4, 2, 30000)
+        .Point(600'000'000, 10'000'000)
+        .Point(602'000'000, 10'000'000)
+        .Point(602'000'000, 8'000'000)
+        .Point(600'000'000, 8'000'000);
+    Draw(file);
+    EXPECT_TRUE(IsWaterRectangle(900, 1200, 930, 1230));
+}
+
+TEST_F(LargeLakes, MissingOrDamagedFileKeepsTheLakesReadBeforeTheFailure) {
+    DrawLargeLakes(dir / "absent.b", heightBitmap, maskBitmap);
+    EXPECT_EQ(WaterPixels(), 0);
+
+    ShorelineFile file;
+    file.PixelRectangle(2, 30000, 100, 100, 130, 120).PixelRectangle(2, 30000, 200, 100, 230, 120);
+    // Cut inside the second lake's third point: its first two points enclose nothing.
+    Draw(file, 36 + 4 * 8 + 36 + 2 * 8 + 3);
+    EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));
+    EXPECT_EQ(WaterPixels(), 30 * 20);
+}
+
+TEST_F(LargeLakes, CutLakeIsFilledThroughThePointsReadBeforeTheCut) {
+    ShorelineFile file;
+    file.PixelRectangle(2, 30000, 100, 100, 160, 160);
+    Draw(file, 36 + 3 * 8 + 5);
+    // The triangle (100,100) (160,100) (160,160): the upper right half of the square.
+    EXPECT_EQ(heightBitmap.Row(101)[158], 0);
+    EXPECT_EQ(maskBitmap.Row(101)[158], 0);
+    EXPECT_EQ(heightBitmap.Row(158)[101], 200);
+    EXPECT_GT(WaterPixels(), 0);
+}

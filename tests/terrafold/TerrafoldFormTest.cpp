@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "PNG_IO.h"
+#include "ScriptedInteraction.h"
+#include "TempDir.h"
+#include "TerrafoldFixtures.h"
+#include "TerrafoldForm.h"
+
+using terrafold_test::ReadPngChunks;
+using terrafold_test::ShorelineFile;
+using terrafold_test::SparseTileSet;
+
+namespace {
+
+// Each test has its own home folder (the default data locations) and its own settings store.
+class TerrafoldStartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedHome_ = std::getenv("HOME") ? std::getenv("HOME") : "";
+        ::setenv("HOME", home.Path().c_str(), 1);
+        for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+            QSettings::setPath(format, QSettings::UserScope,
+                               QString::fromStdString(store.Folder()));
+        }
+    }
+    void TearDown() override { ::setenv("HOME", savedHome_.c_str(), 1); }
+
+    std::string DefaultTileFolder() const { return home.Folder() + "GTOPO30/"; }
+    std::string DefaultShorelineFile() const { return home.Folder() + "GSHHS/gshhs_l.b"; }
+
+    void MakeDefaultShorelineFile(const ShorelineFile& file = {}) const {
+        std::filesystem::create_directories(home.Path() / "GSHHS");
+        file.WriteTo(DefaultShorelineFile());
+    }
+    std::unique_ptr<SparseTileSet> MakeTiles(const std::string& folder) const {
+        std::filesystem::create_directories(folder);
+        return std::make_unique<SparseTileSet>(folder);
+    }
+
+    static std::string Stored(const char* name) {
+        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Varnholt",
+                         "test_terrafold")
+            .value(name)
+            .toString()
+            .toStdString();
+    }
+    static void Store(const char* name, const std::string& value) {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Varnholt", "test_terrafold")
+            .setValue(name, QString::fromStdString(value));
+    }
+
+    std::unique_ptr<TFormMain> Start(TerrafoldStartup startup = {}) {
+        auto form = std::make_unique<TFormMain>(ui, std::move(startup));
+        form->Create();
+        return form;
+    }
+
+    TempDir home;
+    TempDir store;
+    ScriptedInteraction ui;
+
+private:
+    std::string savedHome_;
+};
+
+}  // namespace
+
+TEST_F(TerrafoldStartupTest, WindowHasItsControlsMenusAndWorldBitmaps) {
+    TFormMain form(ui);
+    EXPECT_EQ(form.Caption(), "GTOPO30 - Convert Tile Data To Bitmap");
+    EXPECT_EQ(form.ImageDisplay.GetBounds(), (ui::Bounds{8, 0, 720, 360}));
+    EXPECT_TRUE(form.ImageDisplay.Stretch());
+    EXPECT_EQ(form.ButtonRefresh.Caption(), "Refresh");
+    EXPECT_EQ(form.ButtonClose.Caption(), "Close");
+    EXPECT_EQ(form.ProgressBar.Max(), 100);
+    EXPECT_EQ(form.FindMenuItem("FileExit")->caption, "E&xit");
+    EXPECT_EQ(form.FindMenuItem("HelpAbout")->caption, "&About...");
+    EXPECT_EQ(form.OpenDialog.filter, "All files (*.*)|*.*");
+
+    // Only the picture follows the window's width and height; the buttons keep to the
+    // bottom right corner and the bar to the bottom left.
+    form.SetClientSize(form.ClientWidth() + 100, form.ClientHeight() + 50);
+    EXPECT_EQ(form.ImageDisplay.GetBounds(), (ui::Bounds{8, 0, 820, 410}));
+    EXPECT_EQ(form.ButtonRefresh.GetBounds(), (ui::Bounds{604, 426, 97, 25}));
+    EXPECT_EQ(form.ButtonClose.GetBounds(), (ui::Bounds{732, 426, 97, 25}));
+    EXPECT_EQ(form.ProgressBar.GetBounds(), (ui::Bounds{8, 426, 177, 17}));
+
+    form.Create();  // no data: the program ends, but the bitmaps exist
+    const Bitmap* shown = form.ImageDisplay.Picture();
+    ASSERT_EQ(shown, &form.HeightBitmap);
+    for (const Bitmap* bitmap : {&form.HeightBitmap, &form.MaskBitmap}) {
+        EXPECT_EQ(bitmap->Width(), 5400);
+        EXPECT_EQ(bitmap->Height(), 2700);
+        EXPECT_EQ(bitmap->Format(), PixelFormat::Indexed8);
+        ASSERT_EQ(bitmap->Palette().size(), 256u);
+        EXPECT_EQ(bitmap->Palette()[77], (PaletteEntry{77, 77, 77}));
+    }
+}
+
+TEST_F(TerrafoldStartupTest, DataInTheDefaultPlacesNeedsNoDialogAndIsStoredAtExit) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    MakeDefaultShorelineFile();
+    auto form = Start();
+    EXPECT_TRUE(form->HasTiles());
+    EXPECT_TRUE(ui.dialogsShown.empty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_FALSE(ui.Terminated());
+    form.reset();
+    EXPECT_EQ(Stored("GTOPO30Folder"), DefaultTileFolder());
+    EXPECT_EQ(Stored("GSHHSFile"), DefaultShorelineFile());
+}
+
+TEST_F(TerrafoldStartupTest, MissingTileFolderAndCancelledDialogEndsTheProgram) {
+    MakeDefaultShorelineFile();
+    auto form = Start();
+    ASSERT_EQ(ui.dialogsShown.size(), 1u);
+    EXPECT_EQ(ui.dialogsShown[0].fileName, "E020N40.dem");
+    EXPECT_EQ(ui.dialogsShown[0].title, "Please point to the folder containing the GTOPO30 data");
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"Terrafold cannot continue without GTOPO30 data files!"});
+    EXPECT_TRUE(ui.Terminated());
+    EXPECT_FALSE(form->HasTiles());
+    EXPECT_EQ(form->GSHHSFileSetting, nullptr);
+    form.reset();
+    EXPECT_EQ(Stored("GTOPO30Folder"), DefaultTileFolder());
+    EXPECT_EQ(Stored("GSHHSFile"), "");  // never created, never stored
+}
+
+TEST_F(TerrafoldStartupTest, FolderPickedWithoutTilesLeavesAnInertWindowAndIsStored) {
+    TempDir elsewhere;
+    ui.dialogAnswers.push_back(elsewhere / "notes.txt");
+    auto form = Start();
+    EXPECT_EQ(ui.errors,
+              std::vector<std::string>{"Cannot open file: " + elsewhere.Folder() + "W180N90.dem"});
+    EXPECT_FALSE(ui.Terminated());
+    EXPECT_FALSE(form->HasTiles());
+    EXPECT_EQ(form->GSHHSFileSetting, nullptr);
+
+    // Refresh does nothing at all without tiles.
+    TempDir work;
+    const auto savedDirectory = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    form->ButtonRefresh.OnClick();
+    std::filesystem::current_path(savedDirectory);
+    EXPECT_TRUE(ui.cursorHistory.empty());
+    EXPECT_EQ(form->ProgressBar.Max(), 100);
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
+    EXPECT_EQ(ui.messages.size(), 0u);
+
+    form.reset();
+    EXPECT_EQ(Stored("GTOPO30Folder"), elsewhere.Folder());
+}
+
+TEST_F(TerrafoldStartupTest, StoredFolderWithoutFinalSeparatorAsksAndTakesThePickedFilesFolder) {
+    TempDir data;
+    auto tiles = MakeTiles(data.Folder());
+    MakeDefaultShorelineFile();
+    Store("GTOPO30Folder", data.Path().string());  // no final "/"
+    ui.dialogAnswers.push_back(data / "W180N90.dem");
+    auto form = Start();
+    EXPECT_EQ(ui.dialogsShown.size(), 1u);
+    EXPECT_TRUE(form->HasTiles());
+    EXPECT_EQ(form->GTOPO30FolderSetting->Value, data.Folder());
+}
+
+TEST_F(TerrafoldStartupTest, TileNamesInCapitalsAreFound) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    std::filesystem::rename(DefaultTileFolder() + "E020N40.dem",
+                            DefaultTileFolder() + "E020N40.DEM");
+    std::filesystem::rename(DefaultTileFolder() + "W000S60.dem",
+                            DefaultTileFolder() + "w000s60.DEM");
+    MakeDefaultShorelineFile();
+    auto form = Start();
+    EXPECT_TRUE(ui.dialogsShown.empty());
+    EXPECT_TRUE(form->HasTiles());
+}
+
+TEST_F(TerrafoldStartupTest, MissingShorelineFileAsksForItAndEndsWhenNoneIsGiven) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    {
+        auto form = Start();
+        ASSERT_EQ(ui.dialogsShown.size(), 1u);
+        EXPECT_EQ(ui.dialogsShown[0].fileName, "GSHHS*.*");
+        EXPECT_EQ(ui.dialogsShown[0].initialDir, home.Folder());
+        EXPECT_EQ(ui.dialogsShown[0].title, "Please point to the GSHHS file you would like to use");
+        EXPECT_EQ(ui.messages,
+                  std::vector<std::string>{"Terrafold cannot continue without a GSHHS data file!"});
+        EXPECT_TRUE(ui.Terminated());
+        EXPECT_TRUE(form->HasTiles());
+    }
+    EXPECT_EQ(Stored("GSHHSFile"), DefaultShorelineFile());
+
+    // A picked file that has gone by the time it is checked is no file either.
+    ScriptedInteraction second;
+    second.dialogAnswers.push_back(home / "vanished.b");
+    TFormMain form(second);
+    form.Create();
+    EXPECT_EQ(second.messages.size(), 1u);
+    EXPECT_TRUE(second.Terminated());
+}
+
+TEST_F(TerrafoldStartupTest, PickedShorelineFileIsTakenAndRemembered) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    const std::string chosen = home / "GSHHS_i.b";
+    ShorelineFile().WriteTo(chosen);
+    ui.dialogAnswers.push_back(chosen);
+    {
+        auto form = Start();
+        EXPECT_FALSE(ui.Terminated());
+        EXPECT_TRUE(ui.messages.empty());
+    }
+    EXPECT_EQ(Stored("GSHHSFile"), chosen);
+
+    // The next start finds it without asking.
+    ScriptedInteraction second;
+    TFormMain form(second);
+    form.Create();
+    EXPECT_TRUE(second.dialogsShown.empty());
+    EXPECT_EQ(form.GSHHSFileSetting->Value, chosen);
+}
+
+TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored) {
+    TempDir data;
+    auto tiles = MakeTiles(data.Folder());
+    const std::string shoreline = data / "gshhs_c.b";
+    ShorelineFile().WriteTo(shoreline);
+    Store("GTOPO30Folder", "/nowhere/");
+    Store("GSHHSFile", "/nowhere/gshhs_l.b");
+    {
+        // A file inside the tile folder stands for the folder; a relative path is kept whole.
+        const auto savedDirectory = std::filesystem::current_path();
+        std::filesystem::current_path(data.Path());
+        auto form = Start({data / "W180N90.dem", "gshhs_c.b"});
+        std::filesystem::current_path(savedDirectory);
+        EXPECT_TRUE(ui.dialogsShown.empty());
+        EXPECT_TRUE(form->HasTiles());
+    }
+    EXPECT_EQ(Stored("GTOPO30Folder"), data.Folder());
+    EXPECT_EQ(Stored("GSHHSFile"), shoreline);
+}
+
+TEST_F(TerrafoldStartupTest, CloseAndExitCloseTheWindowAndAboutShowsTheBox) {
+    TFormMain form(ui);
+    ui::Form about(ui, "AboutBoxVRN1");
+    form.SetAboutBox(&about);
+    form.FindMenuItem("HelpAbout")->Click();
+    EXPECT_EQ(ui.modalForms, std::vector<std::string>{"AboutBoxVRN1"});
+    form.ButtonClose.OnClick();
+    EXPECT_TRUE(form.IsClosed());
+    TFormMain other(ui);
+    other.FindMenuItem("FileExit")->Click();
+    EXPECT_TRUE(other.IsClosed());
+}
+
+namespace {
+
+// A full run on a full-size sparse tile set, writing into a folder of its own.
+class TerrafoldRefreshTest : public TerrafoldStartupTest {
+protected:
+    void SetUp() override {
+        TerrafoldStartupTest::SetUp();
+        savedDirectory_ = std::filesystem::current_path();
+        std::filesystem::current_path(work.Path());
+    }
+    void TearDown() override {
+        std::filesystem::current_path(savedDirectory_);
+        TerrafoldStartupTest::TearDown();
+    }
+
+    static std::vector<unsigned char> Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    TempDir work;
+
+private:
+    std::filesystem::path savedDirectory_;
+};
+
+std::string Text(const terrafold_test::PngChunk& chunk) {
+    std::string text(chunk.data.begin(), chunk.data.end());
+    std::replace(text.begin(), text.end(), '\0', '=');
+    return text;
+}
+
+}  // namespace
+
+TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    tiles->PutCell(0, 0, 7197);               // pixel (0, 0)
+    tiles->PutCell(4800, 6000, 100);          // pixel (600, 750)
+    tiles->PutCell(43192, 21592, -9999);      // pixel (5399, 2699)
+    tiles->PutCell(8 * 1510, 8 * 610, 2000);  // inside the lake below
+    MakeDefaultShorelineFile(ShorelineFile()
+                                 .PixelRectangle(2, 20001, 1500, 600, 1530, 620)
+                                 .PixelRectangle(2, 20000, 1600, 600, 1630, 620));
+    auto form = Start();
+    ASSERT_TRUE(form->HasTiles());
+
+    std::vector<int> positions;
+    form->ProgressBar.observer.changed = [&] { positions.push_back(form->ProgressBar.Position()); };
+    int repaints = 0;
+    form->ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    form->ButtonRefresh.OnClick();
+
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Image(s) written to file topo.png"});
+    EXPECT_EQ(ui.cursorHistory,
+              (std::vector<ui::Cursor>{ui::Cursor::HourGlass, ui::Cursor::Default}));
+    EXPECT_EQ(form->ProgressBar.Max(), 33);
+    EXPECT_EQ(form->ProgressBar.Position(), 0);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(*std::max_element(positions.begin(), positions.end()), 33);
+    EXPECT_EQ(positions.back(), 0);
+    EXPECT_EQ(repaints, 34);  // once per tile, once after the lakes
+
+    Bitmap topo;
+    Bitmap mask;
+    ASSERT_TRUE(LoadPngToBitmap(topo, "topo.png", false));
+    ASSERT_TRUE(LoadPngToBitmap(mask, "LandSeaMask.png", false));
+    ASSERT_EQ(topo.Width(), 5400);
+    ASSERT_EQ(topo.Height(), 2700);
+    EXPECT_EQ(topo.Row(0)[0], 255);
+    EXPECT_EQ(mask.Row(0)[0], 255);
+    EXPECT_EQ(topo.Row(750)[600], 30);
+    EXPECT_EQ(topo.Row(2699)[5399], 0);
+    EXPECT_EQ(topo.Row(1)[1], 1);
+    EXPECT_EQ(mask.Row(1)[1], 0);
+    EXPECT_EQ(topo.Row(610)[1510], 0);  // land under a large lake is water
+    EXPECT_EQ(mask.Row(610)[1510], 0);
+    EXPECT_EQ(topo.Row(610)[1610], 1);  // the lake at the threshold is not filled
+    for (int y = 0; y < 2700; ++y) {
+        ASSERT_EQ(std::memcmp(topo.Row(y), form->HeightBitmap.Row(y), 5400), 0) << y;
+        ASSERT_EQ(std::memcmp(mask.Row(y), form->MaskBitmap.Row(y), 5400), 0) << y;
+    }
+
+    // One-channel 8-bit grey with the four texts; a second run differs only in its time stamp.
+    std::vector<std::string> texts;
+    auto chunks = ReadPngChunks("topo.png");
+    ASSERT_FALSE(chunks.empty());
+    EXPECT_EQ(chunks[0].type, "IHDR");
+    EXPECT_EQ(chunks[0].data[8], 8);  // bit depth
+    EXPECT_EQ(chunks[0].data[9], 0);  // grey
+    for (const auto& chunk : chunks)
+        if (chunk.type == "tEXt") texts.push_back(Text(chunk));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Author=" + TerrafoldAuthor(),
+                                               "Description=Scaled World Map Heights",
+                                               "Software=Terrafold", "Title=Topographic Data"}));
+    texts.clear();
+    for (const auto& chunk : ReadPngChunks("LandSeaMask.png"))
+        if (chunk.type == "tEXt") texts.push_back(Text(chunk));
+    EXPECT_EQ(texts[1], "Description=Scaled World Map Mask");
+
+    auto withoutTime = [](const std::string& path) {
+        auto all = ReadPngChunks(path);
+        std::erase_if(all, [](const auto& chunk) { return chunk.type == "tIME"; });
+        std::vector<unsigned char> bytes;
+        for (const auto& chunk : all) {
+            bytes.insert(bytes.end(), chunk.type.begin(), chunk.type.end());
+            bytes.insert(bytes.end(), chunk.data.begin(), chunk.data.end());
+        }
+        return bytes;
+    };
+    const auto firstTopo = withoutTime("topo.png");
+    const auto firstMask = withoutTime("LandSeaMask.png");
+    form->ButtonRefresh.OnClick();
+    EXPECT_EQ(withoutTime("topo.png"), firstTopo);
+    EXPECT_EQ(withoutTime("LandSeaMask.png"), firstMask);
+}
