@@ -3,16 +3,17 @@
 # million points, 93 MB) on a warm page cache. Target: under 1 second for reading and drawing.
 #
 # Usage: bench/strandel/run.sh [RUNS]     (environment: BUILD, default build/release)
-# The optimised build and the generated file are kept between runs.
+# The optimised build and the generated file (in bench/work/strandel/) are kept between runs.
 set -eu
 cd "$(dirname "$0")/../.."
 runs=${1:-5}
 build=${BUILD:-build/release}
-work=$build/bench/strandel
+work=bench/work/strandel
 mkdir -p "$work"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target strandel -j2 >/dev/null
+{ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF &&
+  cmake --build "$build" --target strandel -j2; } >"$work/build.log" 2>&1 ||
+  { cat "$work/build.log"; exit 1; }
 
 data=$work/gshhs_f_synthetic.b
 if [ ! -f "$data" ] || [ bench/strandel/MakeShorelineFile.cpp -nt "$data" ]; then

@@ -141,6 +141,50 @@ TEST_F(StrandelBatchTest, EveryUsedPointOfSelectedPolygonsIsBlackOnSavedMap) {
     EXPECT_GT(checked, 10000);
 }
 
+// The low-resolution world file shipped with the toolkit: its outlines are cut at the 180th
+// meridian, so no line may run across the map there.
+TEST_F(StrandelBatchTest, RealWorldFileDrawsEveryUsedPointAndNoLineAcrossTheMap) {
+    const std::string input =
+        (std::filesystem::path(VARNHOLT_TEST_DATA).parent_path().parent_path() / "data" /
+         "gshhs_l.b")
+            .string();
+    ASSERT_TRUE(std::filesystem::exists(input));
+    const std::string output = folder / "world.bmp";
+    RunResult run = RunStrandel({"--save", output, input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap map = ReadBmp24(output);
+
+    ShorelineReader reader(input);
+    TGSHHSHeader header;
+    int checked = 0;
+    while (reader.ReadHeader(header)) {
+        if (header.Level != 1 && !(header.Level == 2 && header.Area > 10000)) {
+            reader.SkipPoints(header);
+            continue;
+        }
+        PointThinner thinner(header.NumPoints);
+        TGSHHSPoint point;
+        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
+             ++index) {
+            Point pixel = GeoToPixel(point, W, H, LongitudeWrap::Once);
+            if (!thinner.Use(index, pixel) || index == header.NumPoints) continue;
+            if (pixel.x >= W || pixel.y >= H) continue;
+            ASSERT_EQ(map.PixelColour(pixel.x, pixel.y), Colours::Black)
+                << "polygon " << header.Id << " point " << index;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50000);
+
+    for (int y = 1; y < H - 1; ++y) {
+        int run = 0;
+        for (int x = 1; x < W - 1; ++x) {
+            run = map.PixelColour(x, y) == Colours::Black ? run + 1 : 0;
+            ASSERT_LT(run, W / 4) << "row " << y;
+        }
+    }
+}
+
 TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
     std::string input = folder.Write(
         "shore.b",
