@@ -64,7 +64,9 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
 }
 
 ShorelineReader::ShorelineReader(const std::string& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
+    // read the same either way, and nothing else is read.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat status {};
     if (fd_ < 0 || ::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
         if (fd_ >= 0) ::close(fd_);

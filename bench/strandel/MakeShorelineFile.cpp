@@ -20,7 +20,7 @@
 namespace {
 
 class SplitMix64 {
-  public:
+public:
     explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
     std::uint64_t Next() {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -34,12 +34,12 @@ class SplitMix64 {
         return low + std::int64_t(Next() % std::uint64_t(high - low + 1));
     }
 
-  private:
+private:
     std::uint64_t state_;
 };
 
 class BigEndianWriter {
-  public:
+public:
     explicit BigEndianWriter(std::FILE* file) : file_(file) { buffer_.reserve(1 << 20); }
     ~BigEndianWriter() { Flush(); }
     void Put32(std::uint32_t value) {
@@ -59,7 +59,7 @@ class BigEndianWriter {
         buffer_.clear();
     }
 
-  private:
+private:
     std::FILE* file_;
     std::vector<char> buffer_;
 };
@@ -83,13 +83,22 @@ void WriteOutline(BigEndianWriter& out, SplitMix64& random, const Outline& outli
     std::int64_t count = std::max<std::int64_t>(outline.points, 1);
     lons.reserve(std::size_t(count));
     lats.reserve(std::size_t(count));
-    double wobble = 0;
-    double wobbleSpeed = 0;
     const double kPi = 3.14159265358979323846;
+    // Bays and capes at every scale: octaves of the radius, halving in wavelength down to about
+    // four points, with amplitudes falling more slowly than wavelengths as coasts do.
+    struct Octave {
+        double frequency, amplitude, phase;
+    };
+    std::vector<Octave> octaves;
+    for (double frequency = 2; frequency * 4 <= double(count); frequency *= 2)
+        octaves.push_back(
+            {frequency, 0.12 * std::pow(frequency / 2, -0.7), random.Unit() * 2 * kPi});
+    const double pointAngle = 2 * kPi / double(std::max<std::int64_t>(count - 1, 1));
     for (std::int64_t k = 0; k + 1 < count || k == 0; ++k) {
-        double angle = 2 * kPi * double(k) / double(std::max<std::int64_t>(count - 1, 1));
-        wobbleSpeed = 0.98 * wobbleSpeed + (random.Unit() - 0.5) * 0.02;
-        wobble = std::clamp(wobble + wobbleSpeed * 0.05, -0.25, 0.25);
+        double angle = pointAngle * double(k);
+        double wobble = (random.Unit() - 0.5) * pointAngle;
+        for (const Octave& octave : octaves)
+            wobble += octave.amplitude * std::sin(octave.frequency * angle + octave.phase);
         double lon = outline.centreLonDeg + outline.radiusLonDeg * (1 + wobble) * std::cos(angle);
         double lat = outline.centreLatDeg + outline.radiusLatDeg * (1 + wobble) * std::sin(angle);
         lat = std::clamp(lat, -89.9, 89.9);

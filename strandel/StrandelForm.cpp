@@ -1,0 +1,232 @@
+#include "StrandelForm.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "Canvas.h"
+#include "FileLookup.h"
+#include "GSHHSdata.h"
+#include "RegistryVariables.h"
+
+namespace {
+
+// Top-level menus are made on first use, so each item can be bound in the initialiser list.
+ui::MenuItem& Menu(ui::Form& form, const std::string& name, const std::string& caption) {
+    if (ui::MenuItem* menu = form.MainMenu().Find(name)) return *menu;
+    return form.MainMenu().Add(name, caption);
+}
+
+ui::MenuItem& ViewItem(ui::Form& form, const std::string& name, const std::string& caption) {
+    ui::MenuItem& item = Menu(form, "View1", "&View").Add(name, caption);
+    item.radioItem = true;
+    return item;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(ui::Interaction& interaction)
+    : ui::Form(interaction, "FormMain"),
+      ScrollBox1(Make<ui::ScrollBox>("ScrollBox1")),
+      Image1(Make<ui::Image>("Image1", &ScrollBox1)),
+      RadioGroupView(Make<ui::RadioGroup>("RadioGroupView")),
+      ButtonExit(Make<ui::Button>("ButtonExit")),
+      TimerLoad(MakeTimer("TimerLoad")),
+      FileOpen(Menu(*this, "File1", "&File").Add("FileOpen", "&Open")),
+      FileExit((Menu(*this, "File1", "&File").AddSeparator("N1"),
+                Menu(*this, "File1", "&File").Add("FileExit", "E&xit"))),
+      ViewBoth(ViewItem(*this, "ViewBoth", "&Both")),
+      ViewLand(ViewItem(*this, "ViewLand", "&Land")),
+      ViewLargeLakes(ViewItem(*this, "ViewLargeLakes", "Large la&kes")),
+      About1(Menu(*this, "Help1", "&Help").Add("About1", "&About...")) {
+    SetCaption("Read GSHHS Data");
+    SetDesign(0, 0, 587, 469, true);
+
+    ScrollBox1.SetBounds({8, 0, 561, 372});
+    ScrollBox1.SetAnchors(ui::AnchorsAll);
+    Image1.SetBounds({0, 0, 0, 0});
+
+    RadioGroupView.SetBounds({288, 376, 137, 41});
+    RadioGroupView.SetCaption(" View ");
+    RadioGroupView.items = {"Full", "Zoom"};
+    RadioGroupView.columns = 2;
+    RadioGroupView.SetAnchors(ui::AnchorRight | ui::AnchorBottom);
+    RadioGroupView.OnClick = [this] { RadioGroupViewClick(); };
+
+    ButtonExit.SetBounds({488, 387, 81, 25});
+    ButtonExit.SetCaption("Exit");
+    ButtonExit.SetAnchors(ui::AnchorRight | ui::AnchorBottom);
+    ButtonExit.OnClick = [this] { ButtonExitClick(); };
+
+    FileOpen.OnClick = [this] { FileOpenClick(); };
+    FileExit.OnClick = [this] { FileExitClick(); };
+    ViewBoth.OnClick = [this] { ViewBothClick(); };
+    ViewLand.OnClick = [this] { ViewLandClick(); };
+    ViewLargeLakes.OnClick = [this] { ViewLargeLakesClick(); };
+    About1.OnClick = [this] { About1Click(); };
+    ViewBoth.SetChecked(true);
+
+    TimerLoad.SetInterval(200);
+    TimerLoad.SetEnabled(false);
+    TimerLoad.OnTimer = [this] { TimerLoadTimer(); };
+
+    OpenDialog1.name = "OpenDialog1";
+    OpenDialog1.initialDir = HomePath("GSHHS");
+    OpenDialog1.options =
+        ui::HideReadOnly | ui::PathMustExist | ui::FileMustExist | ui::EnableSizing;
+}
+
+TFormMain::~TFormMain() { Destroy(); }
+
+void TFormMain::FormCreate() {
+    WorldBitmap = std::make_unique<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
+    Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
+    DataFile = std::make_unique<TRegistryString>("DataFile", HomePath("GSHHS/gshhs_l.b"));
+    ViewMode = 0;
+}
+
+void TFormMain::FormShow() { TimerLoad.SetEnabled(true); }
+
+void TFormMain::FormResize() {
+    if (!Closing) RadioGroupViewClick();
+}
+
+bool TFormMain::FormCloseQuery() {
+    Closing = true;
+    return true;
+}
+
+void TFormMain::FormDestroy() {
+    Image1.ClearPicture();
+    WorldBitmap.reset();
+    DataFile.reset();
+}
+
+void TFormMain::TimerLoadTimer() {
+    TimerLoad.SetEnabled(false);
+    if (Closing) return;
+    if (CommandLineFile) DataFile->Value = *CommandLineFile;
+    if (!FileExists(DataFile->Value)) {
+        if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) DataFile->Value = *chosen;
+    }
+    DrawShorelines();
+    Image1.ShowCopyOf(*WorldBitmap);
+    RadioGroupView.SetItemIndex(0);
+}
+
+void TFormMain::FileOpenClick() {
+    auto chosen = Ui().ExecuteOpen(OpenDialog1);
+    if (!chosen) return;
+    DataFile->Value = *chosen;
+    DrawShorelines();
+    Image1.ShowCopyOf(*WorldBitmap);
+}
+
+void TFormMain::SelectView(std::uint8_t viewMode, ui::MenuItem& item) {
+    ViewMode = viewMode;
+    item.SetChecked(true);
+    DrawShorelines();
+    Image1.ShowCopyOf(*WorldBitmap);
+}
+
+void TFormMain::ViewBothClick() { SelectView(0, ViewBoth); }
+void TFormMain::ViewLandClick() { SelectView(1, ViewLand); }
+void TFormMain::ViewLargeLakesClick() { SelectView(2, ViewLargeLakes); }
+
+void TFormMain::RadioGroupViewClick() {
+    switch (RadioGroupView.ItemIndex()) {
+        case 0: {
+            Image1.ClearPicture();
+            const ui::Bounds& box = ScrollBox1.GetBounds();
+            Image1.SetBounds({0, 0, box.width, box.height});
+            Image1.SetStretch(true);
+            ScrollBox1.SetScrollBarsVisible(false, false);
+            Image1.ShowCopyOf(*WorldBitmap);
+            break;
+        }
+        case 1:
+            Image1.ClearPicture();
+            Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
+            Image1.SetStretch(false);
+            ScrollBox1.SetScrollBarsVisible(true, true);
+            Image1.ShowCopyOf(*WorldBitmap);
+            break;
+        default:
+            break;
+    }
+}
+
+void TFormMain::FileExitClick() { Close(); }
+void TFormMain::ButtonExitClick() { Close(); }
+
+void TFormMain::About1Click() {
+    if (AboutBox) Ui().ShowModal(*AboutBox);
+}
+
+void TFormMain::DrawShorelines() {
+    Canvas canvas(*WorldBitmap);
+    canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
+    readFailure_.reset();
+    try {
+        ShorelineReader file(DataFile->Value);
+        TGSHHSHeader header;
+        while (file.ReadHeader(header)) {
+            if (IsSelected(header))
+                DrawPolygonOutline(file, header, canvas);
+            else
+                SkipPolygon(file, header);
+        }
+    } catch (const std::exception& error) {
+        readFailure_ = error.what();
+    }
+    WorldBitmap->MarkModified();
+    SetCaption("Strandel - " + DataFile->Value);
+}
+
+bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
+    bool land = header.Level == 1;
+    bool largeLake = header.Level == 2 && header.Area > 10000u;
+    switch (ViewMode) {
+        case 0:
+            return land || largeLake;
+        case 1:
+            return land;
+        case 2:
+            return largeLake;
+        default:
+            return false;
+    }
+}
+
+// Draws each used point as it is read, so a read failure inside a polygon keeps its beginning.
+// Lines leave out their end pixel, which the next line starts from; only a polygon's last point
+// can repeat the pixel just used (thinning drops the others), and that step plots the pixel, so
+// that an island smaller than a pixel shows as a dot instead of vanishing.
+void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header,
+                                   Canvas& canvas) {
+    constexpr int kCrossingJump = kMapWidth / 4;
+    Point last;
+    auto drawTo = [&](std::int32_t index, Point pixel) {
+        if (index == 1) {
+            canvas.MoveTo(pixel.x, pixel.y);
+        } else if (pixel == last) {
+            canvas.SetPixel(pixel.x, pixel.y, canvas.GetPen().colour);
+        } else {
+            if (std::abs(pixel.x - last.x) >= kCrossingJump) {
+                if (pixel.x > last.x) {
+                    canvas.LineTo(0, last.y);
+                    canvas.MoveTo(kMapWidth, pixel.y);
+                } else {
+                    canvas.LineTo(kMapWidth, last.y);
+                    canvas.MoveTo(0, pixel.y);
+                }
+            }
+            canvas.LineTo(pixel.x, pixel.y);
+        }
+        last = pixel;
+    };
+    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once, drawTo);
+}
+
+void TFormMain::SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header) {
+    file.SkipPoints(header);
+}

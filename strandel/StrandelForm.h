@@ -1,0 +1,90 @@
+#pragma once
+// The shoreline viewer's window. It draws the outlines of a GSHHS shoreline file as one-pixel
+// black lines on a white 3600 x 1800 plate carree world map (ten pixels a degree, column 0 at
+// 180 W, row 0 at 90 N) framed by a one-pixel black border, and shows the map fitted to the
+// window ("Full") or at one pixel per pixel with scroll bars ("Zoom").
+//
+// Which polygons are drawn follows ViewMode: land (level 1), lakes (level 2) larger than
+// 1000 km2, or both. Each View command and each Open reads the whole file again; nothing is
+// cached. An outline step of a quarter of the map's width or more is taken for a crossing of
+// the 180th meridian and cut at both edges. A file that cannot be opened or read ends the
+// drawing silently, keeping what was drawn (the batch front end asks ReadFailure()).
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Bitmap.h"
+#include "Form.h"
+
+class Canvas;
+class ShorelineReader;
+class TRegistryString;
+struct TGSHHSHeader;
+
+class TFormMain : public ui::Form {
+public:
+    static constexpr int kMapWidth = 3600;
+    static constexpr int kMapHeight = 1800;
+
+    explicit TFormMain(ui::Interaction& interaction);
+    ~TFormMain() override;
+
+    // Controls, as the window's control table names them.
+    ui::ScrollBox& ScrollBox1;
+    ui::Image& Image1;
+    ui::RadioGroup& RadioGroupView;
+    ui::Button& ButtonExit;
+    ui::Timer& TimerLoad;
+    ui::OpenDialog OpenDialog1;
+    ui::MenuItem& FileOpen;
+    ui::MenuItem& FileExit;
+    ui::MenuItem& ViewBoth;
+    ui::MenuItem& ViewLand;
+    ui::MenuItem& ViewLargeLakes;
+    ui::MenuItem& About1;
+
+    // The About box "&About..." shows; the program's start-up hands it over.
+    ui::Form* AboutBox = nullptr;
+    // A file named on the command line: taken as the open dialog's choice before the first
+    // loading, so it is drawn at once and stored at exit.
+    std::optional<std::string> CommandLineFile;
+
+    // State.
+    std::unique_ptr<Bitmap> WorldBitmap;
+    std::unique_ptr<TRegistryString> DataFile;
+    std::uint8_t ViewMode = 0;  // 0 both, 1 land, 2 large lakes
+    bool Closing = false;
+
+    // Event handlers.
+    void TimerLoadTimer();
+    void FileOpenClick();
+    void ViewBothClick();
+    void ViewLandClick();
+    void ViewLargeLakesClick();
+    void RadioGroupViewClick();
+    void FileExitClick();
+    void ButtonExitClick();
+    void About1Click();
+
+    void DrawShorelines();
+
+    // Why the last DrawShorelines stopped before the end of its file (it cannot be opened, or a
+    // read failed); nothing when the whole file was read. The window keeps quiet about it.
+    const std::optional<std::string>& ReadFailure() const { return readFailure_; }
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormResize() override;
+    bool FormCloseQuery() override;
+    void FormDestroy() override;
+
+private:
+    bool IsSelected(const TGSHHSHeader& header) const;
+    void DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header, Canvas& canvas);
+    void SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header);
+    void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
+
+    std::optional<std::string> readFailure_;
+};

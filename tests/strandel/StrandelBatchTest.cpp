@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BatchRunner.h"
+#include "Bitmap.h"
+#include "GSHHSdata.h"
+#include "PNG_IO.h"
+#include "RegistryVariables.h"
+#include "ShorelineFileBuilder.h"
+#include "StrandelProgram.h"
+#include "StrandelTestEnvironment.h"
+
+namespace {
+
+constexpr int W = 3600;
+constexpr int H = 1800;
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// The batch run as main() makes it, in this process.
+RunResult RunStrandel(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    app::ProgramDescription program = StrandelProgram();
+    args.insert(args.begin(), "--batch");
+    app::ParsedCommandLine parsed = app::ParseProgramCommandLine(args, program);
+    if (parsed.action == app::CommandLineAction::Fail) return {2, "", parsed.message};
+    int status = app::RunBatch(program, parsed.options, out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+// A 24-bit Windows BMP read without the code that wrote it.
+Bitmap ReadBmp24(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(bytes.at(at)) | std::uint32_t(bytes.at(at + 1)) << 8 |
+               std::uint32_t(bytes.at(at + 2)) << 16 | std::uint32_t(bytes.at(at + 3)) << 24;
+    };
+    EXPECT_EQ(bytes.at(0), 'B');
+    EXPECT_EQ(bytes.at(1), 'M');
+    EXPECT_EQ(bytes.at(28), 24);
+    const std::uint32_t offset = u32(10);
+    const int width = int(u32(18));
+    const int height = int(std::int32_t(u32(22)));
+    const bool bottomUp = height > 0;
+    const int rows = std::abs(height);
+    const std::size_t stride = (std::size_t(width) * 3 + 3) / 4 * 4;
+    Bitmap bitmap(width, rows, PixelFormat::Bgr24);
+    for (int y = 0; y < rows; ++y) {
+        std::size_t row = offset + stride * std::size_t(bottomUp ? rows - 1 - y : y);
+        for (int x = 0; x < width; ++x) {
+            std::size_t at = row + std::size_t(x) * 3;
+            bitmap.SetPixelColour(x, y,
+                                  MakeColour(bytes.at(at + 2), bytes.at(at + 1), bytes.at(at)));
+        }
+    }
+    return bitmap;
+}
+
+class StrandelBatchTest : public ::testing::Test {
+protected:
+    IsolatedUser user;
+    TempDir folder;
+};
+
+// Random coast-like outlines in both longitude conventions, many crossing the 180th meridian,
+// of every level, with steps from sub-pixel to several degrees.
+std::vector<std::vector<ShorelinePoint>> SampleOutlines(std::uint32_t seed, int count) {
+    std::uint64_t state = seed;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return std::uint32_t(state >> 33);
+    };
+    std::vector<std::vector<ShorelinePoint>> outlines;
+    for (int n = 0; n < count; ++n) {
+        std::int64_t lon = std::int64_t(next() % 360'000'000) - (n % 2 ? 180'000'000 : 0);
+        std::int64_t lat = std::int64_t(next() % 170'000'000) - 85'000'000;
+        std::int64_t stepLimit = n % 3 == 0 ? 30'000 : n % 3 == 1 ? 400'000 : 5'000'000;
+        std::vector<ShorelinePoint> points;
+        int length = 1 + int(next() % 400);
+        for (int i = 0; i < length; ++i) {
+            points.push_back({std::int32_t(lon), std::int32_t(lat)});
+            lon += std::int64_t(next() % std::uint32_t(2 * stepLimit)) - stepLimit;
+            lat += std::int64_t(next() % std::uint32_t(2 * stepLimit)) - stepLimit;
+            lat = std::clamp<std::int64_t>(lat, -90'000'000, 90'000'000);
+            lon = std::clamp<std::int64_t>(lon, -179'999'999, 359'999'999);
+        }
+        if (n % 5 != 4) points.push_back(points.front());  // most outlines are closed
+        outlines.push_back(points);
+    }
+    return outlines;
+}
+
+TEST_F(StrandelBatchTest, EveryUsedPointOfSelectedPolygonsIsBlackOnSavedMap) {
+    auto outlines = SampleOutlines(7, 300);
+    ShorelineFileBuilder file;
+    std::vector<bool> selected;
+    for (std::size_t n = 0; n < outlines.size(); ++n) {
+        std::int32_t level = std::int32_t(1 + n % 4);
+        std::uint32_t area = n % 8 < 4 ? 10001 : 10000;
+        file.Polygon(level, area, outlines[n]);
+        selected.push_back(level == 1 || (level == 2 && area > 10000));
+    }
+    std::string input = folder.Write("world.b", file.Data());
+    std::string output = folder / "map.bmp";
+    RunResult run = RunStrandel({"--save", output, input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap map = ReadBmp24(output);
+    ASSERT_EQ(map.Width(), W);
+    ASSERT_EQ(map.Height(), H);
+
+    int checked = 0;
+    for (std::size_t n = 0; n < outlines.size(); ++n) {
+        if (!selected[n]) continue;
+        const auto& points = outlines[n];
+        std::int32_t numPoints = std::int32_t(points.size());
+        PointThinner thinner(numPoints);
+        for (std::int32_t index = 1; index <= numPoints; ++index) {
+            const ShorelinePoint& p = points[std::size_t(index - 1)];
+            Point pixel = GeoToPixel({p.lonMicroDeg, p.latMicroDeg}, W, H, LongitudeWrap::Once);
+            if (!thinner.Use(index, pixel) || index == numPoints) continue;
+            if (pixel.x < 0 || pixel.y < 0 || pixel.x >= W || pixel.y >= H) continue;
+            ASSERT_EQ(map.PixelColour(pixel.x, pixel.y), Colours::Black)
+                << "polygon " << n << " point " << index << " at " << pixel.x << "," << pixel.y;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 10000);
+}
+
+// The low-resolution world file shipped with the toolkit: its outlines are cut at the 180th
+// meridian, so no line may run across the map there.
+TEST_F(StrandelBatchTest, RealWorldFileDrawsEveryUsedPointAndNoLineAcrossTheMap) {
+    const std::string input =
+        (std::filesystem::path(VARNHOLT_TEST_DATA).parent_path().parent_path() / "data" /
+         "gshhs_l.b")
+            .string();
+    ASSERT_TRUE(std::filesystem::exists(input));
+    const std::string output = folder / "world.bmp";
+    RunResult run = RunStrandel({"--save", output, input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap map = ReadBmp24(output);
+
+    ShorelineReader reader(input);
+    TGSHHSHeader header;
+    int checked = 0;
+    while (reader.ReadHeader(header)) {
+        if (header.Level != 1 && !(header.Level == 2 && header.Area > 10000)) {
+            reader.SkipPoints(header);
+            continue;
+        }
+        PointThinner thinner(header.NumPoints);
+        TGSHHSPoint point;
+        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
+             ++index) {
+            Point pixel = GeoToPixel(point, W, H, LongitudeWrap::Once);
+            if (!thinner.Use(index, pixel) || index == header.NumPoints) continue;
+            if (pixel.x >= W || pixel.y >= H) continue;
+            ASSERT_EQ(map.PixelColour(pixel.x, pixel.y), Colours::Black)
+                << "polygon " << header.Id << " point " << index;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50000);
+
+    for (int y = 1; y < H - 1; ++y) {
+        int run = 0;
+        for (int x = 1; x < W - 1; ++x) {
+            run = map.PixelColour(x, y) == Colours::Black ? run + 1 : 0;
+            ASSERT_LT(run, W / 4) << "row " << y;
+        }
+    }
+}
+
+TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
+    std::string input = folder.Write(
+        "shore.b",
+        ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(30, 20), Degrees(0, 0)}).Data());
+    ASSERT_EQ(RunStrandel({"--save", folder / "map.BMP", input}).status, 0);
+    ASSERT_EQ(RunStrandel({"--save", folder / "map.png", input}).status, 0);
+    Bitmap fromBmp = ReadBmp24(folder / "map.BMP");
+    Bitmap fromPng;
+    ASSERT_TRUE(LoadPngToBitmap(fromPng, folder / "map.png", true));
+    ASSERT_EQ(fromPng.Width(), W);
+    ASSERT_EQ(fromPng.Height(), H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            ASSERT_EQ(fromPng.PixelColour(x, y), fromBmp.PixelColour(x, y)) << x << "," << y;
+    EXPECT_EQ(fromBmp.PixelColour(1800, 900), Colours::Black);
+}
+
+TEST_F(StrandelBatchTest, ViewOptionSelectsPolygonsBeforeSaving) {
+    std::string input =
+        folder.Write("shore.b", ShorelineFileBuilder()
+                                    .Polygon(1, 0, {Degrees(0, 10), Degrees(1, 10)})
+                                    .Polygon(2, 20000, {Degrees(0, 20), Degrees(1, 20)})
+                                    .Data());
+    auto drawn = [&](const std::string& view) {
+        std::string output = folder / (view + ".bmp");
+        RunResult run = RunStrandel({"--view", view, "--save", output, input});
+        EXPECT_EQ(run.status, 0) << run.err;
+        Bitmap map = ReadBmp24(output);
+        return std::pair{map.PixelColour(1805, 800) == Colours::Black,
+                         map.PixelColour(1805, 700) == Colours::Black};
+    };
+    EXPECT_EQ(drawn("both"), std::pair(true, true));
+    EXPECT_EQ(drawn("land"), std::pair(true, false));
+    EXPECT_EQ(drawn("lakes"), std::pair(false, true));
+}
+
+TEST_F(StrandelBatchTest, FileGivenIsStoredAndUsedByTheNextRun) {
+    std::string input =
+        folder.Write("shore.b", ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+    ASSERT_EQ(RunStrandel({"--gshhs", input}).status, 0);
+    EXPECT_EQ(TRegistryString("DataFile", "").Value, input);
+    RunResult again = RunStrandel({"--save", folder / "again.bmp"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(ReadBmp24(folder / "again.bmp").PixelColour(1800, 900), Colours::Black);
+}
+
+TEST_F(StrandelBatchTest, UnreadableFileIsAnErrorAndSavesNothing) {
+    std::string output = folder / "map.png";
+    // Without a file anywhere, the default in the home folder is looked for.
+    RunResult noFile = RunStrandel({"--save", output});
+    EXPECT_EQ(noFile.status, 1);
+    EXPECT_NE(noFile.err.find("Cannot open file: " + user.home.Folder() + "GSHHS/gshhs_l.b"),
+              std::string::npos)
+        << noFile.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    RunResult missing = RunStrandel({"--save", output, folder / "absent.b"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("Cannot open file: " + folder / "absent.b"), std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+    // The path is stored all the same, as the window does.
+    EXPECT_EQ(TRegistryString("DataFile", "").Value, folder / "absent.b");
+}
+
+TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesAndSaved) {
+    std::vector<unsigned char> bytes =
+        ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)}).Data();
+    bytes.resize(bytes.size() - 3);
+    std::string input = folder.Write("cut.b", bytes);
+    RunResult run = RunStrandel({"--save", folder / "map.bmp", input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBmp24(folder / "map.bmp").PixelColour(1805, 900), Colours::Black);
+}
+
+TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
+    std::string input = folder.Write("shore.b", ShorelineFileBuilder().Data());
+    RunResult view = RunStrandel({"--view", "sea", input});
+    EXPECT_EQ(view.status, 2);
+    EXPECT_NE(view.err.find("--view"), std::string::npos);
+    RunResult format = RunStrandel({"--save", folder / "map.jpg", input});
+    EXPECT_EQ(format.status, 2);
+    EXPECT_NE(format.err.find(".png or .bmp"), std::string::npos);
+    EXPECT_EQ(RunStrandel({input, input}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "map.jpg"));
+}
+
+}  // namespace
