@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by every bench/<job>/run.sh: where the programs and the work files are, installing the
 # tools we compare against, and timing two commands alternately on a warm cache.
 #
@@ -93,55 +94,52 @@ CheckGoal() {
     if [ -n "${BENCH_SUMMARY:-}" ]; then echo "$line" >>"$BENCH_SUMMARY"; fi
 }
 
-# Compare LABEL GOAL OURS THEIRS: one warm-up run of each, then $runs runs of each taken in
-# turn, so that a change in the machine's load falls on both sides alike. Prints the medians,
-# the peak memory of each side and the ratio, and checks the ratio against GOAL ("" for none).
-# Sets ours_wall_ms and theirs_wall_ms for the job's own targets.
-Compare() {
-    local label=$1 goal=$2 ours=$3 theirs=$4 i
-    local ours_wall=() ours_cpu=() theirs_wall=() theirs_cpu=()
-    TimeOnce "$ours"
-    TimeOnce "$theirs"
+# Alternate FIRST SECOND: one warm-up run of each, then $runs runs of each taken in turn, so that
+# a change in the machine's load falls on both alike. Sets the medians first_wall_ms,
+# first_cpu_ms, second_wall_ms, second_cpu_ms and the wall-clock runs first_runs, second_runs.
+Alternate() {
+    local i first_wall=() first_cpu=() second_wall=() second_cpu=()
+    TimeOnce "$1"
+    TimeOnce "$2"
     for ((i = 0; i < runs; i++)); do
-        TimeOnce "$ours"
-        ours_wall+=("$wall_ms")
-        ours_cpu+=("$cpu_ms")
-        TimeOnce "$theirs"
-        theirs_wall+=("$wall_ms")
-        theirs_cpu+=("$cpu_ms")
+        TimeOnce "$1"
+        first_wall+=("$wall_ms")
+        first_cpu+=("$cpu_ms")
+        TimeOnce "$2"
+        second_wall+=("$wall_ms")
+        second_cpu+=("$cpu_ms")
     done
-    ours_wall_ms=$(Median "${ours_wall[@]}")
-    theirs_wall_ms=$(Median "${theirs_wall[@]}")
-    local ours_cpu_ms theirs_cpu_ms ratio cpu_ratio
-    ours_cpu_ms=$(Median "${ours_cpu[@]}")
-    theirs_cpu_ms=$(Median "${theirs_cpu[@]}")
-    ratio=$(awk -v a="$ours_wall_ms" -v b="$theirs_wall_ms" 'BEGIN { printf "%.2f", a / b }')
-    cpu_ratio=$(awk -v a="$ours_cpu_ms" -v b="$theirs_cpu_ms" 'BEGIN { printf "%.2f", a / b }')
-    printf '  %-12s %10s %10s %10s   %s\n' "" "wall ms" "CPU ms" "peak MB" "wall-clock runs (ms)"
-    printf '  %-12s %10s %10s %10s   %s\n' "ours" "$ours_wall_ms" "$ours_cpu_ms" \
-        "$(PeakMemory "$ours")" "${ours_wall[*]}"
-    printf '  %-12s %10s %10s %10s   %s\n' "theirs" "$theirs_wall_ms" "$theirs_cpu_ms" \
-        "$(PeakMemory "$theirs")" "${theirs_wall[*]}"
-    printf '  %-12s %10s %10s\n' "ours/theirs" "$ratio" "$cpu_ratio"
-    if [ -n "$goal" ]; then
-        CheckGoal "$label: ratio ours/theirs" "$ratio" "$goal" ""
-    fi
+    first_wall_ms=$(Median "${first_wall[@]}")
+    first_cpu_ms=$(Median "${first_cpu[@]}")
+    second_wall_ms=$(Median "${second_wall[@]}")
+    second_cpu_ms=$(Median "${second_cpu[@]}")
+    first_runs=${first_wall[*]}
+    second_runs=${second_wall[*]}
 }
 
-# Measure LABEL FUNCTION: absolute figures where there is nothing to compare against.
-# Sets measured_wall_ms and measured_cpu_ms.
-Measure() {
-    local label=$1 command=$2 i walls=() cpus=()
-    TimeOnce "$command"
-    for ((i = 0; i < runs; i++)); do
-        TimeOnce "$command"
-        walls+=("$wall_ms")
-        cpus+=("$cpu_ms")
-    done
-    measured_wall_ms=$(Median "${walls[@]}")
-    measured_cpu_ms=$(Median "${cpus[@]}")
-    printf '  %-36s %8s %8s %8s   %s\n' "$label" "$measured_wall_ms" "$measured_cpu_ms" \
-        "$(PeakMemory "$command")" "${walls[*]}"
+# Row NAME WALL CPU FUNCTION RUNS: one line of a job's table, with the peak memory of FUNCTION.
+Row() {
+    printf '  %-40s %8s %8s %8s   %s\n' "$1" "$2" "$3" "$(PeakMemory "$4")" "$5"
+}
+
+TableHeader() {
+    printf '  %-40s %8s %8s %8s   %s\n' "" "wall ms" "CPU ms" "peak MB" "wall-clock runs (ms)"
+}
+
+# Compare OUR_NAME THEIR_NAME GOAL OURS THEIRS: our program and the alternative, alternately;
+# prints the medians, the peak memory of each side and the ratio, and checks the ratio against
+# GOAL. Sets ours_wall_ms for the job's own targets.
+Compare() {
+    local ours=$4 theirs=$5 ratio cpu_ratio
+    Alternate "$ours" "$theirs"
+    ours_wall_ms=$first_wall_ms
+    ratio=$(awk -v a="$first_wall_ms" -v b="$second_wall_ms" 'BEGIN { printf "%.2f", a / b }')
+    cpu_ratio=$(awk -v a="$first_cpu_ms" -v b="$second_cpu_ms" 'BEGIN { printf "%.2f", a / b }')
+    TableHeader
+    Row "ours: $1" "$first_wall_ms" "$first_cpu_ms" "$ours" "$first_runs"
+    Row "theirs: $2" "$second_wall_ms" "$second_cpu_ms" "$theirs" "$second_runs"
+    printf '  %-40s %8s %8s\n' "ours / theirs" "$ratio" "$cpu_ratio"
+    CheckGoal "$1 vs $2: ratio ours/theirs" "$ratio" "$3" ""
 }
 
 # Ends a job: status 1 when a goal was missed, so that bench/run.sh can say so.

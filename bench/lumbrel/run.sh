@@ -49,6 +49,6 @@ Theirs() {
 
 WarmCache "$topo"
 echo "lumbrel --batch vs gdaldem color-relief + gdaldem hillshade, BMP out (5400 x 2700)"
-Compare "lumbrel vs gdaldem" 0.5 Ours Theirs
+Compare lumbrel gdaldem 0.5 Ours Theirs
 CheckGoal "lumbrel: whole batch run" "$ours_wall_ms" 300 ms
 Finish

@@ -40,7 +40,7 @@ Theirs() {
 # Only the sampled rows are read, but a warm cache should hold all of them.
 WarmCache "$tiles"/*.dem "$shore"
 echo "terrafold --batch vs gdal_translate -outsize 5400 2700 -r nearest (33 tiles, 1.87 GB)"
-Compare "terrafold vs gdal_translate" 0.6 Ours Theirs
+Compare terrafold gdal_translate 0.6 Ours Theirs
 CheckGoal "terrafold: whole batch run" "$ours_wall_ms" 1000 ms
 
 # Anonymous memory (heap and stacks, not the mapped tiles) has no peak counter: sample it.
