@@ -1,0 +1,213 @@
+#include "TerrainFiles.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "ByteOrder.h"
+#include "Errors.h"
+#include "FileIo.h"
+
+namespace {
+
+constexpr int kCellsPerDegree = 120;
+constexpr std::int16_t kOcean = -9999;
+constexpr std::size_t kWriteBuffer = 8 << 20;
+
+// Probe values a map viewer uses to recognise the 5-minute layouts (depths at the pole).
+constexpr std::int16_t kPoleDepth = -4290;
+constexpr std::int16_t kLayout2Probe = -4278;
+constexpr std::int16_t kLayout3Probe = -4288;
+
+std::int16_t ToSample(float metres) {
+    return static_cast<std::int16_t>(std::clamp(std::nearbyint(metres), -32768.0f, 32767.0f));
+}
+
+std::string Number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+}  // namespace
+
+std::vector<Gtopo30Tile> Gtopo30Tiles() {
+    std::vector<Gtopo30Tile> tiles;
+    const char* bands[] = {"N90", "N40", "S10"};
+    for (int band = 0; band < 3; ++band) {
+        for (int t = 0; t < 9; ++t) {
+            int west = -180 + 40 * t;
+            char name[16];
+            std::snprintf(name, sizeof name, "%c%03d%s", west < 0 ? 'W' : 'E', std::abs(west),
+                          bands[band]);
+            tiles.push_back({name, t * 4800, band * 6000, 4800, 6000});
+        }
+    }
+    for (int t = 0; t < 6; ++t) {
+        int west = -180 + 60 * t;
+        char name[16];
+        std::snprintf(name, sizeof name, "%c%03dS60", west <= 0 ? 'W' : 'E', std::abs(west));
+        tiles.push_back({name, t * 7200, 18000, 7200, 3600});
+    }
+    return tiles;
+}
+
+std::string Gtopo30Header(const Gtopo30Tile& tile) {
+    const double cell = 1.0 / kCellsPerDegree;
+    double westEdge = -180 + tile.firstColumn * cell;
+    double northEdge = 90 - tile.firstRow * cell;
+    std::string rowBytes = std::to_string(2 * tile.columns);
+    return "BYTEORDER      M\n"
+           "LAYOUT         BIL\n"
+           "NROWS          " +
+           std::to_string(tile.rows) +
+           "\n"
+           "NCOLS          " +
+           std::to_string(tile.columns) +
+           "\n"
+           "NBANDS         1\n"
+           "NBITS          16\n"
+           "BANDROWBYTES   " +
+           rowBytes +
+           "\n"
+           "TOTALROWBYTES  " +
+           rowBytes +
+           "\n"
+           "BANDGAPBYTES   0\n"
+           "NODATA         -9999\n"
+           "ULXMAP         " +
+           Number(westEdge + cell / 2) +
+           "\n"
+           "ULYMAP         " +
+           Number(northEdge - cell / 2) +
+           "\n"
+           "XDIM           " +
+           Number(cell) +
+           "\n"
+           "YDIM           " +
+           Number(cell) + "\n";
+}
+
+void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std::uint8_t* out) {
+    const double cell = 1.0 / kCellsPerDegree;
+    std::vector<float> heights(static_cast<std::size_t>(tile.columns));
+    std::vector<std::uint8_t> land(static_cast<std::size_t>(tile.columns));
+    double lat = 90 - (tile.firstRow + row + 0.5) * cell;
+    double firstLon = -180 + (tile.firstColumn + 0.5) * cell;
+    model.SampleRow(lat, firstLon, cell, tile.columns, heights.data(), land.data());
+    for (int i = 0; i < tile.columns; ++i) {
+        std::int16_t sample = land[i] ? std::max<std::int16_t>(ToSample(heights[i]), 0) : kOcean;
+        StoreBigEndian16(out + 2 * i, static_cast<std::uint16_t>(sample));
+    }
+}
+
+EtopoLayout EtopoLayoutOf(int code) {
+    switch (code) {
+        case 1:
+            return {1, 4321, 2160, true};
+        case 2:
+            return {2, 4320, 2160, false};
+        case 3:
+            return {3, 4320, 2160, false};
+        case 4:
+            return {4, 10800, 6336, false};
+        default:
+            throw VarnholtError("Unknown grid layout " + std::to_string(code) +
+                                " (layouts are 1 to 4)");
+    }
+}
+
+void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row,
+              std::int16_t* samples) {
+    std::vector<float> heights(static_cast<std::size_t>(layout.columns));
+    std::vector<std::uint8_t> land(static_cast<std::size_t>(layout.columns));
+    if (layout.code == 4) {
+        constexpr double kPi = 3.14159265358979323846;
+        double ordinateDeg = (6336 - 2 * row - 1) / 60.0;
+        double lat = std::atan(std::sinh(ordinateDeg * kPi / 180)) * 180 / kPi;
+        model.SampleRow(lat, 1 / 60.0, 2 / 60.0, layout.columns, heights.data(), land.data());
+    } else if (row == 0) {
+        std::fill(samples, samples + layout.columns, kPoleDepth);
+        return;
+    } else {
+        double firstLon = layout.code == 2 ? -180 : 0;
+        model.SampleRow(90 - row / 12.0, firstLon, 1 / 12.0, layout.columns, heights.data(),
+                        land.data());
+    }
+    for (int i = 0; i < layout.columns; ++i) samples[i] = ToSample(heights[i]);
+    if (row == 1 && layout.code == 2) samples[0] = kLayout2Probe;
+    if (row == 1 && layout.code == 3) samples[0] = kLayout3Probe;
+}
+
+void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int threads,
+                       const ProgressReport& progress) {
+    const std::vector<Gtopo30Tile> tiles = Gtopo30Tiles();
+    long long totalRows = 0;
+    for (const Gtopo30Tile& tile : tiles) totalRows += tile.rows;
+    std::atomic<std::size_t> nextTile{0};
+    std::atomic<bool> failed{false};
+    std::mutex lock;
+    std::exception_ptr firstError;
+    long long rowsDone = 0;
+    std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+
+    auto work = [&] {
+        try {
+            std::vector<std::uint8_t> rowBytes;
+            for (std::size_t index = nextTile++; index < tiles.size() && !failed;
+                 index = nextTile++) {
+                const Gtopo30Tile& tile = tiles[index];
+                OutputFile header(base + tile.name + ".HDR", 4096);
+                header.Write(Gtopo30Header(tile));
+                header.Commit();
+                OutputFile dem(base + tile.name + ".dem", kWriteBuffer);
+                rowBytes.resize(2 * static_cast<std::size_t>(tile.columns));
+                for (int row = 0; row < tile.rows && !failed; ++row) {
+                    Gtopo30Row(model, tile, row, rowBytes.data());
+                    dem.Write(rowBytes.data(), rowBytes.size());
+                }
+                if (failed) return;
+                dem.Commit();
+                std::lock_guard guard(lock);
+                rowsDone += tile.rows;
+                if (progress) progress(static_cast<double>(rowsDone) / totalRows);
+            }
+        } catch (...) {
+            std::lock_guard guard(lock);
+            if (!firstError) firstError = std::current_exception();
+            failed = true;
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (int t = 0; t < std::clamp(threads, 1, 64); ++t) workers.emplace_back(work);
+    }
+    if (firstError) std::rethrow_exception(firstError);
+}
+
+void WriteEtopoGrid(const TerrainModel& model, int layoutCode, const std::string& path,
+                    const ProgressReport& progress) {
+    const EtopoLayout layout = EtopoLayoutOf(layoutCode);
+    OutputFile file(path, kWriteBuffer);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(layout.columns));
+    std::vector<std::uint8_t> bytes(2 * samples.size());
+    for (int row = 0; row < layout.rows; ++row) {
+        EtopoRow(model, layout, row, samples.data());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            auto value = static_cast<std::uint16_t>(samples[i]);
+            if (layout.littleEndian) {
+                StoreLittleEndian16(&bytes[2 * i], value);
+            } else {
+                StoreBigEndian16(&bytes[2 * i], value);
+            }
+        }
+        file.Write(bytes.data(), bytes.size());
+        if (progress && (row + 1) % 64 == 0) progress(static_cast<double>(row + 1) / layout.rows);
+    }
+    file.Commit();
+    if (progress) progress(1.0);
+}
