@@ -22,9 +22,11 @@ for target in "$build"/fuzz/fuzz_*; do
   mkdir -p "$build/corpus/$name"
   seed_dirs=()
   [ -d "$seeds/$name" ] && seed_dirs=("$seeds/$name")
+  options=()
+  [ -f "$seeds/../$name.dict" ] && options=(-dict="$seeds/../$name.dict")
   log="$build/logs/$name.log"
   printf '%-10s %4s s ... ' "$name" "$seconds"
-  if "$target" "$build/corpus/$name" "${seed_dirs[@]}" \
+  if "$target" "$build/corpus/$name" "${seed_dirs[@]}" "${options[@]}" \
        -max_total_time="$seconds" -rss_limit_mb="$rss_mb" -timeout="$timeout_s" \
        -artifact_prefix="$build/findings/$name-" -print_final_stats=1 >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

@@ -216,6 +216,7 @@ struct ReadLayout {
 };
 
 struct ReadTail {
+    bool rowsRead = false;
     bool hasTime = false;
     png_time time{};
 };
@@ -270,6 +271,7 @@ struct ReadTail {
     if (rows) {
         if (reportRows) png_set_read_status_fn(png, RowProgress);
         png_read_image(png, rows);
+        tail->rowsRead = true;
     }
     png_read_end(png, info);
     png_timep time = nullptr;
@@ -443,7 +445,9 @@ void TPngImage::AllocateRows() {
     if (size > MaxPixelBytes)
         throw EPngError("Image too large: " + std::to_string(Width) + " x " +
                         std::to_string(Height) + " pixels");
-    pixelData_ = std::make_unique<std::uint8_t[]>(std::size_t(size));
+    // Left unset: every reader writes each byte, and a header that only claims a huge image then
+    // costs address space, not memory, until its data has really arrived.
+    pixelData_ = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t(size));
     pixelDataSize_ = std::size_t(size);
     rowPointers_.resize(Height);
     for (std::uint32_t row = 0; row < Height; ++row)
@@ -537,7 +541,12 @@ void TPngImage::LoadFromStream(Stream& stream) {
     AllocateRows();
     ReadTail tail;
     png_bytepp rows = pixelData_ ? rowPointers_.data() : nullptr;
-    if (!ReadRowsStage(&session, rows, bool(OnProgress), &tail)) RaiseFailure(session);
+    if (!ReadRowsStage(&session, rows, bool(OnProgress), &tail)) {
+        // Rows the file never delivered were never written: drop them all rather than keep
+        // memory nobody set.
+        if (!tail.rowsRead) FreeRows();
+        RaiseFailure(session);
+    }
     if (tail.hasTime) Time = TimeFromPng(tail.time);
     Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG read");
 }

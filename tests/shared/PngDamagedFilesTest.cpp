@@ -48,3 +48,21 @@ TEST(PngDamagedFiles, AHugeChunkLengthFailsBeforeMemoryIsSetAside) {
     EXPECT_EQ(MessageOfReading(WithChunkHeader(start, 100000, "tEXt")),
               "Buffer override: needed 100000bytes for buffer !");
 }
+
+TEST(PngDamagedFiles, RowsTheFileNeverDeliveredAreDropped) {
+    // A header claiming a gigabyte of pixels over a few bytes of data: nothing of it may stay
+    // behind (nor be set aside and cleared up front, which took a second and a gigabyte).
+    const Bytes claimsHuge =
+        MakePng({Ihdr(16000, 16000, 8, 6), Idat({Bytes(4 * 16000, 0)}), Iend()});
+    // A real image cut inside its image data.
+    Bytes whole =
+        MakePng({Ihdr(40, 30, 8, 2), Idat(std::vector<Bytes>(30, Bytes(3 * 40, 7))), Iend()});
+    const Bytes cut(whole.begin(), whole.begin() + long(whole.size() / 2));
+    for (const Bytes* file : {&claimsHuge, &cut}) {
+        TPngImageRef image = TPngImage::Create();
+        MemoryStream stream(*file);
+        EXPECT_THROW(image->LoadFromStream(stream), VarnholtError);
+        EXPECT_EQ(image->PixelData(), nullptr);
+        EXPECT_TRUE(image->RowPointers().empty());
+    }
+}
