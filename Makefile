@@ -38,6 +38,10 @@ test: deps
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# Builds, makes the sample terrain once, and runs all four programs in batch mode into demo/.
+demo: build
+	tools/demo.sh $(BUILD)/release/bin demo
+
 # libFuzzer targets for every reader, built with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in their own build folder; each runs FUZZ_SECONDS.
 fuzz: fuzz-deps

@@ -96,6 +96,12 @@ void Image::PictureChanged() {
     Changed();
 }
 
+void Image::SetMouseCapture(bool captured) {
+    if (captured == captured_) return;
+    captured_ = captured;
+    Changed();
+}
+
 void TabControl::SetTabIndex(int index) {
     if (index == tabIndex_) return;
     tabIndex_ = index;
@@ -151,6 +157,7 @@ void MenuItem::SetChecked(bool checked) {
 }
 
 void Timer::SetInterval(int milliseconds) {
+    if (milliseconds == interval_) return;  // the same interval does not restart the count
     interval_ = milliseconds;
     if (observer.changed) observer.changed();
 }

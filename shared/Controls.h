@@ -38,6 +38,14 @@ enum class ControlKind {
     Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
 };
 
+// Bounds are in the parent's coordinates (the form's client area for controls on the form;
+// for a tab control, its top-left corner above the tabs, as on a panel) and anchors keep
+// distances to the parent's edges as it resizes. Align::Client: the front end keeps the control
+// filling its parent's page area (below a tab control's tabs, a scroll box's viewport, a
+// panel) or the form's client area, and writes the bounds back; without a display they stay as
+// the form set them.
+enum class Align { None, Client };
+
 class Control {
 public:
     Control(ControlKind kind, std::string name, Control* parent = nullptr);
@@ -68,6 +76,7 @@ public:
     void Repaint();
 
     Observer observer;
+    Align align = Align::None;
 
 protected:
     void Changed();
@@ -90,6 +99,8 @@ public:
     explicit Button(std::string name, Control* parent = nullptr)
         : Control(ControlKind::Button, std::move(name), parent) {}
     std::function<void()> OnClick;
+    // A character typed while the button has the keyboard focus (27 for Escape).
+    std::function<void(char& key)> OnKeyPress;
     bool isDefault = false;  // Enter presses it
     bool isCancel = false;   // Escape presses it
 };
@@ -100,6 +111,9 @@ struct LabelStyle {
     bool wordWrap = false;
     bool alignRight = false;
     bool handCursor = false;
+    // The label takes the size of its text (its height only when word-wrapped); a right-aligned
+    // label keeps its right edge.
+    bool autoSize = true;
     std::optional<Colour> colour;
 };
 
@@ -111,10 +125,14 @@ public:
     std::function<void()> OnClick;
 };
 
+enum class Bevel { None, Lowered, Raised };
+
 class Panel : public Control {
 public:
     explicit Panel(std::string name, Control* parent = nullptr)
         : Control(ControlKind::Panel, std::move(name), parent) {}
+    Bevel bevelOuter = Bevel::Raised;
+    Bevel bevelInner = Bevel::None;
 };
 
 class ProgressBar : public Control {
@@ -162,12 +180,18 @@ public:
     // Marks the picture modified and tells the front end.
     void PictureChanged();
 
+    // Positions are in the control's own pixels (the picture's pixels when it is not stretched).
+    // While the mouse is captured, moves and the release arrive here even outside the control,
+    // so positions may be negative or beyond its size.
     std::function<void(MouseButton, int x, int y)> OnMouseDown;
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(MouseButton, int x, int y)> OnMouseUp;
+    bool MouseCaptured() const { return captured_; }
+    void SetMouseCapture(bool captured);
 
 private:
     bool stretch_ = false;
+    bool captured_ = false;
     std::shared_ptr<Bitmap> picture_;
 };
 

@@ -1,5 +1,9 @@
 #include "Form.h"
 
+#include <map>
+#include <tuple>
+#include <utility>
+
 namespace ui {
 
 Form::Form(Interaction& interaction, std::string name)
@@ -19,6 +23,14 @@ void Form::SetDesign(int left, int top, int outerWidth, int outerHeight, bool ce
     clientHeight_ = outerHeight - kFrameHeightWithMenu;
 }
 
+void Form::SetDesignClient(int left, int top, int clientWidth, int clientHeight, bool centred) {
+    left_ = left;
+    top_ = top;
+    centred_ = centred;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+}
+
 void Form::SetClientSize(int width, int height) {
     if (width == clientWidth_ && height == clientHeight_) return;
     int oldWidth = clientWidth_;
@@ -30,20 +42,32 @@ void Form::SetClientSize(int width, int height) {
     if (created_ && !closed_) FormResize();
 }
 
-// Only controls placed directly on the form follow its size; controls inside a container keep
-// their place within it.
+// Anchors hold a control's edges at their distance from its parent's edges: the form's client
+// area for controls placed on the form, the container for the others, which follow their
+// container's change of size. Controls aligned to their parent's client are left to the front
+// end, which fills the parent's page area with them.
 void Form::ApplyAnchors(int oldWidth, int oldHeight) {
-    int dx = clientWidth_ - oldWidth;
-    int dy = clientHeight_ - oldHeight;
+    std::map<const Control*, std::pair<int, int>> resized;  // container -> (dx, dy)
     for (auto& control : controls_) {
-        if (control->Parent()) continue;
+        int dx = clientWidth_ - oldWidth;
+        int dy = clientHeight_ - oldHeight;
+        if (control->Parent()) {
+            auto found = resized.find(control->Parent());
+            if (found == resized.end()) continue;
+            std::tie(dx, dy) = found->second;
+        }
+        if (control->align == Align::Client) continue;
         Bounds b = control->GetBounds();
+        const Bounds old = b;
         unsigned a = control->Anchors();
         if ((a & AnchorLeft) && (a & AnchorRight)) b.width += dx;
         else if (a & AnchorRight) b.left += dx;
         if ((a & AnchorTop) && (a & AnchorBottom)) b.height += dy;
         else if (a & AnchorBottom) b.top += dy;
         control->SetBounds(b);
+        // Controls are made after their parent, so a container is done before its children.
+        if (b.width != old.width || b.height != old.height)
+            resized[control.get()] = {b.width - old.width, b.height - old.height};
     }
 }
 
@@ -66,6 +90,12 @@ void Form::Create() {
 
 void Form::Show() {
     if (shown_ || closed_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void Form::OpenModal() {
+    closed_ = false;
     shown_ = true;
     FormShow();
 }

@@ -2,6 +2,8 @@
 // What a form asks of the person in front of it: message boxes, file-open dialogs, the busy
 // cursor, the web browser, ending the program. The Qt front end shows real dialogs, the batch
 // front end prints and answers from its options, tests script the answers.
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -30,5 +32,22 @@ public:
     // Shows another form (an About box) modally until it closes.
     virtual void ShowModal(Form& form) = 0;
 };
+
+// Runs one event handler at the boundary between a front end and a form: an error the handler
+// lets through is shown and the program carries on. False when the handler failed.
+template <class Handler>
+bool RunHandler(Interaction& ui, Handler&& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const std::bad_alloc&) {
+        ui.ShowError("Out of memory");
+    } catch (const std::exception& error) {
+        ui.ShowError(error.what());
+    } catch (...) {
+        ui.ShowError("Unexpected error");
+    }
+    return false;
+}
 
 }  // namespace ui

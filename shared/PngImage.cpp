@@ -697,6 +697,13 @@ void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {
         if (targetRow < 0) continue;
         const std::uint8_t* source = rowPointers_[row];
         std::uint8_t* target = bitmap.Row(int(targetRow));
+        if (Channels <= 2) {  // samples are stored as the bitmap holds them: copy whole rows
+            if (firstColumn < int(Width))
+                std::memcpy(target + std::size_t(x + firstColumn) * std::size_t(bytesPerPixel),
+                            source + std::size_t(firstColumn) * std::size_t(Channels),
+                            std::size_t(int(Width) - firstColumn) * std::size_t(Channels));
+            continue;
+        }
         for (int column = firstColumn; column < int(Width); ++column) {
             const std::uint8_t* in = source + std::size_t(column) * std::size_t(Channels);
             std::uint8_t* out = target + std::size_t(x + column) * std::size_t(bytesPerPixel);

@@ -37,7 +37,7 @@ public:
     void OpenUrl(const std::string& url) override { urlsOpened.push_back(url); }
     void ShowModal(ui::Form& form) override {
         modalForms.push_back(form.Name());
-        form.Show();
+        form.OpenModal();
     }
 
 private:

@@ -1,0 +1,44 @@
+#include "HeightImageFile.h"
+
+#include <array>
+#include <cstring>
+#include <fstream>
+
+#include "Errors.h"
+#include "PNG_IO.h"
+
+namespace {
+
+[[noreturn]] void RefuseKind(const std::string& fileName) {
+    throw EPngError(fileName +
+                    " is not an 8-bit greyscale PNG image, so it cannot be read as heights");
+}
+
+// The IHDR values follow the signature directly. A file too short or not a PNG at all is left
+// to the codec, whose own message says so.
+void RefuseOtherKindsOfPng(const std::string& fileName) {
+    constexpr std::array<unsigned char, 8> signature = {0x89, 'P',  'N',  'G',
+                                                        '\r', '\n', 0x1A, '\n'};
+    std::array<unsigned char, 26> start{};
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file.read(reinterpret_cast<char*>(start.data()), std::streamsize(start.size()))) return;
+    if (std::memcmp(start.data(), signature.data(), signature.size()) != 0) return;
+    if (std::memcmp(start.data() + 12, "IHDR", 4) != 0) return;
+    const int bitDepth = start[24];
+    const int colourType = start[25];
+    if (bitDepth != 8 || colourType != 0) RefuseKind(fileName);
+}
+
+}  // namespace
+
+void LoadHeightImage(Bitmap& bitmap, const std::string& fileName) {
+    RefuseOtherKindsOfPng(fileName);
+    LoadPngToBitmap(bitmap, fileName, false);
+    // A grey image with a transparent shade arrives with an alpha channel.
+    if (bitmap.Format() != PixelFormat::Indexed8) {
+        bitmap.SetSize(0, 0);
+        bitmap.SetFormat(PixelFormat::Indexed8);
+        SetGreyPalette(bitmap);
+        RefuseKind(fileName);
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The hill shader's main window: loads the height image once, shortly after it is first shown,
+// makes the colour, relief and combined images, writes "combined.bmp" and shows each image on
+// its tab. The counts of small height differences stay for the "Cell statistics" command.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Bitmap.h"
+#include "Form.h"
+#include "ReliefShading.h"
+
+class TFormMain : public ui::Form {
+public:
+    explicit TFormMain(ui::Interaction& interaction);
+    ~TFormMain() override;
+
+    ui::TabControl& TabControlImage;
+    ui::Image& ImageDisplay;
+    ui::Label& LabelStep;
+    ui::ProgressBar& ProgressBarStep;
+    ui::Label& LabelPercent;
+    ui::ProgressBar& ProgressBarPercent;
+    ui::Timer& TimerOnShow;
+    ui::OpenDialog OpenDialog;
+    ui::MenuItem& MenuFile;
+    ui::MenuItem& FileExit;
+    ui::MenuItem& MenuView;
+    ui::MenuItem& ViewCellStatistics;
+    ui::MenuItem& MenuHelp;
+    ui::MenuItem& HelpAbout;
+
+    // The height image the processing starts from; the open dialog is shown when it is missing.
+    std::string HeightFileName = "topo.png";
+    // The About box, made and owned by the program's start-up; none in a bare form.
+    ui::Form* AboutBox = nullptr;
+
+    std::shared_ptr<Bitmap> SourceBitmap;
+    std::shared_ptr<Bitmap> ColourBitmap;
+    std::shared_ptr<Bitmap> ReliefBitmap;
+    std::shared_ptr<Bitmap> CombinedBitmap;
+    ::CellCounts CellCounts;
+    std::uint32_t LastProgressTick = 0;
+
+    // The processing sequence, run once from the timer.
+    void TimerOnShowTimer();
+    void TabControlImageChange();
+    void ViewCellStatisticsClick();
+    void FileExitClick();
+    void HelpAboutClick();
+
+    void MakeColourImage();
+    void MakeReliefImage();
+    void MakeCombinedImage();
+    void ShowPercent(int percent);
+
+    std::string CellStatisticsMessage() const;
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormDestroy() override;
+
+private:
+    void LoadSourceImage(const std::string& fileName);
+    // Selects a tab as the user would, so the display follows it and repaints at once.
+    void SelectTab(int index);
+    void SetStep(int step);
+};

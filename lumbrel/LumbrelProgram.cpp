@@ -1,0 +1,64 @@
+#include "LumbrelProgram.h"
+
+#include <memory>
+#include <optional>
+
+#include "AboutDisplay.h"
+#include "LumbrelForm.h"
+#include "ProgramVersion.h"
+
+app::ProgramDescription LumbrelProgram() {
+    app::ProgramDescription program;
+    program.name = "lumbrel";
+    program.summary =
+        "Shades a world height image and writes it coloured and hill-shaded as combined.bmp.\n"
+        "Batch mode: lumbrel --batch [FILE], FILE being the height PNG (default topo.png).";
+    program.version = &ProgramVersionBlock();
+    program.options = {{"file", "FILE", "the height PNG to shade", "topo.png"}};
+    program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
+        auto form = std::make_unique<TFormMain>(ui);
+        form->HeightFileName = options.Value("file");
+        return form;
+    };
+    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& main) {
+        auto box =
+            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
+        static_cast<TFormMain&>(main).AboutBox = box.get();
+        return box;
+    };
+    program.answerDialog = [](const ui::OpenDialog&,
+                              const app::Options& options) -> std::optional<std::string> {
+        if (!options.Has("file")) return std::nullopt;
+        return options.Value("file");
+    };
+    // Counts exist once the relief was made; after an earlier failure zeros would mislead.
+    program.batchCommand = [](ui::Form& form, const app::Options&) {
+        auto& shader = static_cast<TFormMain&>(form);
+        if (shader.ReliefBitmap && !shader.ReliefBitmap->IsEmpty())
+            shader.ViewCellStatisticsClick();
+    };
+    program.progressBar = "ProgressBarPercent";
+    return program;
+}
+
+std::vector<std::string> FileArgumentAsOption(const std::vector<std::string>& args) {
+    bool batch = false;
+    for (const auto& arg : args) batch = batch || arg == "--batch";
+    if (!batch) return args;
+    std::vector<std::string> rewritten;
+    bool fileGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--file" && i + 1 < args.size()) {
+            rewritten.push_back(arg);
+            rewritten.push_back(args[++i]);
+        } else if (!fileGiven && !arg.empty() && arg.compare(0, 2, "--") != 0) {
+            // A second bare argument is left for the parser to refuse.
+            rewritten.push_back("--file=" + arg);
+            fileGiven = true;
+        } else {
+            rewritten.push_back(arg);
+        }
+    }
+    return rewritten;
+}

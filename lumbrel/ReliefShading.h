@@ -1,0 +1,51 @@
+#pragma once
+// Hill shading of the world height image.
+//
+// A height code v is one byte per cell: 0 is sea, any other code stands for v * v / 9 metres
+// rounded (never a tie), so codes 1..255 cover 0..7225 m. Three passes, each over whole rows:
+//  - colour: sea colour for code 0, else the elevation colour of the decoded height;
+//  - relief: each cell against its south-east neighbour (light from the north-west), 128 flat,
+//    lighter when the neighbour is higher; the last row and column stay 128, and so does every
+//    pair touching the top-left cell's code, which marks sea;
+//  - combined: each colour byte moved by (relief - 128), clamped to 0..255.
+// Each pass reports the percentage of rows done after every row.
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "Bitmap.h"
+#include "Colour.h"
+
+using PercentCallback = std::function<void(int percent)>;
+
+inline constexpr Colour SeaColour = MakeColour(135, 180, 198);
+// Relief offsets for code differences 1..5; larger differences use the last one.
+inline constexpr std::array<int, 5> ReliefStep = {5, 7, 10, 15, 20};
+inline constexpr std::uint8_t NeutralRelief = 128;
+
+// Cell pairs whose codes differ by exactly 1..5, indexed by that difference. 64-bit so that
+// images beyond two thousand million cells still count correctly.
+class CellCounts {
+public:
+    std::int64_t operator[](int difference) const { return counts_.at(difference - 1); }
+    std::int64_t& operator[](int difference) { return counts_.at(difference - 1); }
+    void Clear() { counts_.fill(0); }
+
+private:
+    std::array<std::int64_t, 5> counts_{};
+};
+
+// Metres of a land code (code 0 is sea and has no height).
+constexpr int HeightOfCode(int heightCode) { return (heightCode * heightCode + 4) / 9; }
+
+// The colour image of an 8-bit height image, as a 24-bit bitmap of the same size.
+void MakeColourImage(const Bitmap& source, Bitmap& colour, const PercentCallback& showPercent);
+
+// The 8-bit relief image (identity grey palette) of an 8-bit height image; returns the counts
+// of small code differences between land cells and their south-east neighbours.
+CellCounts MakeReliefImage(const Bitmap& source, Bitmap& relief,
+                           const PercentCallback& showPercent);
+
+// The colour image brightened or darkened by the relief image of the same size.
+void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combined,
+                       const PercentCallback& showPercent);

@@ -1,0 +1,34 @@
+#pragma once
+// The map commands of a batch run, in the order the command line gives them:
+//   --preset world|uk|scandinavia|middleeast, --bounds W,S,E,N (whole arc-minutes, applied as a
+//   rubber-band zoom would: the view becomes that rectangle at the next redraw), --zoom-out,
+//   --monochrome (toggles, as the menu item does).
+// Each is carried out as its window command would be, including the redraw it causes; then the
+// map is drawn (and coloured by height with --topography) and saved.
+#include <string>
+#include <vector>
+
+class TFormMain;
+
+struct MapCommand {
+    enum class Kind { Preset, Bounds, ZoomOut, Monochrome };
+    Kind kind = Kind::ZoomOut;
+    std::string preset;  // lower case, as given
+    int west = 0;
+    int south = 0;
+    int east = 0;
+    int north = 0;
+};
+
+struct MapCommandLine {
+    std::vector<MapCommand> commands;
+    std::string error;  // what was wrong with a value; empty when all were usable
+};
+
+// args excludes the program name. Options other than the map commands are skipped with their
+// values; the command-line reader deals with them.
+MapCommandLine ParseMapCommands(const std::vector<std::string>& args);
+
+void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands);
+// Draws the map of the current view (coloured by height when asked) and saves it.
+void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName);

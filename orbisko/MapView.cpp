@@ -1,0 +1,131 @@
+#include "MapView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "Canvas.h"
+
+namespace {
+
+// Far enough outside any image to be clipped away, near enough that pixel arithmetic on it
+// cannot overflow.
+constexpr long double kFarPixel = 1 << 28;
+
+int Nearest(long double value) {
+    if (std::isnan(value)) return 0;
+    return int(std::nearbyint(std::clamp(value, -kFarPixel, kFarPixel)));
+}
+
+int ClampToWorld(std::int64_t value) {
+    // Keeps repeated zooming out before a redraw from overflowing.
+    return int(std::clamp<std::int64_t>(value, -1'000'000'000, 1'000'000'000));
+}
+
+}  // namespace
+
+void TMapView::SetBounds(int west, int south, int east, int north) {
+    MapWest = west;
+    MapSouth = south;
+    MapEast = east;
+    MapNorth = north;
+}
+
+void TMapView::SetPreset(MapPreset preset) {
+    switch (preset) {
+        case MapPreset::World:
+            SetBounds(-10800, -5400, 10800, 5400);
+            break;
+        case MapPreset::UK:
+            SetBounds(-660, 2970, 120, 3540);
+            break;
+        case MapPreset::Scandinavia:
+            SetBounds(-120, 3210, 780, 4230);
+            break;
+        case MapPreset::MiddleEast:
+            SetBounds(960, 240, 6600, 1200);
+            break;
+    }
+}
+
+void TMapView::ZoomOut() {
+    const std::int64_t halfWidth = (std::int64_t(MapEast) - MapWest) / 2;
+    MapWest = ClampToWorld(MapWest - halfWidth);
+    MapEast = ClampToWorld(MapEast + halfWidth);
+    const std::int64_t halfHeight = (std::int64_t(MapNorth) - MapSouth) / 2;
+    MapSouth = ClampToWorld(MapSouth - halfHeight);
+    MapNorth = ClampToWorld(MapNorth + halfHeight);
+}
+
+void TMapView::ZoomToRectangle(int x0, int y0, int x1, int y1) {
+    // Both corners are read in the view they were dragged in, before any bound changes.
+    x1 = std::clamp(x1, 0, width_);
+    y1 = std::clamp(y1, 0, height_);
+    SetBounds(XToLon(x0), YToLat(y0), XToLon(x1), YToLat(y1));
+}
+
+void TMapView::SetScales() {
+    if (MapNorth < MapSouth) std::swap(MapNorth, MapSouth);
+    if (MapEast < MapWest) std::swap(MapEast, MapWest);
+    MapWest = std::clamp(MapWest, -10800, 10800);
+    MapEast = std::clamp(MapEast, -10800, 10800);
+    MapSouth = std::clamp(MapSouth, -5400, 5400);
+    MapNorth = std::clamp(MapNorth, -5400, 5400);
+    if (MapWest == MapEast && MapSouth == MapNorth) {
+        // Both scales would be zero and every conversion a division by zero.
+        SetBounds(lastWest_, lastSouth_, lastEast_, lastNorth_);
+    }
+    lastWest_ = MapWest;
+    lastSouth_ = MapSouth;
+    lastEast_ = MapEast;
+    lastNorth_ = MapNorth;
+
+    const long double k = 1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
+    const long double hs = (long double)(MapEast - MapWest) / width_;
+    const long double vs = (MapNorth - MapSouth) * k / height_;
+    XScale = hs >= vs ? hs : vs;
+    YScale = XScale / k;
+}
+
+int TMapView::LonToX(int lon) const { return Nearest((lon - MapWest) / XScale); }
+
+int TMapView::XToLon(int x) const { return Nearest(x * XScale + MapWest); }
+
+int TMapView::LatToY(int lat) const { return height_ - Nearest((lat - MapSouth) / YScale); }
+
+int TMapView::YToLat(int y) const { return Nearest((height_ - y) * YScale + MapSouth); }
+
+Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const {
+    Canvas canvas(image);
+    canvas.SetBrush(Brush{MonochromeMap ? MapColours::MonochromeBackground : MapColours::SeaColour,
+                          BrushStyle::Solid});
+    canvas.SetPen(Pen{Colours::Black, PenStyle::Solid, PenMode::Copy});
+    canvas.Rectangle(0, 0, width_, height_);
+
+    // Sized from the points the segments really hold, not from header counts, which a damaged
+    // file can make arbitrarily large.
+    std::vector<Point> buffer(std::size_t(segments.LargestSegment()));
+    for (int index = 0; index < segments.Count(); ++index) {
+        const TLineSegment& segment = segments.GetSegment(index);
+        const std::span<Point> points(buffer.data(), std::size_t(segment.NumPoints));
+        for (std::size_t j = 0; j < points.size(); ++j)
+            points[j] = Point{LonToX(segment.Points[j].Lon), LatToY(segment.Points[j].Lat)};
+
+        const int drawingClass = segment.Kind & 0xFE;
+        if (drawingClass == 0)
+            canvas.GetBrush().colour =
+                MonochromeMap ? MapColours::MonochromeLand : MapColours::LandColour;
+        else if (drawingClass == 8)
+            canvas.GetBrush().colour =
+                MonochromeMap ? MapColours::MonochromeLake : MapColours::LakeColour;
+        // Class 4 is filled with whatever brush the previous segment left.
+        if ((drawingClass != 0 && drawingClass != 4 && drawingClass != 8) || points.empty())
+            continue;
+        if (segment.Kind & 1)
+            canvas.Polyline(points);
+        else
+            canvas.Polygon(points);
+    }
+    return canvas.GetBrush().colour;
+}

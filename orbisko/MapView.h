@@ -1,0 +1,68 @@
+#pragma once
+// The map viewer's view of the world: a requested rectangle in whole arc-minutes (east and
+// north positive) fitted into the image with an equidistant cylindrical projection whose
+// vertical scale is shortened by the cosine of the view's middle latitude. The rectangle is
+// anchored at the image's bottom-left (west, south); spare room lies east or north.
+//
+// Scales are arc-minutes per pixel in long double. Conversions round halves to even and
+// saturate far outside the image rather than overflow. A view of no width and no height
+// (a click without a drag) cannot be fitted, so SetScales falls back to the last view that
+// could.
+#include <cstdint>
+
+#include "Bitmap.h"
+#include "Cartography.h"
+
+enum class MapPreset { World, UK, Scandinavia, MiddleEast };
+
+class TMapView {
+public:
+    explicit TMapView(int imageWidth = 900, int imageHeight = 450)
+        : width_(imageWidth), height_(imageHeight) {}
+
+    int ImageWidth() const { return width_; }
+    int ImageHeight() const { return height_; }
+
+    void SetBounds(int west, int south, int east, int north);
+    void SetPreset(MapPreset preset);
+    // Roughly doubles the span about the same centre; the next SetScales clamps it to the world.
+    void ZoomOut();
+    // The first corner gives west and south, the second (clamped to the image) east and north.
+    void ZoomToRectangle(int x0, int y0, int x1, int y1);
+
+    void SetScales();
+    int LonToX(int lon) const;
+    int XToLon(int x) const;
+    int LatToY(int lat) const;
+    int YToLat(int y) const;
+
+    // The background and every drawable segment, with the current scales, into a bitmap of the
+    // image's size. Returns the brush colour the last segment left on the canvas.
+    Colour DrawSegments(Bitmap& image, const TCartogList& segments) const;
+
+    int MapWest = -10800;
+    int MapSouth = -5400;
+    int MapEast = 10800;
+    int MapNorth = 5400;
+    long double XScale = 0;
+    long double YScale = 0;
+    bool MonochromeMap = false;
+
+private:
+    int width_;
+    int height_;
+    // The bounds of the last view that could be fitted.
+    int lastWest_ = -10800;
+    int lastSouth_ = -5400;
+    int lastEast_ = 10800;
+    int lastNorth_ = 5400;
+};
+
+namespace MapColours {
+constexpr Colour SeaColour = Colours::Blue;
+constexpr Colour LandColour = Colours::Green;
+constexpr Colour LakeColour = Colours::Aqua;
+constexpr Colour MonochromeBackground = Colours::White;
+constexpr Colour MonochromeLand = Colours::Silver;
+constexpr Colour MonochromeLake = Colours::White;
+}  // namespace MapColours

@@ -1,0 +1,225 @@
+#include "OrbiskoForm.h"
+
+#include <algorithm>
+
+#include "BmpFile.h"
+#include "Canvas.h"
+#include "Errors.h"
+#include "SearchFolders.h"
+
+namespace {
+
+const char* const kCartographyFile = "Countries.dat";
+
+}  // namespace
+
+TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> searchFolders)
+    : ui::Form(interaction, "FormMain"),
+      Image1(Make<ui::Image>("Image1")),
+      LabelDataSources(Make<ui::Label>("LabelDataSources")),
+      ProgressBar1(Make<ui::ProgressBar>("ProgressBar1")),
+      Timer1(MakeTimer("Timer1")),
+      File1(MainMenu().Add("File1", "&File")),
+      Save1(File1.Add("Save1", "&Save bitmap")),
+      Exit1((File1.AddSeparator("N1"), File1.Add("Exit1", "E&xit"))),
+      View(MainMenu().Add("View", "&View")),
+      Presets(View.Add("Presets", "&Presets...")),
+      OpenUK(Presets.Add("OpenUK", "&UK")),
+      OpenScandinavia(Presets.Add("OpenScandinavia", "&Scandinavia")),
+      OpenMiddleEast(Presets.Add("OpenMiddleEast", "&MiddleEast")),
+      OpenWorld(Presets.Add("OpenWorld", "&World")),
+      ViewTopography(View.Add("ViewTopography", "&Add topography")),
+      Zoomout1(View.Add("Zoomout1", "&Zoom out")),
+      Monochrome1(View.Add("Monochrome1", "&Monochrome")),
+      MapView(900, 450),
+      givenFolders_(std::move(searchFolders)) {
+    SetCaption("Topograhic Map Viewer");
+    SetDesign(0, 0, 920, 528, true);
+
+    Image1.SetBounds({8, 8, 900, 450});
+    Image1.OnMouseDown = [this](ui::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); };
+    Image1.OnMouseMove = [this](int x, int y) { Image1MouseMove(x, y); };
+    Image1.OnMouseUp = [this](ui::MouseButton b, int x, int y) { Image1MouseUp(b, x, y); };
+
+    LabelDataSources.SetBounds({8, 464, 62, 13});
+    LabelDataSources.SetCaption("Data sources");
+    LabelDataSources.SetAnchors(ui::AnchorLeft | ui::AnchorBottom);
+
+    ProgressBar1.SetBounds({152, 465, 337, 17});
+    ProgressBar1.SetAnchors(ui::AnchorLeft | ui::AnchorBottom);
+    ProgressBar1.SetVisible(false);
+
+    Timer1.SetInterval(100);
+    Timer1.SetEnabled(false);
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+
+    Save1.OnClick = [this] { Save1Click(); };
+    Exit1.OnClick = [this] { Exit1Click(); };
+    OpenUK.OnClick = [this] { OpenUKClick(); };
+    OpenScandinavia.OnClick = [this] { OpenScandinaviaClick(); };
+    OpenMiddleEast.OnClick = [this] { OpenMiddleEastClick(); };
+    OpenWorld.OnClick = [this] { OpenWorldClick(); };
+    ViewTopography.OnClick = [this] { ViewTopographyClick(); };
+    Zoomout1.OnClick = [this] { Zoomout1Click(); };
+    Monochrome1.OnClick = [this] { Monochrome1Click(); };
+}
+
+TFormMain::~TFormMain() { Destroy(); }
+
+void TFormMain::FormCreate() {
+    SearchFolders = givenFolders_.empty() ? DefaultSearchFolders() : givenFolders_;
+    Topography.TopoLayout = 0;
+    if (!FindTopography()) Ui().ShowMessage("Topography will not be available");
+    LoadCartography();
+    LabelDataSources.SetHint("Topo:    " + Topography.TopoFileName + "\r" +
+                             "Cartog: " + CartogFileName);
+    MapView.SetPreset(MapPreset::World);
+    Timer1.SetEnabled(true);
+}
+
+void TFormMain::FormDestroy() {
+    CartogList.reset();
+    Topography.Release();
+}
+
+bool TFormMain::FindTopography() {
+    const bool found = Topography.Find(SearchFolders);
+    if (!found) Ui().ShowMessage("Cannot find any topography data");
+    return found && Topography.TopoLayout != 0;
+}
+
+void TFormMain::LoadCartography() {
+    CartogFileName = kCartographyFile;
+    CartogList = std::make_unique<TCartogList>();
+    for (const std::string& folder : SearchFolders) {
+        if (auto path = FindDataFile(folder, kCartographyFile)) {
+            CartogFileName = *path;
+            CartogList->LoadFromFile(CartogFileName);
+            return;
+        }
+    }
+    Ui().ShowMessage(
+        "Cannot find any cartography data.  Please check the location for the file "
+        "Countries.dat");
+    CartogList.reset();
+    CartogFileName.clear();
+}
+
+void TFormMain::DrawMap() {
+    MapView.SetScales();
+    if (!CartogList || CartogList->Count() == 0) return;
+
+    // Hidden while drawing so that the finished map shows at once.
+    Image1.SetVisible(false);
+    struct ShowAgain {
+        ui::Image& image;
+        ~ShowAgain() { image.SetVisible(true); }
+    } showAgain{Image1};
+
+    Bitmap& picture = Image1.OwnPicture();
+    if (picture.Width() != MapView.ImageWidth() || picture.Height() != MapView.ImageHeight() ||
+        picture.Format() != PixelFormat::Bgr24)
+        picture = Bitmap(MapView.ImageWidth(), MapView.ImageHeight(), PixelFormat::Bgr24);
+    imageBrush_ = MapView.DrawSegments(picture, *CartogList);
+    mapDrawn_ = true;
+    Image1.PictureChanged();
+}
+
+void TFormMain::AddTopography() {
+    // Without a drawn map there is nothing to colour.
+    if (!mapDrawn_ || !Image1.Picture()) return;
+    TColouringProgress progress;
+    progress.started = [this](int maxRow) {
+        ProgressBar1.SetMin(0);
+        ProgressBar1.SetMax(maxRow);
+        ProgressBar1.SetPosition(0);
+        ProgressBar1.SetVisible(true);
+    };
+    progress.position = [this](int row) {
+        ProgressBar1.SetPosition(row);
+        ProgressBar1.Repaint();
+    };
+    progress.bandCopied = [this](int, int) {
+        Image1.PictureChanged();
+        Image1.Repaint();
+    };
+    progress.finished = [this] { ProgressBar1.SetVisible(false); };
+    progress.tick = tick;
+    Colouring.AddTopography(*Image1.Picture(), Topography, MapView, progress);
+}
+
+void TFormMain::SaveMap(const std::string& fileName) {
+    const Bitmap* picture = Image1.Picture();
+    if (!picture || picture->IsEmpty()) throw EInvalidGraphicOperation("There is no map to save");
+    SaveBitmapToBmp(*picture, fileName);
+}
+
+void TFormMain::Timer1Timer() {
+    Timer1.SetEnabled(false);
+    DrawMap();
+}
+
+void TFormMain::Save1Click() { SaveMap("temp.bmp"); }
+
+void TFormMain::Exit1Click() { Close(); }
+
+void TFormMain::ApplyPreset(MapPreset preset) {
+    MapView.SetPreset(preset);
+    DrawMap();
+}
+
+void TFormMain::OpenUKClick() { ApplyPreset(MapPreset::UK); }
+void TFormMain::OpenScandinaviaClick() { ApplyPreset(MapPreset::Scandinavia); }
+void TFormMain::OpenMiddleEastClick() { ApplyPreset(MapPreset::MiddleEast); }
+void TFormMain::OpenWorldClick() { ApplyPreset(MapPreset::World); }
+
+void TFormMain::ViewTopographyClick() {
+    DrawMap();
+    AddTopography();
+}
+
+void TFormMain::Zoomout1Click() {
+    MapView.ZoomOut();
+    Timer1.SetEnabled(true);
+}
+
+void TFormMain::Monochrome1Click() {
+    Monochrome1.SetChecked(!Monochrome1.Checked());
+    MapView.MonochromeMap = Monochrome1.Checked();
+    DrawMap();
+}
+
+// Drawn by exclusive-or, outline and fill alike, so drawing it twice restores the map.
+void TFormMain::DrawRubberBand() {
+    Bitmap* picture = Image1.Picture();
+    if (!picture || picture->IsEmpty()) return;
+    Canvas canvas(*picture);
+    canvas.SetPen(Pen{Colours::Aqua, PenStyle::Dashed, PenMode::Xor});
+    canvas.SetBrush(Brush{imageBrush_, BrushStyle::Solid});
+    canvas.Rectangle(std::min(DragStartX, DragEndX), std::min(DragStartY, DragEndY),
+                     std::max(DragStartX, DragEndX), std::max(DragStartY, DragEndY));
+    Image1.PictureChanged();
+}
+
+void TFormMain::Image1MouseDown(ui::MouseButton, int x, int y) {
+    DragStartX = DragEndX = x;
+    DragStartY = DragEndY = y;
+    DrawRubberBand();
+    Dragging = true;
+}
+
+void TFormMain::Image1MouseMove(int x, int y) {
+    if (!Dragging) return;
+    DrawRubberBand();
+    DragEndX = x;
+    DragEndY = y;
+    DrawRubberBand();
+}
+
+// The release position itself is not used: the end corner is the last one seen while moving.
+void TFormMain::Image1MouseUp(ui::MouseButton, int, int) {
+    if (Dragging) DrawRubberBand();
+    Dragging = false;
+    MapView.ZoomToRectangle(DragStartX, DragStartY, DragEndX, DragEndY);
+    Timer1.SetEnabled(true);
+}

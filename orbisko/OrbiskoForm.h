@@ -1,0 +1,91 @@
+#pragma once
+// The map viewer's window: a 900 x 450 map of a chosen region drawn from "Countries.dat", with
+// presets, zoom out, a rubber-band zoom, a monochrome variant, colouring by height from a
+// topography grid, and saving the map as "temp.bmp". The first map is drawn by a one-shot
+// 100 ms timer enabled at the end of start-up; zooms redraw through the same timer.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Cartography.h"
+#include "Form.h"
+#include "HeightColouring.h"
+#include "MapView.h"
+#include "Topography.h"
+
+class TFormMain : public ui::Form {
+public:
+    // Without folders, the five standard search folders are used.
+    explicit TFormMain(ui::Interaction& interaction, std::vector<std::string> searchFolders = {});
+    ~TFormMain() override;
+
+    void Timer1Timer();
+    void Save1Click();
+    void Exit1Click();
+    void OpenUKClick();
+    void OpenScandinaviaClick();
+    void OpenMiddleEastClick();
+    void OpenWorldClick();
+    void ViewTopographyClick();
+    void Zoomout1Click();
+    void Monochrome1Click();
+    void Image1MouseDown(ui::MouseButton button, int x, int y);
+    void Image1MouseMove(int x, int y);
+    void Image1MouseUp(ui::MouseButton button, int x, int y);
+
+    bool FindTopography();
+    void LoadCartography();
+    void DrawMap();
+    void AddTopography();
+    // Writes the map as a Windows bitmap; there must be one drawn.
+    void SaveMap(const std::string& fileName);
+    bool MapDrawn() const { return mapDrawn_; }
+
+    ui::Image& Image1;
+    ui::Label& LabelDataSources;
+    ui::ProgressBar& ProgressBar1;
+    ui::Timer& Timer1;
+    ui::MenuItem& File1;
+    ui::MenuItem& Save1;
+    ui::MenuItem& Exit1;
+    ui::MenuItem& View;
+    ui::MenuItem& Presets;
+    ui::MenuItem& OpenUK;
+    ui::MenuItem& OpenScandinavia;
+    ui::MenuItem& OpenMiddleEast;
+    ui::MenuItem& OpenWorld;
+    ui::MenuItem& ViewTopography;
+    ui::MenuItem& Zoomout1;
+    ui::MenuItem& Monochrome1;
+
+    std::vector<std::string> SearchFolders;
+    std::unique_ptr<TCartogList> CartogList;
+    std::string CartogFileName;
+    TTopography Topography;
+    TMapView MapView;
+    THeightColouring Colouring;
+
+    bool Dragging = false;
+    int DragStartX = 0;
+    int DragStartY = 0;
+    int DragEndX = 0;
+    int DragEndY = 0;
+
+    // The millisecond tick that throttles the colouring pass; the system tick when not set.
+    std::function<std::uint32_t()> tick;
+
+protected:
+    void FormCreate() override;
+    void FormDestroy() override;
+
+private:
+    void DrawRubberBand();
+    void ApplyPreset(MapPreset preset);
+
+    std::vector<std::string> givenFolders_;
+    // Image1's canvas brush as the last drawing left it; the rubber band fills with it.
+    Colour imageBrush_ = Colours::White;
+    bool mapDrawn_ = false;
+};

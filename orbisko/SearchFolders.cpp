@@ -1,0 +1,49 @@
+#include "SearchFolders.h"
+
+#include <filesystem>
+
+#include "FileLookup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+std::vector<std::string> BuildSearchFolders(const std::string& executableFolder,
+                                            const std::string& dataFolder,
+                                            const std::string& homeFolder) {
+    const std::string exe = WithSeparator(executableFolder);
+    const std::string data = WithSeparator(dataFolder);
+    return {exe, exe + "../", data, data + "../", WithSeparator(homeFolder) + "GTopo2/"};
+}
+
+std::vector<std::string> DefaultSearchFolders() {
+    return BuildSearchFolders(ExecutableFolder(), DataFolder(), HomePath(""));
+}
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (error) return WithSeparator(fs::current_path(error).string());
+    return WithSeparator(exe.parent_path().string());
+}
+
+std::string DataFolder() {
+    // Run from the build tree, the program uses the sample data of its source tree.
+    std::error_code error;
+    if (fs::equivalent(ExecutableFolder(), VARNHOLT_BUILD_BIN_DIR, error))
+        return WithSeparator(VARNHOLT_DATA_DIR);
+    return WithSeparator(VARNHOLT_INSTALL_DATA_DIR);
+}
+
+std::optional<std::string> FindDataFile(const std::string& folder, const std::string& name) {
+    std::string path = ResolveFileName(folder, name);
+    if (!FileExists(path)) return std::nullopt;
+    return path;
+}

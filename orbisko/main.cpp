@@ -1,0 +1,63 @@
+// The map viewer: a window, or with --batch a map drawn from the command line and saved.
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BatchMap.h"
+#include "OrbiskoForm.h"
+#include "ProgramVersion.h"
+#include "RunProgram.h"
+#include "SearchFolders.h"
+
+int main(int argc, char** argv) {
+    app::ProgramDescription program;
+    program.name = "orbisko";
+    program.summary =
+        "Draws a map of any region from Countries.dat, coloured by height on request.";
+    program.version = &ProgramVersionBlock();
+    program.options = {
+        {"data", "DIR",
+         "look in DIR for Countries.dat and a topography grid before the usual folders", ""},
+        {"preset",
+         "NAME",
+         "view a preset region: world, uk, scandinavia or middleeast",
+         "world",
+         true,
+         false,
+         {"world", "uk", "scandinavia", "middleeast"}},
+        {"bounds", "W,S,E,N", "view this rectangle, in whole arc-minutes (east and north positive)",
+         "", true},
+        {"zoom-out", "", "double the view's span about its centre", "", true},
+        {"monochrome", "", "switch between the colour and the monochrome map", "", true},
+        {"topography", "", "colour the land by height", ""},
+        {"save", "FILE", "write the map to FILE as a BMP", "temp.bmp"},
+    };
+
+    // The map commands act in the order given, which the parsed options no longer hold.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const MapCommandLine mapCommands = ParseMapCommands(args);
+    const app::ParsedCommandLine parsed =
+        app::ParseCommandLine(args, program.name, program.summary, program.options);
+    if (parsed.action == app::CommandLineAction::Run && !mapCommands.error.empty()) {
+        std::cerr << program.name << ": " << mapCommands.error << " (see --help)\n";
+        return 2;
+    }
+
+    program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
+        std::vector<std::string> folders;
+        if (options.Has("data")) {
+            std::string folder = options.Value("data");
+            if (folder.empty() || folder.back() != '/') folder += '/';
+            folders.push_back(folder);
+            for (const std::string& usual : DefaultSearchFolders()) folders.push_back(usual);
+        }
+        return std::make_unique<TFormMain>(ui, std::move(folders));
+    };
+    program.batchCommand = [&mapCommands](ui::Form& form, const app::Options& options) {
+        auto& mapForm = static_cast<TFormMain&>(form);
+        RunMapCommands(mapForm, mapCommands.commands);
+        DrawAndSaveMap(mapForm, options.Has("topography"), options.Value("save"));
+    };
+    return app::RunProgram(argc, argv, program);
+}

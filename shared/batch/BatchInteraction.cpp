@@ -1,0 +1,53 @@
+#include "BatchInteraction.h"
+
+#include "TerminalProgress.h"
+
+namespace batch {
+
+std::string MessageLines(const std::string& text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            lines += text[i];
+        }
+    }
+    while (!lines.empty() && lines.back() == '\n') lines.pop_back();
+    return lines;
+}
+
+BatchInteraction::BatchInteraction(std::ostream& out, std::ostream& err, std::string programName,
+                                   bool quiet)
+    : out_(out), err_(err), programName_(std::move(programName)), quiet_(quiet) {}
+
+void BatchInteraction::BreakProgressLine() {
+    if (progress_) progress_->BreakLine();
+}
+
+void BatchInteraction::ShowMessage(const std::string& text) {
+    if (quiet_) return;
+    BreakProgressLine();
+    out_ << MessageLines(text) << '\n' << std::flush;
+}
+
+void BatchInteraction::ShowError(const std::string& text) {
+    ++errorCount_;
+    BreakProgressLine();
+    if (!programName_.empty()) err_ << programName_ << ": ";
+    err_ << MessageLines(text) << '\n' << std::flush;
+}
+
+std::optional<std::string> BatchInteraction::ExecuteOpen(const ui::OpenDialog& dialog) {
+    if (!answerOpen) return std::nullopt;
+    return answerOpen(dialog);
+}
+
+void BatchInteraction::ShowModal(ui::Form& form) {
+    form.OpenModal();
+    form.CloseNow();
+}
+
+}  // namespace batch

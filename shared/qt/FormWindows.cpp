@@ -1,0 +1,123 @@
+#include "FormWindows.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace qtui {
+
+namespace {
+
+void Place(QWidget* window, const ui::Form& form) {
+    if (!form.Centred()) {
+        window->move(form.DesignLeft(), form.DesignTop());
+        return;
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect free = screen->availableGeometry();
+        window->move(free.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
+    setObjectName(ToQString(form.Name()));
+    view_ = new FormView(form, ui, this);
+    setCentralWidget(view_);
+    if (view_->BuildMenu(menuBar())) menuHeight_ = menuBar()->sizeHint().height();
+    resize(form.ClientWidth(), form.ClientHeight() + menuHeight_);
+    Place(this, form);
+    form.closeHook = [this] { close(); };
+    form.observer.changed = [this] { SyncFromForm(); };
+    SyncFromForm();
+}
+
+MainWindow::~MainWindow() {
+    form_.closeHook = nullptr;
+    form_.observer = {};
+}
+
+// A caption or client size set by the form itself; the size the user gives comes the other
+// way, through the view's resize.
+void MainWindow::SyncFromForm() {
+    setWindowTitle(ToQString(form_.Caption()));
+    QSize client(form_.ClientWidth(), form_.ClientHeight());
+    if (!client.isValid() || client == view_->size()) return;
+    if (isVisible()) {
+        resize(size() + client - view_->size());
+    } else {
+        // Not laid out yet: size both, or showing would put the old size back.
+        resize(client.width(), client.height() + menuHeight_);
+        view_->resize(client);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool closed = form_.IsClosed();
+    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
+    if (!closed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (onClosed) onClosed();
+}
+
+ModalDialog::ModalDialog(ui::Form& form, ui::Interaction& ui, QWidget* parent)
+    : QDialog(parent), form_(form) {
+    setObjectName(ToQString(form.Name()));
+    view_ = new FormView(form, ui, this);
+    view_->setFixedSize(form.ClientWidth(), form.ClientHeight());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* bar = new QMenuBar(this);
+    if (view_->BuildMenu(bar))
+        layout->setMenuBar(bar);
+    else
+        delete bar;
+    layout->addWidget(view_);
+    if (form.Centred()) {
+        adjustSize();
+        Place(this, form);
+    }
+    form.closeHook = [this] { close(); };
+    form.observer.changed = [this] { setWindowTitle(ToQString(form_.Caption())); };
+    setWindowTitle(ToQString(form.Caption()));
+}
+
+ModalDialog::~ModalDialog() {
+    form_.closeHook = nullptr;
+    form_.observer = {};
+}
+
+// Every way of closing (the close box, Form::Close, reject) ends here; the form may refuse.
+// Also before the dialog shows, so a FormShow that closes its box keeps it from opening.
+void ModalDialog::closeEvent(QCloseEvent* event) {
+    bool closed = form_.IsClosed();
+    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
+    if (!closed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QDialog::reject();
+}
+
+void ModalDialog::reject() { close(); }
+
+// Escape closes the box only through a cancel button (FormView) or a key handler; a dialog
+// without either stays open, as the forms expect.
+void ModalDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace qtui

@@ -1,0 +1,57 @@
+#pragma once
+// The windows a form is shown in: MainWindow (QMainWindow) for a program's main form and
+// ModalDialog (QDialog) for a form shown modally, such as the About box. Both put a FormView
+// in their client area, build the menu bar, follow the form's caption and client size, and
+// route closing through the form: Form::Close asks the window to close, and the window's close
+// asks Form::CloseNow, which runs FormCloseQuery.
+// RunProgram shows the main form, QtInteraction::ShowModal the others; a program only calls
+// Form::Close and Interaction::ShowModal.
+#include <QDialog>
+#include <QMainWindow>
+#include <functional>
+
+#include "Form.h"
+#include "FormView.h"
+
+namespace qtui {
+
+class MainWindow : public QMainWindow {
+public:
+    MainWindow(ui::Form& form, ui::Interaction& ui);
+    ~MainWindow() override;
+
+    FormView& View() const { return *view_; }
+    // Runs once the form has agreed to close (RunProgram ends the event loop here).
+    std::function<void()> onClosed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SyncFromForm();
+
+    ui::Form& form_;
+    FormView* view_;
+    int menuHeight_ = 0;
+};
+
+class ModalDialog : public QDialog {
+public:
+    ModalDialog(ui::Form& form, ui::Interaction& ui, QWidget* parent);
+    ~ModalDialog() override;
+
+    FormView& View() const { return *view_; }
+
+public:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    ui::Form& form_;
+    FormView* view_;
+};
+
+}  // namespace qtui

@@ -1,0 +1,82 @@
+#include "MenuBinding.h"
+
+#include <QActionGroup>
+#include <QMenu>
+#include <map>
+
+namespace qtui {
+
+void MenuBinding::Build(ui::MenuItem& mainMenu, QMenuBar* bar, const EventRunner& run) {
+    Unbind();
+    AddItems(mainMenu, bar, run);
+    SyncAll();
+}
+
+void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunner& run) {
+    std::map<int, QActionGroup*> radioGroups;
+    for (auto& owned : parent.items) {
+        ui::MenuItem& item = *owned;
+        QAction* action = nullptr;
+        if (item.IsSeparator()) {
+            action = new QAction(menu);
+            action->setSeparator(true);
+            menu->addAction(action);
+            continue;
+        }
+        if (!item.items.empty()) {
+            auto* submenu = new QMenu(menu);
+            submenu->setObjectName(ToQString(item.name));
+            action = submenu->menuAction();
+            menu->addAction(action);
+            QObject::connect(submenu, &QMenu::aboutToShow, submenu, [this, &item, run] {
+                if (item.OnClick) run([&item] { item.Click(); });
+                SyncAll();
+            });
+            AddItems(item, submenu, run);
+        } else {
+            action = new QAction(menu);
+            menu->addAction(action);
+            QObject::connect(action, &QAction::triggered, action, [this, &item, run] {
+                run([&item] { item.Click(); });
+                // Qt toggled a checkable action itself; put back what the item says.
+                SyncAll();
+            });
+            if (item.radioItem) {
+                QActionGroup*& group = radioGroups[item.groupIndex];
+                if (!group) {
+                    group = new QActionGroup(menu);
+                    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+                }
+                group->addAction(action);
+            }
+        }
+        action->setObjectName(ToQString(item.name));
+        actions_.emplace_back(&item, action);
+        item.observer.changed = [this, &item, action] { Sync(item, action); };
+    }
+}
+
+void MenuBinding::Sync(ui::MenuItem& item, QAction* action) {
+    action->setText(ToQString(item.caption));
+    action->setEnabled(item.enabled);
+    if (!item.items.empty()) return;
+    if (item.radioItem || item.Checked()) action->setCheckable(true);
+    action->setChecked(item.Checked());
+}
+
+void MenuBinding::SyncAll() {
+    for (auto& [item, action] : actions_) Sync(*item, action);
+}
+
+void MenuBinding::Unbind() {
+    for (auto& [item, action] : actions_) item->observer = {};
+    actions_.clear();
+}
+
+QAction* MenuBinding::ActionFor(const std::string& itemName) const {
+    for (const auto& [item, action] : actions_)
+        if (item->name == itemName) return action;
+    return nullptr;
+}
+
+}  // namespace qtui

@@ -1,0 +1,54 @@
+#pragma once
+// The interaction of a program with a window: QMessageBox for messages and errors, QFileDialog
+// for file-open dialogs, the wait cursor for the hourglass, the desktop's browser for links,
+// and a ModalDialog for a form shown modally. Needs a QApplication.
+// RunProgram makes it and hands it to the forms as their ui::Interaction.
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include "Interaction.h"
+
+namespace qtui {
+
+class QtInteraction : public ui::Interaction {
+public:
+    QtInteraction() = default;
+    ~QtInteraction() override;
+
+    // The window dialogs are centred on (none: the screen).
+    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+    // The caption of message boxes (the application's title).
+    void SetTitle(const std::string& title) { title_ = title; }
+    // While the event loop runs, Terminate ends it once the current handler returns.
+    void SetEventLoopRunning(bool running) { loopRunning_ = running; }
+
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    std::optional<std::string> ExecuteOpen(const ui::OpenDialog& dialog) override;
+    ui::Cursor GetCursor() const override { return cursor_; }
+    void SetCursor(ui::Cursor cursor) override;
+    void Terminate() override;
+    bool Terminated() const override { return terminated_; }
+    void OpenUrl(const std::string& url) override;
+    void ShowModal(ui::Form& form) override;
+
+private:
+    QWidget* DialogParent() const;
+    QString Title() const;
+    void ShowBox(QMessageBox::Icon icon, const std::string& text);
+
+    QPointer<QWidget> mainWindow_;
+    std::string title_;
+    bool loopRunning_ = false;
+    bool terminated_ = false;
+    bool cursorOverridden_ = false;
+    ui::Cursor cursor_ = ui::Cursor::Default;
+};
+
+// The Qt name filters for a "Description|pattern|Description|pattern" filter: patterns split
+// at ";" become space-separated, "*.*" (every file on Windows) becomes "*", and a description
+// ending in its own "(patterns)" is not given them twice.
+QStringList NameFiltersOf(const std::string& filter);
+
+}  // namespace qtui

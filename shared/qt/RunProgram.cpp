@@ -1,0 +1,132 @@
+#include "RunProgram.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPixmap>
+#include <cstdio>
+#include <iostream>
+
+#include "BatchRunner.h"
+#include "BitmapImage.h"
+#include "FormWindows.h"
+#include "ProgramIcon.h"
+#include "QtInteraction.h"
+#include "VersInfo.h"
+
+namespace app {
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return args;
+}
+
+// Qt's own options ("-platform offscreen", "-style fusion") start with one dash.
+bool HasQtOptions(const std::vector<std::string>& args) {
+    for (const auto& arg : args)
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') return true;
+    return false;
+}
+
+// Help, version and errors in the options end the program here; nullopt means run it.
+std::optional<int> HandleNonRun(const ParsedCommandLine& parsed,
+                                const ProgramDescription& program) {
+    switch (parsed.action) {
+        case CommandLineAction::Fail:
+            std::cerr << parsed.message;
+            return 2;
+        case CommandLineAction::Help:
+            std::cout << parsed.message;
+            return 0;
+        case CommandLineAction::Version:
+            std::cout << VersionLine(program) << "\n";
+            return 0;
+        case CommandLineAction::Run:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void NameApplication(const ProgramDescription& program) {
+    QCoreApplication::setOrganizationName("Varnholt");
+    QCoreApplication::setApplicationName(QString::fromStdString(program.name));
+}
+
+}  // namespace
+
+std::string VersionLine(const ProgramDescription& program) {
+    TdfsVersionInfoResource info(program.version);
+    std::string line = program.name;
+    if (!info.FileVersion().DisplayText().empty()) line += " " + info.FileVersion().DisplayText();
+    if (!info.Value(pdComments).empty()) line += " (" + info.Value(pdComments) + ")";
+    return line;
+}
+
+int RunWindowed(const ProgramDescription& program, const Options& options) {
+    QApplication::setWindowIcon(QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon()).copy()));
+    // The loop ends when the main form closes or the program terminates, not when a message
+    // box shown before the main window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    qtui::QtInteraction ui;
+    ui.SetTitle(program.title.empty() ? program.name : program.title);
+    // The About box outlives the main form, which may hold a pointer to it.
+    std::unique_ptr<ui::Form> aboutBox;
+    std::unique_ptr<ui::Form> form;
+    if (!ui::RunHandler(ui, [&] { form = program.makeMainForm(ui, options); }) || !form) return 1;
+    auto goesOn = [&] { return !ui.Terminated() && !form->IsClosed(); };
+
+    ui::RunHandler(ui, [&] { form->Create(); });
+    if (goesOn() && program.makeAboutBox)
+        ui::RunHandler(ui, [&] {
+            aboutBox = program.makeAboutBox(ui, *form);
+            if (aboutBox) aboutBox->Create();
+        });
+    if (goesOn()) {
+        qtui::MainWindow window(*form, ui);
+        window.onClosed = [] { QCoreApplication::exit(0); };
+        ui.SetMainWindow(&window);
+        window.View().RunEvent([&] { form->Show(); });
+        if (goesOn()) {
+            window.show();
+            ui.SetEventLoopRunning(true);
+            QApplication::exec();
+            ui.SetEventLoopRunning(false);
+        }
+        ui.SetMainWindow(nullptr);
+    }
+    ui::RunHandler(ui, [&] { form->Destroy(); });
+    if (aboutBox) ui::RunHandler(ui, [&] { aboutBox->Destroy(); });
+    return 0;
+}
+
+int RunProgram(int argc, char** argv, const ProgramDescription& program) {
+    std::vector<std::string> args = ArgumentsOf(argc, argv);
+    ParsedCommandLine parsed = ParseProgramCommandLine(args, program);
+    // Help, version, batch mode and unusable options need no display; only options Qt may
+    // understand wait for Qt to take its own.
+    bool forQt = parsed.action == CommandLineAction::Fail && HasQtOptions(args);
+    if (!forQt) {
+        if (auto status = HandleNonRun(parsed, program)) return *status;
+        if (parsed.options.Batch()) {
+            // Settings go through QSettings, which wants an application object.
+            QCoreApplication application(argc, argv);
+            NameApplication(program);
+            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+        }
+    }
+    QApplication application(argc, argv);
+    NameApplication(program);
+    if (forQt) {
+        parsed = ParseProgramCommandLine(ArgumentsOf(argc, argv), program);
+        if (auto status = HandleNonRun(parsed, program)) return *status;
+        if (parsed.options.Batch())
+            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+    }
+    return RunWindowed(program, parsed.options);
+}
+
+}  // namespace app

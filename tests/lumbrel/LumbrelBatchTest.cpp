@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "BatchRunner.h"
+#include "LumbrelProgram.h"
+#include "PNG_IO.h"
+#include "ShaderTestSupport.h"
+#include "TempDir.h"
+
+namespace {
+
+struct BatchRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class LumbrelBatch : public ::testing::Test {
+protected:
+    LumbrelBatch() : folder_(temp_.Path()) {}
+
+    BatchRun Run(const std::vector<std::string>& args) {
+        const app::ProgramDescription program = LumbrelProgram();
+        app::ParsedCommandLine parsed = app::ParseCommandLine(
+            FileArgumentAsOption(args), program.name, program.summary, program.options);
+        EXPECT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+        std::ostringstream out, err;
+        BatchRun run;
+        run.status = app::RunBatch(program, parsed.options, out, err, false);
+        run.out = out.str();
+        run.err = err.str();
+        return run;
+    }
+
+    TempDir temp_;
+    InFolder folder_;
+};
+
+// One land pair differing by 2 (10 against 12).
+const Codes kCodes = {{0, 10, 20}, {10, 30, 12}};
+const std::string kStatistics = "Number of cells at each height difference\n0  1  0  0  0  \n";
+
+}  // namespace
+
+TEST(LumbrelCommandLine, BareFileInBatchModeBecomesTheFileOption) {
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "world.png"}),
+              (Args{"--batch", "--file=world.png"}));
+    EXPECT_EQ(FileArgumentAsOption({"hills.png", "--batch", "--quiet"}),
+              (Args{"--file=hills.png", "--batch", "--quiet"}));
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "--file", "a.png"}),
+              (Args{"--batch", "--file", "a.png"}));
+    // Left for the parser to refuse, and untouched outside batch mode.
+    EXPECT_EQ(FileArgumentAsOption({"--batch", "a.png", "b.png"}),
+              (Args{"--batch", "--file=a.png", "b.png"}));
+    EXPECT_EQ(FileArgumentAsOption({"a.png"}), (Args{"a.png"}));
+}
+
+TEST_F(LumbrelBatch, ShadesTheNamedFileOrTopoPngAndPrintsTheMessagesThenTheStatistics) {
+    WriteHeightPng(kCodes, "hills.png");
+    BatchRun run = Run({"--batch", "hills.png"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Coloured, shaded image written to COMBINED.BMP\n" + kStatistics);
+    EXPECT_TRUE(std::filesystem::exists("combined.bmp"));
+
+    std::filesystem::rename("hills.png", "topo.png");
+    BatchRun byDefault = Run({"--batch"});
+    EXPECT_EQ(byDefault.status, 0) << byDefault.err;
+    EXPECT_EQ(byDefault.out, run.out);
+}
+
+TEST_F(LumbrelBatch, MissingFileEndsWithTheWindowsMessageAndStatusOne) {
+    BatchRun named = Run({"--batch", "absent.png"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.out, "Cannot find height PNG file absent.png, so closing down.\n");
+
+    BatchRun unnamed = Run({"--batch"});
+    EXPECT_EQ(unnamed.status, 1);
+    EXPECT_EQ(unnamed.out, "Cannot find height PNG file topo.png, so closing down.\n");
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelBatch, ColourPngIsRefusedOnStandardErrorWithStatusOneAndNoStatistics) {
+    Bitmap rgb(2, 2, PixelFormat::Bgr24);
+    SaveBitmapToPng(rgb, "photo.png", "", "", "", "");
+    BatchRun run = Run({"--batch", "photo.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("photo.png"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}

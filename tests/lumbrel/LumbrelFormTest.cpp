@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "Errors.h"
+#include "LumbrelForm.h"
+#include "PNG_IO.h"
+#include "ScriptedInteraction.h"
+#include "ShaderTestSupport.h"
+#include "TempDir.h"
+#include "Tick.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Rgb = std::array<int, 3>;
+
+// A PNG put together here, so kinds the codec never writes can be tried.
+void Append32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back((value >> shift) & 0xFF);
+}
+void AppendChunk(Bytes& out, const char* type, const Bytes& data) {
+    Append32(out, std::uint32_t(data.size()));
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    Append32(out, std::uint32_t(crc32(0, body.data(), uInt(body.size()))));
+}
+Bytes HandMadePng(int bitDepth, int colourType, int bytesPerRow, const Bytes& extraChunkData,
+                  const char* extraChunkType) {
+    const int width = 2, height = 2;
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    Append32(header, width);
+    Append32(header, height);
+    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
+    AppendChunk(png, "IHDR", header);
+    if (extraChunkType) AppendChunk(png, extraChunkType, extraChunkData);
+    Bytes raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);
+        for (int i = 0; i < bytesPerRow; ++i) raw.push_back(std::uint8_t(40 + 10 * i + y));
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    Bytes packed(packedSize);
+    compress(packed.data(), &packedSize, raw.data(), uLong(raw.size()));
+    packed.resize(packedSize);
+    AppendChunk(png, "IDAT", packed);
+    AppendChunk(png, "IEND", {});
+    return png;
+}
+
+// An uncompressed 24-bit BMP read independently of the writer: rows bottom-up, padded to 4.
+struct BmpImage {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
+    Rgb At(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+};
+std::uint32_t Le(const Bytes& b, std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = (value << 8) | b.at(at + i);
+    return value;
+}
+BmpImage ReadBmp(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    BmpImage image;
+    EXPECT_GE(b.size(), 54u);
+    EXPECT_EQ(b.at(0), 'B');
+    EXPECT_EQ(b.at(1), 'M');
+    EXPECT_EQ(Le(b, 28, 2), 24u);  // bits per pixel
+    EXPECT_EQ(Le(b, 30, 4), 0u);   // no compression
+    std::size_t offset = Le(b, 10, 4);
+    image.width = int(Le(b, 18, 4));
+    image.height = int(Le(b, 22, 4));
+    std::size_t stride = (std::size_t(image.width) * 3 + 3) / 4 * 4;
+    EXPECT_EQ(b.size(), offset + stride * image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            std::size_t p = offset + stride * (image.height - 1 - y) + 3 * std::size_t(x);
+            image.pixels.push_back({b.at(p + 2), b.at(p + 1), b.at(p)});
+        }
+    return image;
+}
+
+class LumbrelForm : public ::testing::Test {
+protected:
+    LumbrelForm() : folder_(temp_.Path()) {
+        form.Create();
+        form.Show();
+    }
+    void Run() { form.TimerOnShow.Fire(); }
+
+    TempDir temp_;
+    InFolder folder_;
+    ScriptedInteraction ui;
+    TFormMain form{ui};
+};
+
+}  // namespace
+
+TEST_F(LumbrelForm, WindowHasItsTabsMenusAndDialog) {
+    EXPECT_EQ(form.TabControlImage.tabs,
+              (std::vector<std::string>{"Source", "Colour", "Relief", "Combined"}));
+    EXPECT_EQ(form.TimerOnShow.Interval(), 300);
+    EXPECT_EQ(form.OpenDialog.filter, "PNG images (*.png)|*.png");
+    for (const char* item : {"FileExit", "ViewCellStatistics", "HelpAbout"})
+        EXPECT_NE(form.FindMenuItem(item), nullptr) << item;
+}
+
+TEST_F(LumbrelForm, ShowingTheWindowStartsTheTimerAndTheRunStopsIt) {
+    EXPECT_TRUE(form.TimerOnShow.Enabled());
+    Run();
+    EXPECT_FALSE(form.TimerOnShow.Enabled());
+}
+
+TEST_F(LumbrelForm, StatisticsBeforeTheRunAreFiveZeros) {
+    form.FindMenuItem("ViewCellStatistics")->Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Number of cells at each height difference\r0  0  0  0  0  ");
+}
+
+TEST_F(LumbrelForm, MissingHeightFileNotFoundThroughTheDialogSaysSoAndCloses) {
+    Run();
+    ASSERT_EQ(ui.dialogsShown.size(), 1u);
+    EXPECT_EQ(ui.dialogsShown[0].title, "Locate the world height PNG image");
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{"Cannot find height PNG file topo.png, so closing down."}));
+    EXPECT_TRUE(form.IsClosed());
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+
+    ScriptedInteraction answered;
+    answered.dialogAnswers.push_back("/nowhere/world.png");
+    TFormMain shader(answered);
+    shader.Create();
+    shader.TimerOnShowTimer();
+    EXPECT_EQ(answered.messages,
+              (std::vector<std::string>{
+                  "Cannot find height PNG file /nowhere/world.png, so closing down."}));
+}
+
+TEST_F(LumbrelForm, DialogAnswerStandsInForTheMissingFile) {
+    std::filesystem::create_directory("maps");
+    WriteHeightPng({{0, 3}, {3, 9}}, "maps/heights.png");
+    ui.dialogAnswers.push_back(std::filesystem::absolute("maps/heights.png").string());
+    Run();
+    EXPECT_FALSE(form.IsClosed());
+    EXPECT_TRUE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelForm, OtherKindsOfPngAreRefusedNamingTheFile) {
+    Bitmap rgb(2, 2, PixelFormat::Bgr24);
+    SaveBitmapToPng(rgb, "rgb.png", "", "", "", "", {});
+    Bitmap palette(2, 2, PixelFormat::Indexed8);
+    palette.SetPalette({{10, 20, 30}, {40, 50, 60}});
+    SaveBitmapToPng(palette, "palette.png", "", "", "", "", {});
+    std::map<std::string, Bytes> handMade = {
+        {"grey16.png", HandMadePng(16, 0, 4, {}, nullptr)},
+        {"grey2.png", HandMadePng(2, 0, 1, {}, nullptr)},
+        {"greyalpha.png", HandMadePng(8, 4, 4, {}, nullptr)},
+        {"greytrns.png", HandMadePng(8, 0, 2, {0, 40}, "tRNS")},
+    };
+    for (const auto& [name, bytes] : handMade) temp_.Write(name, bytes);
+
+    for (const char* name :
+         {"rgb.png", "palette.png", "grey16.png", "grey2.png", "greyalpha.png", "greytrns.png"}) {
+        ScriptedInteraction scripted;
+        TFormMain shader(scripted);
+        shader.HeightFileName = name;
+        shader.Create();
+        try {
+            shader.TimerOnShowTimer();
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const EPngError& error) {
+            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+        }
+        EXPECT_TRUE(shader.SourceBitmap->IsEmpty()) << name;
+        EXPECT_EQ(shader.SourceBitmap->Format(), PixelFormat::Indexed8) << name;
+        EXPECT_EQ(scripted.GetCursor(), ui::Cursor::Default) << name;
+        EXPECT_FALSE(shader.IsClosed()) << name;
+        EXPECT_FALSE(std::filesystem::exists("combined.bmp")) << name;
+    }
+}
+
+TEST_F(LumbrelForm, UnreadableFileEndsTheRunAndKeepsTheWindow) {
+    temp_.Write("topo.png", {'n', 'o', 't', ' ', 'p', 'n', 'g'});
+    try {
+        Run();
+        ADD_FAILURE() << "a file that is no PNG was accepted";
+    } catch (const VarnholtError& error) {
+        EXPECT_STREQ(error.what(), "Is not a valid PNG !");
+    }
+    EXPECT_EQ(ui.cursorHistory,
+              (std::vector<ui::Cursor>{ui::Cursor::HourGlass, ui::Cursor::Default}));
+    EXPECT_FALSE(form.IsClosed());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelForm, WholeRunWritesColourShiftedByReliefToCombinedBmp) {
+    const Codes codes = {{0, 1, 2, 3, 30, 255},
+                         {0, 2, 1, 3, 2, 150},
+                         {150, 1, 3, 3, 255, 30},
+                         {2, 30, 150, 255, 0, 0}};
+    // Colours of the heights these codes decode to: 0 m, 0 m, 1 m, 100 m, 2500 m, 7225 m.
+    const std::map<int, Rgb> colourOfCode = {
+        {0, {135, 180, 198}},  {1, {141, 225, 57}},    {2, {141, 225, 57}},    {3, {141, 225, 57}},
+        {30, {187, 237, 137}}, {150, {176, 149, 132}}, {255, {255, 255, 255}},
+    };
+    const int width = 6, height = 4;
+    const int seaLevel = codes[0][0];
+    std::array<std::int64_t, 6> expectedCounts{};
+    auto reliefOffset = [&](int x, int y) {
+        if (x == width - 1 || y == height - 1) return 0;
+        int a = codes[y][x], b = codes[y + 1][x + 1];
+        if (a == seaLevel || b == seaLevel || a == b) return 0;
+        int difference = std::abs(b - a);
+        if (difference <= 5) ++expectedCounts[difference];
+        int step = difference >= 5 ? 20 : std::array{5, 7, 10, 15}[difference - 1];
+        return b > a ? step : -step;
+    };
+
+    WriteHeightPng(codes, "topo.png");
+    temp_.Write("combined.bmp", Bytes(100000, 0xEE));
+    Run();
+
+    BmpImage written = ReadBmp("combined.bmp");
+    ASSERT_EQ(written.width, width);
+    ASSERT_EQ(written.height, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int offset = reliefOffset(x, y);
+            Rgb expected = colourOfCode.at(codes[y][x]);
+            for (int& channel : expected) channel = std::clamp(channel + offset, 0, 255);
+            EXPECT_EQ(written.At(x, y), expected) << "at " << x << ", " << y;
+        }
+
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{"Coloured, shaded image written to COMBINED.BMP"}));
+    EXPECT_EQ(form.TabControlImage.TabIndex(), 3);
+    EXPECT_EQ(form.ImageDisplay.Picture(), form.CombinedBitmap.get());
+    EXPECT_EQ(form.ProgressBarStep.Position(), 0);
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 0);
+    EXPECT_EQ(ui.GetCursor(), ui::Cursor::Default);
+
+    form.ViewCellStatisticsClick();
+    std::string counts;
+    for (int difference = 1; difference <= 5; ++difference)
+        counts += std::to_string(expectedCounts[difference]) + "  ";
+    EXPECT_EQ(ui.messages.back(), "Number of cells at each height difference\r" + counts);
+}
+
+TEST_F(LumbrelForm, EachTabShowsItsImage) {
+    WriteHeightPng({{0, 3, 9}, {4, 9, 30}}, "topo.png");
+    int repaints = 0;
+    form.ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    Run();
+    const std::array<Bitmap*, 4> images = {form.SourceBitmap.get(), form.ColourBitmap.get(),
+                                           form.ReliefBitmap.get(), form.CombinedBitmap.get()};
+    for (int tab = 0; tab < 4; ++tab) {
+        int before = repaints;
+        form.TabControlImage.UserSelect(tab);
+        EXPECT_EQ(form.ImageDisplay.Picture(), images[tab]) << tab;
+        EXPECT_EQ(repaints, before + 1) << tab;
+    }
+    for (Bitmap* grey : {form.SourceBitmap.get(), form.ReliefBitmap.get()}) {
+        EXPECT_EQ(grey->Format(), PixelFormat::Indexed8);
+        EXPECT_EQ(grey->Palette()[200], (PaletteEntry{200, 200, 200}));
+    }
+    EXPECT_EQ(form.SourceBitmap->Row(1)[2], 30);
+}
+
+TEST_F(LumbrelForm, PercentBarChangesOnlyAfterAHundredMilliseconds) {
+    form.LastProgressTick = GetTickCount();
+    form.ShowPercent(40);
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 0);
+    form.LastProgressTick = GetTickCount() - 1000;  // wraps like the tick itself
+    form.ShowPercent(40);
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 40);
+}
+
+TEST_F(LumbrelForm, ExitClosesAndAboutShowsTheAboutBox) {
+    ui::Form aboutBox(ui, "AboutBoxVRN1");
+    form.AboutBox = &aboutBox;
+    form.FindMenuItem("HelpAbout")->Click();
+    EXPECT_EQ(ui.modalForms, (std::vector<std::string>{"AboutBoxVRN1"}));
+    form.FindMenuItem("FileExit")->Click();
+    EXPECT_TRUE(form.IsClosed());
+}

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "Errors.h"
+#include "ReliefShading.h"
+#include "ShaderTestSupport.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+Rgb RgbAt(const Bitmap& image, int x, int y) {
+    const std::uint8_t* p = image.Row(y) + 3 * x;
+    return {p[2], p[1], p[0]};
+}
+
+Bitmap ColourOf(const Bitmap& source) {
+    Bitmap colour;
+    MakeColourImage(source, colour, {});
+    return colour;
+}
+
+struct Relief {
+    Bitmap image;
+    CellCounts counts;
+};
+
+Relief ReliefOf(const Bitmap& source) {
+    Relief relief;
+    relief.counts = MakeReliefImage(source, relief.image, {});
+    return relief;
+}
+
+void ExpectCounts(const CellCounts& counts, std::array<std::int64_t, 5> expected) {
+    for (int difference = 1; difference <= 5; ++difference)
+        EXPECT_EQ(counts[difference], expected[difference - 1]) << "difference " << difference;
+}
+
+}  // namespace
+
+TEST(HeightCodes, DecodeToTheNearestMetre) {
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(HeightOfCode(code), int(std::nearbyint(code * code / 9.0L))) << code;
+    EXPECT_EQ(HeightOfCode(3), 1);
+    EXPECT_EQ(HeightOfCode(255), 7225);
+}
+
+TEST(ColourImage, CodesTakeSeaOrTheColourOfTheirHeight) {
+    // 1 and 2 decode to 0 m, 3 to 1 m, 30 to 100 m, 150 to 2500 m, 255 to 7225 m.
+    Bitmap colour = ColourOf(HeightImage({{0, 1, 2, 3}, {30, 150, 255, 0}}));
+    ASSERT_EQ(colour.Format(), PixelFormat::Bgr24);
+    ASSERT_EQ(colour.Width(), 4);
+    ASSERT_EQ(colour.Height(), 2);
+    EXPECT_EQ(colour.Row(0)[0], 198);  // blue first in the row
+    EXPECT_EQ(RgbAt(colour, 0, 0), (Rgb{135, 180, 198}));
+    EXPECT_EQ(RgbAt(colour, 1, 0), (Rgb{141, 225, 57}));
+    EXPECT_EQ(RgbAt(colour, 2, 0), (Rgb{141, 225, 57}));
+    EXPECT_EQ(RgbAt(colour, 3, 0), (Rgb{141, 225, 57}));
+    EXPECT_EQ(RgbAt(colour, 0, 1), (Rgb{187, 237, 137}));
+    EXPECT_EQ(RgbAt(colour, 1, 1), (Rgb{176, 149, 132}));
+    EXPECT_EQ(RgbAt(colour, 2, 1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(RgbAt(colour, 3, 1), (Rgb{135, 180, 198}));
+}
+
+TEST(ReliefImage, DifferenceToTheSouthEastSetsStepAndSign) {
+    // Top-left 0 is the sea level; each pair sits on its own diagonal so they do not interact.
+    Relief up = ReliefOf(HeightImage({{0, 0, 0}, {0, 10, 0}, {0, 0, 12}}));
+    EXPECT_EQ(up.image.Row(1)[1], 128 + 7);
+    ExpectCounts(up.counts, {0, 1, 0, 0, 0});
+
+    Relief down = ReliefOf(HeightImage({{0, 0, 0}, {0, 12, 0}, {0, 0, 10}}));
+    EXPECT_EQ(down.image.Row(1)[1], 128 - 7);
+    ExpectCounts(down.counts, {0, 1, 0, 0, 0});
+}
+
+TEST(ReliefImage, StepsGrowToFiveCodesThenStay) {
+    const std::array<int, 7> steps = {0, 5, 7, 10, 15, 20, 20};
+    for (int difference = 0; difference <= 6; ++difference) {
+        Relief relief = ReliefOf(HeightImage({{0, 0, 0}, {0, 50, 0}, {0, 0, 50 + difference}}));
+        EXPECT_EQ(relief.image.Row(1)[1], 128 + steps[difference]) << difference;
+        std::array<std::int64_t, 5> expected{};
+        if (difference >= 1 && difference <= 5) expected[difference - 1] = 1;
+        ExpectCounts(relief.counts, expected);
+    }
+    Relief steep = ReliefOf(HeightImage({{0, 0, 0}, {0, 100, 0}, {0, 0, 60}}));
+    EXPECT_EQ(steep.image.Row(1)[1], 108);
+    ExpectCounts(steep.counts, {0, 0, 0, 0, 0});
+}
+
+TEST(ReliefImage, PairsTouchingTheTopLeftLevelStayFlat) {
+    // The top-left code 7 marks sea even though 7 is a land code.
+    Relief relief = ReliefOf(HeightImage({{7, 9, 1}, {5, 3, 7}, {1, 1, 1}}));
+    EXPECT_EQ(relief.image.Row(0)[0], 128);       // 7 against 3
+    EXPECT_EQ(relief.image.Row(0)[1], 128);       // 9 against 7
+    EXPECT_EQ(relief.image.Row(1)[0], 128 - 15);  // 5 against 1
+    EXPECT_EQ(relief.image.Row(1)[1], 128 - 7);   // 3 against 1
+    ExpectCounts(relief.counts, {0, 1, 0, 1, 0});
+}
+
+TEST(ReliefImage, SingleRowOrColumnIsFlatAndCountsNothing) {
+    for (const auto& codes :
+         std::vector<Codes>{{{0, 5, 6, 8, 20}}, {{0}, {5}, {6}, {8}, {20}}, {{9}}}) {
+        Bitmap source = HeightImage(codes);
+        Relief relief = ReliefOf(source);
+        for (int y = 0; y < source.Height(); ++y)
+            for (int x = 0; x < source.Width(); ++x) EXPECT_EQ(relief.image.Row(y)[x], 128);
+        ExpectCounts(relief.counts, {0, 0, 0, 0, 0});
+
+        Bitmap colour = ColourOf(source);
+        Bitmap combined;
+        MakeCombinedImage(colour, relief.image, combined, {});
+        for (int y = 0; y < source.Height(); ++y)
+            for (int x = 0; x < source.Width(); ++x)
+                EXPECT_EQ(RgbAt(combined, x, y), RgbAt(colour, x, y));
+    }
+}
+
+TEST(ReliefImage, EmptyImageGivesEmptyRelief) {
+    Relief relief = ReliefOf(Bitmap(0, 0, PixelFormat::Indexed8));
+    EXPECT_TRUE(relief.image.IsEmpty());
+    ExpectCounts(relief.counts, {0, 0, 0, 0, 0});
+}
+
+TEST(CombinedImage, ReliefMovesEachByteAndClamps) {
+    Bitmap colour(3, 1, PixelFormat::Bgr24);
+    const std::uint8_t bytes[] = {250, 10, 128, 250, 10, 128, 250, 10, 128};
+    std::copy(std::begin(bytes), std::end(bytes), colour.Row(0));
+    Bitmap relief(3, 1, PixelFormat::Indexed8);
+    relief.Row(0)[0] = 148;
+    relief.Row(0)[1] = 108;
+    relief.Row(0)[2] = 128;
+    Bitmap combined;
+    MakeCombinedImage(colour, relief, combined, {});
+    const std::uint8_t* out = combined.Row(0);
+    EXPECT_EQ(std::vector<int>(out, out + 9),
+              (std::vector<int>{255, 30, 148, 230, 0, 108, 250, 10, 128}));
+}
+
+TEST(CombinedImage, RefusesImagesOfDifferentSizes) {
+    Bitmap colour(3, 2, PixelFormat::Bgr24);
+    Bitmap relief(3, 1, PixelFormat::Indexed8);
+    Bitmap combined;
+    EXPECT_THROW(MakeCombinedImage(colour, relief, combined, {}), EInvalidGraphicOperation);
+}
+
+TEST(ShadingPasses, RefuseAHeightImageOfMoreThanOneBytePerCell) {
+    Bitmap rgb(2, 2, PixelFormat::Bgr24);
+    Bitmap target;
+    EXPECT_THROW(MakeColourImage(rgb, target, {}), EInvalidGraphicOperation);
+    EXPECT_THROW(MakeReliefImage(rgb, target, {}), EInvalidGraphicOperation);
+}
+
+TEST(ShadingPasses, ReportThePercentageOfRowsDoneAfterEachRow) {
+    Bitmap source = HeightImage({{0, 1}, {2, 3}, {4, 5}});
+    std::vector<int> colourReports, reliefReports, combinedReports;
+    Bitmap colour, relief, combined;
+    MakeColourImage(source, colour, [&](int p) { colourReports.push_back(p); });
+    MakeReliefImage(source, relief, [&](int p) { reliefReports.push_back(p); });
+    MakeCombinedImage(colour, relief, combined, [&](int p) { combinedReports.push_back(p); });
+    EXPECT_EQ(colourReports, (std::vector<int>{0, 33, 66}));
+    EXPECT_EQ(reliefReports, (std::vector<int>{0, 33}));  // the last row is not computed
+    EXPECT_EQ(combinedReports, (std::vector<int>{0, 33, 66}));
+}
+
+TEST(ReliefImage, WideRowsFollowTheRulesUpToTheFlatLastRowAndColumn) {
+    // Wide enough for whole vector blocks plus a remainder, with codes close together so that
+    // every step occurs, and some cells at the top-left level.
+    const int width = 71, height = 6;
+    Codes codes(height, std::vector<int>(width));
+    unsigned seed = 7;
+    for (auto& row : codes)
+        for (int& code : row) {
+            seed = seed * 1103515245u + 12345u;
+            code = 40 + int((seed >> 16) % 9) + ((seed >> 8) % 5 == 0 ? 60 : 0);
+        }
+    codes[0][0] = 44;
+    Relief relief = ReliefOf(HeightImage(codes));
+    ASSERT_EQ(relief.image.Palette().size(), 256u);
+    EXPECT_EQ(relief.image.Palette()[128], (PaletteEntry{128, 128, 128}));
+
+    std::array<std::int64_t, 5> expectedCounts{};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int expected = 128;
+            if (y + 1 < height && x + 1 < width) {
+                int a = codes[y][x], b = codes[y + 1][x + 1];
+                int difference = std::abs(b - a);
+                if (a != 44 && b != 44 && difference > 0) {
+                    int step = difference > 5 ? 20 : ReliefStep[difference - 1];
+                    expected += b > a ? step : -step;
+                    if (difference <= 5) ++expectedCounts[difference - 1];
+                }
+            }
+            EXPECT_EQ(relief.image.Row(y)[x], expected) << "at " << x << ", " << y;
+        }
+    ExpectCounts(relief.counts, expectedCounts);
+}

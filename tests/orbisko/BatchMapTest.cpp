@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "BatchMap.h"
+#include "OrbiskoForm.h"
+#include "ScriptedInteraction.h"
+#include "SegmentBytes.h"
+#include "TempDir.h"
+
+namespace {
+
+using Kind = MapCommand::Kind;
+
+TEST(BatchMapCommands, KeepTheCommandLineOrderAndSkipOtherOptions) {
+    const auto parsed = ParseMapCommands({"--batch", "--data", "/maps", "--zoom-out", "--preset=uk",
+                                          "--save", "out.bmp", "--monochrome", "--bounds",
+                                          "-660,2970,120,3540", "--zoom-out"});
+    ASSERT_EQ(parsed.error, "");
+    ASSERT_EQ(parsed.commands.size(), 5u);
+    EXPECT_EQ(parsed.commands[0].kind, Kind::ZoomOut);
+    EXPECT_EQ(parsed.commands[1].kind, Kind::Preset);
+    EXPECT_EQ(parsed.commands[1].preset, "uk");
+    EXPECT_EQ(parsed.commands[2].kind, Kind::Monochrome);
+    EXPECT_EQ(parsed.commands[3].kind, Kind::Bounds);
+    EXPECT_EQ(parsed.commands[3].west, -660);
+    EXPECT_EQ(parsed.commands[3].north, 3540);
+    EXPECT_EQ(parsed.commands[4].kind, Kind::ZoomOut);
+}
+
+TEST(BatchMapCommands, UnusableValuesAreRefused) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--preset", "mars"},
+                                                 {"--preset"},
+                                                 {"--bounds", "1,2,3"},
+                                                 {"--bounds", "1,2,3,4,5"},
+                                                 {"--bounds", "1,2,x,4"},
+                                                 {"--bounds=1,2,3,"},
+                                                 {"--bounds", "99999999999,0,1,1"},
+                                                 {"--bounds"}}) {
+        EXPECT_NE(ParseMapCommands(args).error, "") << args.back();
+    }
+}
+
+TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
+    TempDir dir;
+    Bytes land;
+    AppendRecord(land, 0, Square(-9600, 1200, -2400, 2400));
+    dir.Write("Countries.dat", land);
+    ScriptedInteraction ui;
+    TFormMain form(ui, {dir.Folder()});
+    form.Create();
+
+    // Swapped bounds are put in order by the redraw, so zooming out widens them.
+    RunMapCommands(form, ParseMapCommands({"--bounds", "120,3540,-660,2970", "--zoom-out",
+                                           "--monochrome", "--monochrome", "--monochrome"})
+                             .commands);
+    EXPECT_EQ(form.MapView.MapWest, -1050);
+    EXPECT_EQ(form.MapView.MapNorth, 3825);
+    EXPECT_TRUE(form.MapView.MonochromeMap);
+    EXPECT_FALSE(form.Timer1.Enabled());
+
+    for (int i = 0; i < 40; ++i) RunMapCommands(form, ParseMapCommands({"--zoom-out"}).commands);
+    EXPECT_EQ(form.MapView.MapWest, -10800);
+    EXPECT_EQ(form.MapView.MapEast, 10800);
+
+    const std::string saved = dir / "map.bmp";
+    DrawAndSaveMap(form, true, saved);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Silver)
+        << "without a grid the map is not coloured";
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Errors.h"
+#include "OrbiskoForm.h"
+#include "ScriptedInteraction.h"
+#include "SegmentBytes.h"
+#include "TempDir.h"
+
+namespace {
+
+const std::string kNoTopography = "Cannot find any topography data";
+const std::string kTopographyUnavailable = "Topography will not be available";
+const std::string kNoCartography =
+    "Cannot find any cartography data.  Please check the location for the file Countries.dat";
+
+// Five empty search folders in a temporary tree.
+class FormFixture : public testing::Test {
+protected:
+    FormFixture() {
+        for (int i = 1; i <= 5; ++i) {
+            folders.push_back(root.Folder() + "f" + std::to_string(i) + "/");
+            std::filesystem::create_directories(folders.back());
+        }
+    }
+
+    std::string WriteCountries(int folder, const Bytes& bytes) {
+        const std::string path = folders[std::size_t(folder)] + "Countries.dat";
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    static Bytes SomeLand() {
+        Bytes bytes;
+        AppendRecord(bytes, 0, Square(-9600, 1200, -2400, 2400));
+        AppendRecord(bytes, 8, Square(-7200, 1500, -6000, 2100));
+        return bytes;
+    }
+
+    void WriteLayout2Grid(int folder, const std::string& name) {
+        const std::string path = folders[std::size_t(folder)] + name;
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, 18'662'400), 0);
+        const std::uint8_t first[2] = {0xEF, 0x3E};
+        const std::uint8_t second[2] = {0xEF, 0x4A};
+        ASSERT_EQ(::pwrite(fd, first, 2, 0), 2);
+        ASSERT_EQ(::pwrite(fd, second, 2, 8640), 2);
+        ::close(fd);
+    }
+
+    std::vector<std::uint8_t> PictureBytes(TFormMain& form) {
+        const Bitmap* picture = form.Image1.Picture();
+        if (!picture) return {};
+        return {picture->Bits(), picture->Bits() + picture->Stride() * picture->Height()};
+    }
+
+    TempDir root;
+    std::vector<std::string> folders;
+    ScriptedInteraction ui;
+};
+
+TEST_F(FormFixture, WithoutAnyDataTheThreeMessagesComeInOrderAndTheMapStaysEmpty) {
+    TFormMain form(ui, folders);
+    form.Create();
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{kNoTopography, kTopographyUnavailable, kNoCartography}));
+    EXPECT_EQ(form.LabelDataSources.Hint(), "Topo:    \rCartog: ");
+    EXPECT_EQ(form.LabelDataSources.Caption(), "Data sources");
+    EXPECT_EQ(form.CartogList, nullptr);
+    EXPECT_TRUE(form.Timer1.Enabled());
+
+    form.Timer1.Fire();
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_EQ(form.Image1.Picture(), nullptr);
+    form.ViewTopography.Click();  // nothing to colour, and no failure
+    EXPECT_EQ(form.Image1.Picture(), nullptr);
+    EXPECT_THROW(form.Save1Click(), EInvalidGraphicOperation);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(FormFixture, AnUnrecognisedGridGivesOnlyTheSecondMessageAndStillShowsInTheHint) {
+    std::ofstream(folders[2] + "topo_8.2.img") << "not a grid";
+    const std::string countries = WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kTopographyUnavailable});
+    EXPECT_EQ(form.LabelDataSources.Hint(),
+              "Topo:    " + folders[2] + "topo_8.2.img\rCartog: " + countries);
+}
+
+TEST_F(FormFixture, CountriesInTheExecutablesFolderWinsOverLaterFolders) {
+    WriteLayout2Grid(4, "ETOPO5.ELEV");
+    const std::string first = WriteCountries(0, SomeLand());
+    WriteCountries(4, {});
+    TFormMain form(ui, folders);
+    form.Create();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(form.CartogFileName, first);
+    ASSERT_NE(form.CartogList, nullptr);
+    EXPECT_EQ(form.CartogList->Count(), 2);
+    EXPECT_EQ(form.Topography.TopoLayout, 2);
+}
+
+TEST_F(FormFixture, FirstMapComesFromTheTimerAndCommandsRedraw) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    EXPECT_EQ(form.Image1.Picture(), nullptr);
+    form.Timer1.Fire();
+    ASSERT_NE(form.Image1.Picture(), nullptr);
+    EXPECT_TRUE(form.Image1.Visible());
+    EXPECT_EQ(form.Image1.Picture()->Width(), 900);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Green);
+
+    form.Monochrome1.Click();
+    EXPECT_TRUE(form.Monochrome1.Checked());
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Silver);
+    form.Monochrome1.Click();
+    EXPECT_FALSE(form.Monochrome1.Checked());
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Green);
+
+    form.OpenUK.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    form.Zoomout1.Click();
+    EXPECT_TRUE(form.Timer1.Enabled());
+    EXPECT_EQ(form.MapView.MapWest, -1050);
+    EXPECT_EQ(form.MapView.MapNorth, 3825);
+}
+
+TEST_F(FormFixture, RubberBandLeavesTheMapAsItWasAndZoomsToTheDraggedRectangle) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Timer1.Fire();
+    const auto before = PictureBytes(form);
+
+    form.Image1.OnMouseDown(ui::MouseButton::Left, 100, 100);
+    EXPECT_TRUE(form.Dragging);
+    form.Image1.OnMouseMove(200, 150);
+    EXPECT_NE(PictureBytes(form), before);
+    form.Image1.OnMouseMove(300, 200);
+    form.Image1.OnMouseUp(ui::MouseButton::Left, 700, 400);  // the release point is not used
+    EXPECT_FALSE(form.Dragging);
+    EXPECT_EQ(PictureBytes(form), before);
+    EXPECT_EQ(form.MapView.MapWest, -8400);
+    EXPECT_EQ(form.MapView.MapSouth, 3000);
+    EXPECT_EQ(form.MapView.MapEast, -3600);
+    EXPECT_EQ(form.MapView.MapNorth, 600);
+    EXPECT_TRUE(form.Timer1.Enabled());
+
+    form.Timer1.Fire();  // the swap puts the dragged corners in order
+    EXPECT_EQ(form.MapView.MapSouth, 600);
+    EXPECT_EQ(form.MapView.MapNorth, 3000);
+}
+
+TEST_F(FormFixture, ClickWithoutDraggingRedrawsThePreviousView) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.OpenMiddleEast.Click();
+    const auto before = PictureBytes(form);
+    form.Image1.OnMouseDown(ui::MouseButton::Left, 300, 200);
+    form.Image1.OnMouseUp(ui::MouseButton::Left, 300, 200);
+    form.Timer1.Fire();
+    EXPECT_EQ(form.MapView.MapWest, 960);
+    EXPECT_EQ(form.MapView.MapNorth, 1200);
+    EXPECT_EQ(PictureBytes(form), before);
+}
+
+TEST_F(FormFixture, AddTopographyTwiceGivesTheSameImageAndHidesTheBar) {
+    WriteCountries(0, SomeLand());
+    WriteLayout2Grid(1, "etopo5.dat");
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Timer1.Fire();
+    const auto plain = PictureBytes(form);
+    form.ViewTopography.Click();
+    const auto coloured = PictureBytes(form);
+    EXPECT_NE(coloured, plain);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(600, 300), WaterColour);
+    EXPECT_FALSE(form.ProgressBar1.Visible());
+    EXPECT_EQ(form.ProgressBar1.Max(), 449);
+    form.ViewTopography.Click();
+    EXPECT_EQ(PictureBytes(form), coloured);
+    form.OpenWorld.Click();
+    EXPECT_EQ(PictureBytes(form), plain) << "a redraw removes the colours";
+}
+
+TEST_F(FormFixture, SavingTwiceOverwritesTempBmp) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Timer1.Fire();
+
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(root.Path());
+    struct Restore {
+        std::filesystem::path path;
+        ~Restore() { std::filesystem::current_path(path); }
+    } restore{previous};
+
+    auto readSaved = [] {
+        std::ifstream file("temp.bmp", std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(file), {});
+    };
+    form.Save1.Click();
+    const auto colour = readSaved();
+    ASSERT_EQ(colour.size(), 54u + 900u * 3 * 450);
+    EXPECT_EQ(colour[0], 'B');
+    form.Monochrome1.Click();
+    form.Save1.Click();
+    const auto monochrome = readSaved();
+    EXPECT_EQ(monochrome.size(), colour.size());
+    EXPECT_NE(monochrome, colour);
+}
+
+TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
+    TFormMain form(ui, folders);
+    EXPECT_EQ(form.Caption(), "Topograhic Map Viewer");
+    EXPECT_EQ(form.Image1.GetBounds(), (ui::Bounds{8, 8, 900, 450}));
+    EXPECT_FALSE(form.ProgressBar1.Visible());
+    EXPECT_EQ(form.Timer1.Interval(), 100);
+    EXPECT_FALSE(form.Timer1.Enabled());
+    std::vector<std::string> captions;
+    auto walk = [&](auto& self, const ui::MenuItem& item) -> void {
+        for (const auto& child : item.items) {
+            captions.push_back(child->caption);
+            self(self, *child);
+        }
+    };
+    walk(walk, form.MainMenu());
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"&File", "&Save bitmap", "-", "E&xit", "&View",
+                                        "&Presets...", "&UK", "&Scandinavia", "&MiddleEast",
+                                        "&World", "&Add topography", "&Zoom out", "&Monochrome"}));
+    form.Exit1.Click();
+    EXPECT_TRUE(form.IsClosed());
+}
+
+}  // namespace
