@@ -13,7 +13,7 @@
 
 // A file held in memory, opened by readers through its /proc/self/fd name.
 class MemoryFile {
-  public:
+public:
     MemoryFile() : fd_(::memfd_create("varnholt-fuzz", MFD_CLOEXEC)) {
         if (fd_ < 0) {
             std::perror("memfd_create");
@@ -33,13 +33,13 @@ class MemoryFile {
     }
     const std::string& Path() const { return path_; }
 
-  private:
+private:
     int fd_;
     std::string path_;
 };
 
 class ScratchFolder {
-  public:
+public:
     ScratchFolder() {
         std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") && ::access("/dev/shm", W_OK) == 0
@@ -62,6 +62,6 @@ class ScratchFolder {
     // The folder as the programs store folders: with a final separator.
     std::string Folder() const { return path_.string() + "/"; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
