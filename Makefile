@@ -3,14 +3,24 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
               libgtest-dev libgmock-dev libbenchmark-dev
+# Only the fuzzing needs clang and its libFuzzer runtime.
+FUZZ_DEBS  := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 60
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test demo bench fuzz clean
+.PHONY: all deps fuzz-deps build test demo bench fuzz clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(DEBS)"
+
+fuzz-deps: deps
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(FUZZ_DEBS)"
+
+.PHONY: install-debs
+install-debs:
+	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
@@ -36,6 +46,14 @@ demo: build
 # The sample inputs are made once into bench/work/. Not part of test.
 bench: build
 	BUILD=$(BUILD)/release bench/run.sh
+
+# libFuzzer targets for every reader, built with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in their own build folder; each runs FUZZ_SECONDS.
+fuzz: fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVARNHOLT_FUZZ=ON -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
+	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
+	fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

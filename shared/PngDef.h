@@ -7,8 +7,9 @@
 #if PNG_LIBPNG_VER < 10600
 #error "The PNG codec needs libpng 1.6 or later"
 #endif
-#if !defined(PNG_READ_SCALE_16_TO_8_SUPPORTED) || !defined(PNG_SET_USER_LIMITS_SUPPORTED)
-#error "The PNG codec needs a libpng with 16-to-8-bit scaling and user limits"
+#if !defined(PNG_READ_SCALE_16_TO_8_SUPPORTED) || !defined(PNG_SET_USER_LIMITS_SUPPORTED) || \
+    !defined(PNG_USER_MEM_SUPPORTED)
+#error "The PNG codec needs a libpng with 16-to-8-bit scaling, user limits and user memory"
 #endif
 
 inline constexpr const char* PngVersionText = PNG_LIBPNG_VER_STRING;

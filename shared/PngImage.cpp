@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -23,6 +25,11 @@ namespace {
 constexpr std::size_t TransferLimit = 8193;
 constexpr std::uint32_t MaxDimension = 1'000'000;
 constexpr std::uint64_t MaxPixelBytes = std::uint64_t(1) << 30;
+// libpng allocates and clears a whole ancillary chunk before reading it, trusting the length in
+// the file, so a few damaged bytes could cost a gigabyte. No block libpng needs within the size
+// limits (its widest row is 8 MB) comes near this, and no chunk this long could pass the
+// transfer limit anyway: the read fails before the allocation instead of after it.
+constexpr png_alloc_size_t MaxLibpngBlock = png_alloc_size_t(16) << 20;
 constexpr std::uint32_t ProgressIntervalMs = 100;
 constexpr double DisplayGamma = 2.2;
 constexpr double NeutralFileGamma = 0.45455;
@@ -108,6 +115,17 @@ bool Guarded(PngSession* session, Work&& work) noexcept {
         return false;
     }
 }
+
+png_voidp LimitedMalloc(png_structp png, png_alloc_size_t size) {
+    if (size > MaxLibpngBlock) {
+        char message[64];
+        std::snprintf(message, sizeof message, "PNG chunk too large: %zu bytes", std::size_t(size));
+        png_error(png, message);
+    }
+    return std::malloc(size);
+}
+
+void LibpngFree(png_structp, png_voidp block) { std::free(block); }
 
 void StreamRead(png_structp png, png_bytep buffer, size_t count) {
     bool ok = Guarded(SessionOf(png), [&] {
@@ -198,6 +216,7 @@ struct ReadLayout {
 };
 
 struct ReadTail {
+    bool rowsRead = false;
     bool hasTime = false;
     png_time time{};
 };
@@ -252,6 +271,7 @@ struct ReadTail {
     if (rows) {
         if (reportRows) png_set_read_status_fn(png, RowProgress);
         png_read_image(png, rows);
+        tail->rowsRead = true;
     }
     png_read_end(png, info);
     png_timep time = nullptr;
@@ -425,7 +445,9 @@ void TPngImage::AllocateRows() {
     if (size > MaxPixelBytes)
         throw EPngError("Image too large: " + std::to_string(Width) + " x " +
                         std::to_string(Height) + " pixels");
-    pixelData_ = std::make_unique<std::uint8_t[]>(std::size_t(size));
+    // Left unset: every reader writes each byte, and a header that only claims a huge image then
+    // costs address space, not memory, until its data has really arrived.
+    pixelData_ = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t(size));
     pixelDataSize_ = std::size_t(size);
     rowPointers_.resize(Height);
     for (std::uint32_t row = 0; row < Height; ++row)
@@ -447,7 +469,8 @@ void TPngImage::LoadFromStream(Stream& stream) {
 
     PngSession session;
     SessionStructs structs(session, false);
-    session.png = png_create_read_struct(PngVersionText, &session, OnPngError, OnPngWarning);
+    session.png = png_create_read_struct_2(PngVersionText, &session, OnPngError, OnPngWarning,
+                                           nullptr, LimitedMalloc, LibpngFree);
     if (!session.png) throw EPngError("Cannot set up libpng for reading");
     Progress(*this, ProgressStage::Starting, 0, false, Rect{}, "Start PNG read");
     session.info = png_create_info_struct(session.png);
@@ -518,7 +541,12 @@ void TPngImage::LoadFromStream(Stream& stream) {
     AllocateRows();
     ReadTail tail;
     png_bytepp rows = pixelData_ ? rowPointers_.data() : nullptr;
-    if (!ReadRowsStage(&session, rows, bool(OnProgress), &tail)) RaiseFailure(session);
+    if (!ReadRowsStage(&session, rows, bool(OnProgress), &tail)) {
+        // Rows the file never delivered were never written: drop them all rather than keep
+        // memory nobody set.
+        if (!tail.rowsRead) FreeRows();
+        RaiseFailure(session);
+    }
     if (tail.hasTime) Time = TimeFromPng(tail.time);
     Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG read");
 }
