@@ -2,16 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-// Coordinate differences of int points reach 2^32; the clipping bounds multiply two of them.
-using Wide = __int128;
-
-Wide CeilDiv(Wide numerator, Wide positiveDivisor) {
-    Wide quotient = numerator / positiveDivisor;
-    if (numerator % positiveDivisor != 0 && numerator > 0) ++quotient;
-    return quotient;
-}
-}  // namespace
+#include "WideDivision.h"
 
 ClippedLine::ClippedLine(Point from, Point to, int width, int height) {
     const std::int64_t dx = std::int64_t(to.x) - from.x;

@@ -4,20 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "WideDivision.h"
+
 namespace {
-using Wide = __int128;
-
-Wide CeilDiv(Wide numerator, Wide positiveDivisor) {
-    Wide quotient = numerator / positiveDivisor;
-    if (numerator % positiveDivisor != 0 && numerator > 0) ++quotient;
-    return quotient;
-}
-
-Wide FloorDiv(Wide numerator, Wide positiveDivisor) {
-    Wide quotient = numerator / positiveDivisor;
-    if (numerator % positiveDivisor != 0 && numerator < 0) --quotient;
-    return quotient;
-}
 
 // A non-horizontal edge covering rows top .. bottom-1, with its crossing of the current row
 // kept exactly: the crossing is (column * rise - excess) / rise with 0 <= excess < rise, so
