@@ -20,12 +20,8 @@ app::ProgramDescription LumbrelProgram() {
         form->HeightFileName = options.Value("file");
         return form;
     };
-    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& main) {
-        auto box =
-            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
-        static_cast<TFormMain&>(main).AboutBox = box.get();
-        return box;
-    };
+    program.makeAboutBox =
+        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
     program.answerDialog = [](const ui::OpenDialog&,
                               const app::Options& options) -> std::optional<std::string> {
         if (!options.Has("file")) return std::nullopt;

@@ -80,12 +80,8 @@ app::ProgramDescription StrandelProgram() {
         if (options.Has("gshhs")) form->CommandLineFile = options.Value("gshhs");
         return form;
     };
-    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& mainForm) {
-        auto box =
-            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Strandel);
-        static_cast<TFormMain&>(mainForm).AboutBox = box.get();
-        return box;
-    };
+    program.makeAboutBox =
+        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Strandel);
     program.answerDialog = [](const ui::OpenDialog&,
                               const app::Options& options) -> std::optional<std::string> {
         if (options.Has("gshhs")) return options.Value("gshhs");

@@ -201,5 +201,5 @@ void TFormMain::ButtonCloseClick() { Close(); }
 void TFormMain::FileExitClick() { Close(); }
 
 void TFormMain::HelpAboutClick() {
-    if (aboutBox_) Ui().ShowModal(*aboutBox_);
+    if (AboutBox) Ui().ShowModal(*AboutBox);
 }

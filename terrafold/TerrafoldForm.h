@@ -27,7 +27,7 @@ public:
     ~TFormMain() override;
 
     // The About box shown by Help, About...; owned by the program.
-    void SetAboutBox(ui::Form* aboutBox) { aboutBox_ = aboutBox; }
+    ui::Form* AboutBox = nullptr;
 
     void ButtonRefreshClick();
     void ButtonCloseClick();
@@ -64,7 +64,6 @@ private:
     bool FindShorelineFile();
 
     TerrafoldStartup startup_;
-    ui::Form* aboutBox_ = nullptr;
     HeightCodeTable heightCodes_{};
 };
 

@@ -25,12 +25,8 @@ int main(int argc, char** argv) {
         if (options.Has("gshhs")) startup.GSHHSFile = options.Value("gshhs");
         return std::make_unique<TFormMain>(ui, startup);
     };
-    program.makeAboutBox = [](ui::Interaction& ui, ui::Form& main) {
-        auto box =
-            std::make_unique<TAboutBoxVRN1>(ui, &ProgramVersionBlock(), AboutVariant::Standard);
-        static_cast<TFormMain&>(main).SetAboutBox(box.get());
-        return box;
-    };
+    program.makeAboutBox =
+        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
     // Without tiles the form has already shown why, which makes the exit status 1.
     program.batchCommand = [](ui::Form& form, const app::Options&) {
         static_cast<TFormMain&>(form).ButtonRefreshClick();

@@ -250,7 +250,7 @@ TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored)
 TEST_F(TerrafoldStartupTest, CloseAndExitCloseTheWindowAndAboutShowsTheBox) {
     TFormMain form(ui);
     ui::Form about(ui, "AboutBoxVRN1");
-    form.SetAboutBox(&about);
+    form.AboutBox = &about;
     form.FindMenuItem("HelpAbout")->Click();
     EXPECT_EQ(ui.modalForms, std::vector<std::string>{"AboutBoxVRN1"});
     form.ButtonClose.OnClick();
