@@ -22,6 +22,13 @@ void Place(QWidget* window, const ui::Form& form) {
     }
 }
 
+// Asks the form (FormCloseQuery) unless it is closed already; errors are shown, not thrown.
+bool AgreesToClose(FormView& view, ui::Form& form) {
+    bool closed = form.IsClosed();
+    if (!closed) view.RunEvent([&] { closed = form.CloseNow(); });
+    return closed;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
@@ -57,9 +64,7 @@ void MainWindow::SyncFromForm() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    bool closed = form_.IsClosed();
-    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
-    if (!closed) {
+    if (!AgreesToClose(*view_, form_)) {
         event->ignore();
         return;
     }
@@ -98,9 +103,7 @@ ModalDialog::~ModalDialog() {
 // Every way of closing (the close box, Form::Close, reject) ends here; the form may refuse.
 // Also before the dialog shows, so a FormShow that closes its box keeps it from opening.
 void ModalDialog::closeEvent(QCloseEvent* event) {
-    bool closed = form_.IsClosed();
-    if (!closed) view_->RunEvent([&] { closed = form_.CloseNow(); });
-    if (!closed) {
+    if (!AgreesToClose(*view_, form_)) {
         event->ignore();
         return;
     }
