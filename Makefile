@@ -2,13 +2,18 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev
+              libgtest-dev libgmock-dev libbenchmark-dev help2man
 # Only the fuzzing needs clang and its libFuzzer runtime.
 FUZZ_DEBS  := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
+# The Debian package: dpkg-shlibdeps (dpkg-dev, file) works out its dependencies; the
+# validators and lintian only check it.
+PACKAGE_DEBS := dpkg-dev file
+PACKAGE_CHECK_DEBS := desktop-file-utils appstream lintian
+PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps build test demo bench fuzz clean
+.PHONY: all deps fuzz-deps build test demo bench fuzz clean install package package-check
 
 all: build
 
@@ -54,6 +59,21 @@ fuzz: fuzz-deps
 	  -DVARNHOLT_FUZZ=ON -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
 	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 	fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+# Installs the optimised build under PREFIX (e.g. PREFIX=~/.local), staged in DESTDIR if set.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)/release --prefix $(PREFIX)
+
+# The Debian package varnholt_<version>_amd64.deb in $(BUILD)/release/, for
+# `apt install ./varnholt_<version>_amd64.deb`.
+package: build
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(PACKAGE_DEBS)"
+	cd $(BUILD)/release && cpack -G DEB
+
+# Validates the package's menu entries and metadata and runs lintian on it (errors fail).
+package-check: package
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(PACKAGE_CHECK_DEBS)"
+	packaging/check-package.sh $(BUILD)/release
 
 clean:
 	rm -rf $(BUILD)

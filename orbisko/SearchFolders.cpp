@@ -35,11 +35,14 @@ std::string ExecutableFolder() {
 }
 
 std::string DataFolder() {
-    // Run from the build tree, the program uses the sample data of its source tree.
+    // Run from the build tree, the program uses the sample data of its source tree. Installed,
+    // the data lies beside the executable's folder, wherever the prefix or package put both.
     std::error_code error;
-    if (fs::equivalent(ExecutableFolder(), VARNHOLT_BUILD_BIN_DIR, error))
+    const std::string executable = ExecutableFolder();
+    if (fs::equivalent(executable, VARNHOLT_BUILD_BIN_DIR, error))
         return WithSeparator(VARNHOLT_DATA_DIR);
-    return WithSeparator(VARNHOLT_INSTALL_DATA_DIR);
+    return WithSeparator(
+        (fs::path(executable) / VARNHOLT_DATA_FROM_BIN).lexically_normal().string());
 }
 
 std::optional<std::string> FindDataFile(const std::string& folder, const std::string& name) {

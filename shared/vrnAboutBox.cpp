@@ -52,7 +52,7 @@ TAboutBoxVRN::TAboutBoxVRN(ui::Interaction& ui, const VersionBlock* programBlock
 
 void TAboutBoxVRN::FormShow() {
     SetCaption("About Varnholt's " + VI.Value(pdProductName));
-    ProgramIcon.ShowCopyOf(MakeProgramIcon());
+    ProgramIcon.ShowCopyOf(MakeProgramIcon(VI.Value(pdInternalName)));
     std::string fileName = std::filesystem::path(ExecutablePath()).filename().string();
     Version.SetCaption(fileName + ", V" + VI.FileVersion().DisplayText() + ", " +
                        VI.Value(pdComments));

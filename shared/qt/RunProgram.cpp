@@ -67,7 +67,10 @@ std::string VersionLine(const ProgramDescription& program) {
 }
 
 int RunWindowed(const ProgramDescription& program, const Options& options) {
-    QApplication::setWindowIcon(QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon()).copy()));
+    QApplication::setWindowIcon(
+        QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon(program.name)).copy()));
+    // Lets the desktop match the windows to the installed <name>.desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromStdString(program.name));
     // The loop ends when the main form closes or the program terminates, not when a message
     // box shown before the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
