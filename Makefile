@@ -3,6 +3,8 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
               libgtest-dev libgmock-dev libbenchmark-dev help2man
+# The house format is checked by clang-format 14, as Debian 12 ships it.
+FORMAT_DEBS := clang-format
 # Only the fuzzing needs clang and its libFuzzer runtime.
 FUZZ_DEBS  := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
@@ -13,7 +15,8 @@ PACKAGE_CHECK_DEBS := desktop-file-utils appstream lintian
 PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps build test demo bench fuzz clean install package package-check
+.PHONY: all deps fuzz-deps format-deps build test format format-check demo bench fuzz clean \
+        install package package-check
 
 all: build
 
@@ -22,6 +25,9 @@ deps:
 
 fuzz-deps: deps
 	@$(MAKE) --no-print-directory install-debs PACKAGES="$(FUZZ_DEBS)"
+
+format-deps:
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(FORMAT_DEBS)"
 
 .PHONY: install-debs
 install-debs:
@@ -37,8 +43,18 @@ build: deps
 	cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
 	cmake --build $(BUILD)/release -j$(JOBS)
 
+# Every tracked C++ file, in the house format of .clang-format.
+CXX_SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format: format-deps
+	clang-format -i $(CXX_SOURCES)
+
+# Fails on any file that has drifted from the house format; run `make format` to fix.
+format-check: format-deps
+	clang-format --dry-run --Werror $(CXX_SOURCES)
+
 # The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+test: deps format-check
 	cmake -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BatchMap.h"
+#include "ExpectedColours.h"
 #include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
@@ -64,7 +65,7 @@ TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
     const std::string saved = dir / "map.bmp";
     DrawAndSaveMap(form, true, saved);
     EXPECT_TRUE(std::filesystem::exists(saved));
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Silver)
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kSilver)
         << "without a grid the map is not coloured";
 }
 

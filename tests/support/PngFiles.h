@@ -139,4 +139,8 @@ inline Bytes ReadFile(const std::string& fileName) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+inline std::vector<Chunk> FileChunks(const std::string& fileName) {
+    return ReadChunks(ReadFile(fileName));
+}
+
 }  // namespace pngfiles
