@@ -59,50 +59,62 @@ bool LooksBinary(const std::vector<unsigned char>& bytes) {
            bytes.begin() + static_cast<std::ptrdiff_t>(probe);
 }
 
-void Convert(ArgCursor& args) {
+struct ConvertOptions {
     std::string output;
     std::vector<TextInput> inputs;
-    int textLevel = 0;
     AntarcticCoast antarctica = AntarcticCoast::IceFront;
     bool quiet = false;
     bool cutDateline = false;
+};
+
+ConvertOptions ParseOptions(ArgCursor& args) {
+    ConvertOptions options;
+    int textLevel = 0;
     while (args.Next()) {
         if (args.Is("--output", "-o")) {
-            output = args.Value();
+            options.output = args.Value();
         } else if (args.Is("--level")) {
             textLevel = static_cast<int>(args.IntegerValue(1, 4));
         } else if (args.Is("--antarctica")) {
             std::string coast = args.Value();
             if (coast == "ice-front") {
-                antarctica = AntarcticCoast::IceFront;
+                options.antarctica = AntarcticCoast::IceFront;
             } else if (coast == "grounding-line") {
-                antarctica = AntarcticCoast::GroundingLine;
+                options.antarctica = AntarcticCoast::GroundingLine;
             } else {
                 throw UsageError("--antarctica takes ice-front or grounding-line, not '" + coast +
                                  "'");
             }
         } else if (args.Is("--cut-dateline")) {
-            cutDateline = true;
+            options.cutDateline = true;
         } else if (args.Is("--quiet", "-q")) {
-            quiet = true;
+            options.quiet = true;
         } else if (args.IsOption()) {
             throw UsageError("unknown option " + args.Current());
         } else {
-            inputs.push_back({args.Current(), textLevel});
+            options.inputs.push_back({args.Current(), textLevel});
         }
     }
-    if (output.empty()) throw UsageError("no output file given (-o FILE)");
-    if (inputs.empty()) throw UsageError("no input files given");
+    if (options.output.empty()) throw UsageError("no output file given (-o FILE)");
+    if (options.inputs.empty()) throw UsageError("no input files given");
+    return options;
+}
 
+// What the inputs hold: whole rings from native files, pieces from text still to be joined.
+struct ReadShores {
     std::vector<ShoreRing> rings;
     std::map<int, std::vector<GeoRing>> piecesByLevel;
     int skipped = 0;
-    for (const TextInput& input : inputs) {
+};
+
+ReadShores ReadInputs(const ConvertOptions& options) {
+    ReadShores shores;
+    for (const TextInput& input : options.inputs) {
         std::vector<unsigned char> bytes = ReadWholeFile(input.path);
         if (LooksBinary(bytes)) {
-            GshhgReadResult native = ParseGshhgNative(bytes, input.path, antarctica);
-            skipped += native.skipped;
-            for (ShoreRing& ring : native.rings) rings.push_back(std::move(ring));
+            GshhgReadResult native = ParseGshhgNative(bytes, input.path, options.antarctica);
+            shores.skipped += native.skipped;
+            for (ShoreRing& ring : native.rings) shores.rings.push_back(std::move(ring));
             continue;
         }
         std::string text(bytes.begin(), bytes.end());
@@ -112,15 +124,18 @@ void Convert(ArgCursor& args) {
                 throw VarnholtError(input.path + ":" + std::to_string(segment.firstLine) +
                                     ": segment of unknown level; give --level N before the file");
             }
-            piecesByLevel[level].push_back(std::move(segment.points));
+            shores.piecesByLevel[level].push_back(std::move(segment.points));
         }
     }
+    return shores;
+}
 
-    std::int32_t nextId = 0;
-    for (const ShoreRing& ring : rings) nextId = std::max(nextId, ring.id + 1);
+// Joins the text pieces into rings appended to shores.rings with ids from nextId on; returns
+// how many lines had to be closed by force.
+int JoinPieces(ReadShores& shores, std::int32_t& nextId) {
     int closedByForce = 0;
     std::vector<ShoreRing> joined;
-    for (auto& [level, pieces] : piecesByLevel) {
+    for (auto& [level, pieces] : shores.piecesByLevel) {
         ChainedPieces chained = ChainPieces(pieces);
         closedByForce += static_cast<int>(chained.lines.size());
         for (auto* group : {&chained.rings, &chained.lines}) {
@@ -137,76 +152,100 @@ void Convert(ArgCursor& args) {
     for (std::size_t i = 0; i < joined.size(); ++i) {
         order.emplace_back(SphericalAreaKm2(UnwrapRing(joined[i].points).points), i);
     }
-    std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-        if (joined[a.second].level != joined[b.second].level) {
-            return joined[a.second].level < joined[b.second].level;
-        }
-        return a.first > b.first;
+    std::stable_sort(order.begin(), order.end(), [&](const auto& left, const auto& right) {
+        const int leftLevel = joined[left.second].level;
+        const int rightLevel = joined[right.second].level;
+        if (leftLevel != rightLevel) return leftLevel < rightLevel;
+        return left.first > right.first;
     });
     for (const auto& [area, index] : order) {
         joined[index].id = nextId++;
-        rings.push_back(std::move(joined[index]));
+        shores.rings.push_back(std::move(joined[index]));
     }
+    return closedByForce;
+}
 
-    if (cutDateline) {
-        std::vector<ShoreRing> pieces;
-        for (ShoreRing& ring : rings) {
-            // A ring round the globe is already closed along the map's edges.
-            std::vector<GeoRing> cut;
-            if (!UnwrapRing(ring.points).closedThroughPole) cut = CutRingAtDateline(ring.points);
-            if (cut.size() <= 1) {
-                pieces.push_back(std::move(ring));
-                continue;
-            }
-            for (std::size_t i = 0; i < cut.size(); ++i) {
-                ShoreRing piece;
-                piece.id = i == 0 ? ring.id : nextId++;
-                piece.level = ring.level;
-                piece.source = ring.source;
-                piece.points = std::move(cut[i]);
-                pieces.push_back(std::move(piece));  // area measured anew for each piece
-            }
+std::vector<ShoreRing> CutAtDateline(std::vector<ShoreRing>& rings, std::int32_t& nextId) {
+    std::vector<ShoreRing> pieces;
+    for (ShoreRing& ring : rings) {
+        // A ring round the globe is already closed along the map's edges.
+        std::vector<GeoRing> cut;
+        if (!UnwrapRing(ring.points).closedThroughPole) cut = CutRingAtDateline(ring.points);
+        if (cut.size() <= 1) {
+            pieces.push_back(std::move(ring));
+            continue;
         }
-        rings = std::move(pieces);
+        for (std::size_t i = 0; i < cut.size(); ++i) {
+            ShoreRing piece;
+            piece.id = i == 0 ? ring.id : nextId++;
+            piece.level = ring.level;
+            piece.source = ring.source;
+            piece.points = std::move(cut[i]);
+            pieces.push_back(std::move(piece));  // area measured anew for each piece
+        }
     }
+    return pieces;
+}
 
-    std::vector<ClassicPolygon> polygons;
+struct WrittenSummary {
+    std::size_t polygons = 0;
     std::map<int, int> perLevel;
     std::size_t points = 0;
     int degenerate = 0;
+};
+
+WrittenSummary WriteClassic(const std::vector<ShoreRing>& rings, const std::string& output) {
+    WrittenSummary summary;
+    std::vector<ClassicPolygon> polygons;
     for (const ShoreRing& ring : rings) {
         if (ring.points.size() < 3) {
-            ++degenerate;
+            ++summary.degenerate;
             continue;
         }
         polygons.push_back(ToClassicPolygon(ring));
-        ++perLevel[ring.level];
-        points += polygons.back().points.size();
+        ++summary.perLevel[ring.level];
+        summary.points += polygons.back().points.size();
     }
     if (polygons.empty()) throw VarnholtError("no polygons found in the input");
+    summary.polygons = polygons.size();
 
     OutputFile file(output);
     file.Write(EncodeClassicShoreline(polygons));
     file.Commit();
+    return summary;
+}
+
+void PrintSummary(const std::string& output, const WrittenSummary& summary, int skipped) {
+    std::cout << "Wrote " << output << ": " << summary.polygons << " polygons (";
+    const char* names[] = {"", "land", "lakes", "islands in lakes", "ponds"};
+    bool first = true;
+    for (auto [level, count] : summary.perLevel) {
+        std::cout << (first ? "" : ", ") << count << " " << names[level];
+        first = false;
+    }
+    std::cout << "), " << summary.points << " points";
+    if (skipped + summary.degenerate > 0) {
+        std::cout << "; skipped " << skipped + summary.degenerate
+                  << " (other levels or < 3 points)";
+    }
+    std::cout << "\n";
+}
+
+void Convert(ArgCursor& args) {
+    const ConvertOptions options = ParseOptions(args);
+    ReadShores shores = ReadInputs(options);
+    std::int32_t nextId = 0;
+    for (const ShoreRing& ring : shores.rings) nextId = std::max(nextId, ring.id + 1);
+    const int closedByForce = JoinPieces(shores, nextId);
+    if (options.cutDateline) shores.rings = CutAtDateline(shores.rings, nextId);
+    const WrittenSummary summary = WriteClassic(shores.rings, options.output);
 
     if (closedByForce > 0) {
         std::cerr << "gshhg2gshhs: warning: " << closedByForce
                   << " line(s) did not close into polygons (input cut to a region?); each "
                      "was closed with a straight edge\n";
     }
-    if (quiet) return;
-    std::cout << "Wrote " << output << ": " << polygons.size() << " polygons (";
-    const char* names[] = {"", "land", "lakes", "islands in lakes", "ponds"};
-    bool first = true;
-    for (auto [level, count] : perLevel) {
-        std::cout << (first ? "" : ", ") << count << " " << names[level];
-        first = false;
-    }
-    std::cout << "), " << points << " points";
-    if (skipped + degenerate > 0) {
-        std::cout << "; skipped " << skipped + degenerate << " (other levels or < 3 points)";
-    }
-    std::cout << "\n";
+    if (!options.quiet) PrintSummary(options.output, summary, shores.skipped);
 }
 
 }  // namespace

@@ -34,20 +34,24 @@ const char kUsage[] =
     "\n"
     "The output is written whole or not at all. Exit status: 0 done, 1 failed, 2 bad options.\n";
 
-void Build(ArgCursor& args) {
+struct BuildOptions {
     std::string output;
     std::vector<std::string> shoreFiles;
     std::vector<std::string> borderFiles;
     bool quiet = false;
+};
+
+BuildOptions ParseOptions(ArgCursor& args) {
+    BuildOptions options;
     while (args.Next()) {
         if (args.Is("--output", "-o")) {
-            output = args.Value();
+            options.output = args.Value();
         } else if (args.Is("--shore")) {
-            shoreFiles.push_back(args.Value());
+            options.shoreFiles.push_back(args.Value());
         } else if (args.Is("--borders")) {
-            borderFiles.push_back(args.Value());
+            options.borderFiles.push_back(args.Value());
         } else if (args.Is("--quiet", "-q")) {
-            quiet = true;
+            options.quiet = true;
         } else if (args.IsOption()) {
             throw UsageError("unknown option " + args.Current());
         } else {
@@ -55,17 +59,24 @@ void Build(ArgCursor& args) {
                              "' (inputs go after --shore or --borders)");
         }
     }
-    if (output.empty()) throw UsageError("no output file given (-o FILE)");
-    if (shoreFiles.empty() && borderFiles.empty()) {
+    if (options.output.empty()) throw UsageError("no output file given (-o FILE)");
+    if (options.shoreFiles.empty() && options.borderFiles.empty()) {
         throw UsageError("nothing to convert: give --shore and/or --borders");
     }
+    return options;
+}
 
+std::vector<ClassicPolygon> ReadShores(const std::vector<std::string>& shoreFiles) {
     std::vector<ClassicPolygon> shore;
     for (const std::string& path : shoreFiles) {
         for (ClassicPolygon& polygon : ParseClassicShoreline(ReadWholeFile(path), path)) {
             shore.push_back(std::move(polygon));
         }
     }
+    return shore;
+}
+
+std::vector<GeoRing> ReadBorders(const std::vector<std::string>& borderFiles) {
     std::vector<GeoRing> pieces;
     for (const std::string& path : borderFiles) {
         std::vector<unsigned char> bytes = ReadWholeFile(path);
@@ -80,21 +91,28 @@ void Build(ArgCursor& args) {
         ring.push_back(ring.front());  // a border that closes on itself is drawn closed
         borders.push_back(std::move(ring));
     }
+    return borders;
+}
+
+void Build(ArgCursor& args) {
+    const BuildOptions options = ParseOptions(args);
+    std::vector<ClassicPolygon> shore = ReadShores(options.shoreFiles);
+    std::vector<GeoRing> borders = ReadBorders(options.borderFiles);
 
     std::vector<CartogSegment> segments = BuildCartography(shore, borders);
     if (segments.empty()) throw VarnholtError("no outlines found in the input");
     std::string bytes = EncodeCartography(segments);
-    OutputFile file(output);
+    OutputFile file(options.output);
     file.Write(bytes);
     file.Commit();
 
-    if (quiet) return;
+    if (options.quiet) return;
     std::size_t areas = 0;
     std::size_t lines = 0;
     for (const CartogSegment& segment : segments) {
         (segment.kind & 1 ? lines : areas) += 1;
     }
-    std::cout << "Wrote " << output << ": " << segments.size() << " segments (" << areas
+    std::cout << "Wrote " << options.output << ": " << segments.size() << " segments (" << areas
               << " areas, " << lines << " lines), " << bytes.size() << " bytes\n";
 }
 
