@@ -1,62 +1,21 @@
-#include "TerminalProgress.h"
-
-#include <algorithm>
+#include "BarProgress.h"
 
 namespace batch {
 
-namespace {
-constexpr int kTicks = 40;  // 2.5 % each
-}
-
-void TerminalProgress::Bind(ui::ProgressBar& bar) {
+void BarProgress::Bind(ui::ProgressBar& bar) {
     Unbind();
-    bar_ = &bar;
-    auto update = [this] { Update(bar_->Min(), bar_->Max(), bar_->Position()); };
-    bar.observer.changed = update;
-    bar.observer.repaintNow = update;
+    auto update = [this, &bar] { Update(bar.Min(), bar.Max(), bar.Position()); };
+    subscription_ = bar.Subscribe({update, update});
 }
 
-void TerminalProgress::Unbind() {
-    if (bar_) {
-        bar_->observer = {};
-        bar_ = nullptr;
-    }
+void BarProgress::Unbind() {
+    subscription_ = {};
     BreakLine();
 }
 
-void TerminalProgress::Update(int minimum, int maximum, int position) {
-    int ticks = 0;
-    if (maximum > minimum && position > minimum) {
-        long long span = (long long)maximum - minimum;
-        long long progress = (long long)position - minimum;
-        ticks = int(progress >= span ? kTicks : progress * kTicks / span);
-    }
-    if (ticksShown_ >= 0 && ticks < ticksShown_) {
-        BreakLine();
-        ticksShown_ = -1;
-        done_ = false;
-    }
-    if ((ticksShown_ < 0 && ticks == 0) || done_) return;
-    for (int tick = ticksShown_ + 1; tick <= ticks; ++tick) {
-        lineOpen_ = true;
-        if (tick == kTicks) {
-            out_ << "100 - done.\n";
-            lineOpen_ = false;
-            done_ = true;
-        } else if (tick % 4 == 0) {
-            out_ << tick / 4 * 10;
-        } else {
-            out_ << '.';
-        }
-    }
-    ticksShown_ = std::max(ticksShown_, ticks);
-    out_.flush();
-}
-
-void TerminalProgress::BreakLine() {
-    if (!lineOpen_) return;
-    out_ << '\n' << std::flush;
-    lineOpen_ = false;
+void BarProgress::Update(int minimum, int maximum, int position) {
+    if (maximum <= minimum) return printer_.Report(0);
+    printer_.Report((double(position) - minimum) / (double(maximum) - minimum));
 }
 
 }  // namespace batch
