@@ -1,7 +1,5 @@
 #include "RunProgram.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
@@ -13,6 +11,7 @@
 #include "FormLifeCycle.h"
 #include "FormWindows.h"
 #include "ProgramIcon.h"
+#include "ProgressPrinter.h"
 #include "QtInteraction.h"
 #include "VersInfo.h"
 
@@ -114,7 +113,8 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
             // Settings go through QSettings, which wants an application object.
             QCoreApplication application(argc, argv);
             NameApplication(program);
-            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            ProgressWanted(parsed.options.Quiet()));
         }
     }
     QApplication application(argc, argv);
@@ -123,7 +123,8 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
         parsed = ParseProgramCommandLine(ArgumentsOf(argc, argv), program);
         if (auto status = HandleNonRun(parsed, program)) return *status;
         if (parsed.options.Batch())
-            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            ProgressWanted(parsed.options.Quiet()));
     }
     return RunWindowed(program, parsed.options);
 }
