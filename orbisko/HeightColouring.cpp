@@ -64,7 +64,7 @@ bool THeightColouring::AddTopography(Bitmap& picture, TTopography& topography, c
 
     const int width = working.Width();
     const int height = working.Height();
-    auto tick = progress.tick ? progress.tick : std::function<std::uint32_t()>(GetTickCount);
+    const TickClock& tick = progress.clock;
     if (progress.started) progress.started(height - 1);
 
     // Longitudes depend on the column only.

@@ -14,6 +14,7 @@
 
 #include "Bitmap.h"
 #include "MapView.h"
+#include "Tick.h"
 #include "Topography.h"
 
 constexpr std::array<int, 11> HeightAnchorsFeet = {-200, -100, 0,    300,   600,  1000,
@@ -30,7 +31,7 @@ struct TColouringProgress {
     // Rows first..end-1 were copied into the picture.
     std::function<void(int first, int end)> bandCopied;
     std::function<void()> finished;
-    std::function<std::uint32_t()> tick;  // milliseconds; the system tick when not set
+    TickClock clock = GetTickCount;
 };
 
 class THeightColouring {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "ExecutablePath.h"
 #include "FileLookup.h"
 
 namespace fs = std::filesystem;
@@ -28,10 +29,10 @@ std::vector<std::string> DefaultSearchFolders() {
 }
 
 std::string ExecutableFolder() {
+    const std::string exe = ExecutablePath();
     std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return WithSeparator(fs::current_path(error).string());
-    return WithSeparator(exe.parent_path().string());
+    if (exe.empty()) return WithSeparator(fs::current_path(error).string());
+    return WithSeparator(fs::path(exe).parent_path().string());
 }
 
 std::string DataFolder() {

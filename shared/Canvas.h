@@ -66,8 +66,6 @@ public:
     // Draws a whole bitmap with its top-left corner at (x, y), clipped.
     void Draw(int x, int y, const Bitmap& source);
 
-    Bitmap& Target() { return bitmap_; }
-
 private:
     Bitmap& bitmap_;
     Pen pen_;

@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include <map>
+#include <stdexcept>
 #include <tuple>
 #include <utility>
 
@@ -12,7 +13,7 @@ Form::Form(Interaction& interaction, std::string name)
 void Form::SetCaption(std::string caption) {
     if (caption == caption_) return;
     caption_ = std::move(caption);
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
 }
 
 void Form::SetDesign(int left, int top, int outerWidth, int outerHeight, bool centred) {
@@ -38,7 +39,7 @@ void Form::SetClientSize(int width, int height) {
     clientWidth_ = width;
     clientHeight_ = height;
     ApplyAnchors(oldWidth, oldHeight);
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
     if (created_ && !closed_) FormResize();
 }
 
@@ -100,8 +101,17 @@ void Form::OpenModal() {
     FormShow();
 }
 
+Subscription Form::AttachWindow(std::function<void()> closeWindow) {
+    if (*closeWindow_) throw std::logic_error("Form " + name_ + " already has a window");
+    *closeWindow_ = std::move(closeWindow);
+    std::weak_ptr<std::function<void()>> slot = closeWindow_;
+    return Subscription([slot] {
+        if (auto attached = slot.lock()) *attached = nullptr;
+    });
+}
+
 void Form::Close() {
-    if (closeHook) closeHook();
+    if (*closeWindow_) (*closeWindow_)();
     else CloseNow();
 }
 

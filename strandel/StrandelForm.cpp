@@ -18,7 +18,7 @@ ui::MenuItem& Menu(ui::Form& form, const std::string& name, const std::string& c
 
 ui::MenuItem& ViewItem(ui::Form& form, const std::string& name, const std::string& caption) {
     ui::MenuItem& item = Menu(form, "View1", "&View").Add(name, caption);
-    item.radioItem = true;
+    item.SetRadioItem(true);
     return item;
 }
 
@@ -47,8 +47,8 @@ TFormMain::TFormMain(ui::Interaction& interaction)
 
     RadioGroupView.SetBounds({288, 376, 137, 41});
     RadioGroupView.SetCaption(" View ");
-    RadioGroupView.items = {"Full", "Zoom"};
-    RadioGroupView.columns = 2;
+    RadioGroupView.SetItems({"Full", "Zoom"});
+    RadioGroupView.SetColumns(2);
     RadioGroupView.SetAnchors(ui::AnchorRight | ui::AnchorBottom);
     RadioGroupView.OnClick = [this] { RadioGroupViewClick(); };
 

@@ -18,9 +18,7 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: gshhg2gshhs [options] -o OUTPUT INPUT...\n"
-    "\n"
+const char kSummary[] =
     "Converts GSHHG shorelines into a classic GSHHS shoreline file (36-byte big-endian\n"
     "polygon headers, micro-degree points) as terrafold and strandel read it. Each INPUT is\n"
     "recognised by its contents:\n"
@@ -31,21 +29,26 @@ const char kUsage[] =
     "    gmt cuts every polygon at the edges of its storage bins; the pieces are joined back\n"
     "    into whole polygons (also across the 180th meridian) and their areas computed on\n"
     "    the sphere.\n"
-    "\n"
-    "Options:\n"
-    "  -o, --output FILE    the classic shoreline file to write (required)\n"
-    "  --level N            level (1 land, 2 lake, 3 island in lake, 4 pond) of the text\n"
-    "                       inputs after it whose segment headers name none [from headers]\n"
-    "  --antarctica COAST   Antarctica from native files: ice-front or grounding-line\n"
-    "                       [ice-front]; it becomes a level-1 polygon\n"
-    "  --cut-dateline       cut polygons that cross the 180th meridian into pieces closed\n"
-    "                       along it, for readers that draw longitudes from 180 W to 180 E\n"
-    "                       (a ring round the globe, Antarctica, is closed along the map's\n"
-    "                       edges in any case)\n"
-    "  -q, --quiet          no summary on standard output\n"
-    "  -h, --help           this text\n"
-    "\n"
-    "The output is written whole or not at all. Exit status: 0 done, 1 failed, 2 bad options.\n";
+    "The output is written whole or not at all. Exit status: 0 done, 1 failed, 2 bad options.";
+
+app::CommandLineSyntax Syntax() {
+    std::vector<app::OptionSpec> options = {
+        {"output", "FILE", "the classic shoreline file to write", "", false, false, {}, 'o', true},
+        {"level", "N",
+         "level (1 land, 2 lake, 3 island in lake, 4 pond) of the text inputs after it\n"
+         "whose segment headers name none",
+         "", true},
+        {"antarctica", "COAST", "Antarctica from native files; it becomes a level-1 polygon",
+         "ice-front", false, false, {"ice-front", "grounding-line"}},
+        {"cut-dateline", "",
+         "cut polygons that cross the 180th meridian into pieces closed along it, for\n"
+         "readers that draw longitudes from 180 W to 180 E (a ring round the globe,\n"
+         "Antarctica, is closed along the map's edges in any case)",
+         ""},
+        {"input", "INPUT", "a native GSHHG file or multisegment text", "", true, true},
+    };
+    return app::ToolSyntax("gshhg2gshhs", "[options] -o OUTPUT INPUT...", kSummary, options);
+}
 
 struct TextInput {
     std::string path;
@@ -67,36 +70,21 @@ struct ConvertOptions {
     bool cutDateline = false;
 };
 
-ConvertOptions ParseOptions(ArgCursor& args) {
+// Each text input takes the --level given last before it.
+ConvertOptions ParseOptions(const app::Options& given) {
     ConvertOptions options;
+    options.output = given.Value("output");
     int textLevel = 0;
-    while (args.Next()) {
-        if (args.Is("--output", "-o")) {
-            options.output = args.Value();
-        } else if (args.Is("--level")) {
-            textLevel = static_cast<int>(args.IntegerValue(1, 4));
-        } else if (args.Is("--antarctica")) {
-            std::string coast = args.Value();
-            if (coast == "ice-front") {
-                options.antarctica = AntarcticCoast::IceFront;
-            } else if (coast == "grounding-line") {
-                options.antarctica = AntarcticCoast::GroundingLine;
-            } else {
-                throw UsageError("--antarctica takes ice-front or grounding-line, not '" + coast +
-                                 "'");
-            }
-        } else if (args.Is("--cut-dateline")) {
-            options.cutDateline = true;
-        } else if (args.Is("--quiet", "-q")) {
-            options.quiet = true;
-        } else if (args.IsOption()) {
-            throw UsageError("unknown option " + args.Current());
-        } else {
-            options.inputs.push_back({args.Current(), textLevel});
-        }
+    for (const auto& [name, value] : given.Given()) {
+        if (name == "level") textLevel = static_cast<int>(app::ParseInteger(name, value, 1, 4));
+        if (name == "input") options.inputs.push_back({value, textLevel});
     }
-    if (options.output.empty()) throw UsageError("no output file given (-o FILE)");
-    if (options.inputs.empty()) throw UsageError("no input files given");
+    if (options.inputs.empty()) throw app::UsageError("no input files given");
+    if (given.Value("antarctica") == "grounding-line") {
+        options.antarctica = AntarcticCoast::GroundingLine;
+    }
+    options.quiet = given.Quiet();
+    options.cutDateline = given.Has("cut-dateline");
     return options;
 }
 
@@ -231,8 +219,8 @@ void PrintSummary(const std::string& output, const WrittenSummary& summary, int 
     std::cout << "\n";
 }
 
-void Convert(ArgCursor& args) {
-    const ConvertOptions options = ParseOptions(args);
+void Convert(const app::Options& given) {
+    const ConvertOptions options = ParseOptions(given);
     ReadShores shores = ReadInputs(options);
     std::int32_t nextId = 0;
     for (const ShoreRing& ring : shores.rings) nextId = std::max(nextId, ring.id + 1);
@@ -250,4 +238,4 @@ void Convert(ArgCursor& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunTool("gshhg2gshhs", kUsage, argc, argv, Convert); }
+int main(int argc, char** argv) { return RunTool(Syntax(), argc, argv, Convert); }

@@ -77,13 +77,14 @@ protected:
     TempDir temp_;
     InFolder folder_;
     ScriptedInteraction ui;
-    TFormMain form{ui};
+    TickClock clock = GetTickCount;
+    TFormMain form{ui, [this] { return clock(); }};
 };
 
 }  // namespace
 
 TEST_F(LumbrelForm, WindowHasItsTabsMenusAndDialog) {
-    EXPECT_EQ(form.TabControlImage.tabs,
+    EXPECT_EQ(form.TabControlImage.Tabs(),
               (std::vector<std::string>{"Source", "Colour", "Relief", "Combined"}));
     EXPECT_EQ(form.TimerOnShow.Interval(), 300);
     EXPECT_EQ(form.OpenDialog.filter, "PNG images (*.png)|*.png");
@@ -236,7 +237,7 @@ TEST_F(LumbrelForm, WholeRunWritesColourShiftedByReliefToCombinedBmp) {
 TEST_F(LumbrelForm, EachTabShowsItsImage) {
     WriteHeightPng({{0, 3, 9}, {4, 9, 30}}, "topo.png");
     int repaints = 0;
-    form.ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    auto watch = form.ImageDisplay.Subscribe({{}, [&] { ++repaints; }});
     Run();
     const std::array<Bitmap*, 4> images = {form.SourceBitmap.get(), form.ColourBitmap.get(),
                                            form.ReliefBitmap.get(), form.CombinedBitmap.get()};
@@ -254,10 +255,14 @@ TEST_F(LumbrelForm, EachTabShowsItsImage) {
 }
 
 TEST_F(LumbrelForm, PercentBarChangesOnlyAfterAHundredMilliseconds) {
-    form.LastProgressTick = GetTickCount();
+    std::uint32_t now = 0xFFFFFFC0;  // the counter wraps on the way
+    clock = [&] { return now; };
+    form.ShowPercent(10);
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 10);
+    now += 100;
     form.ShowPercent(40);
-    EXPECT_EQ(form.ProgressBarPercent.Position(), 0);
-    form.LastProgressTick = GetTickCount() - 1000;  // wraps like the tick itself
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 10);
+    now += 1;
     form.ShowPercent(40);
     EXPECT_EQ(form.ProgressBarPercent.Position(), 40);
 }

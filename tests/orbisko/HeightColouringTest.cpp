@@ -161,7 +161,7 @@ TEST(HeightColouringPass, BandsAreCopiedAtMostEvery200Milliseconds) {
 
     // A pass within 200 ms copies the whole image once, at the end.
     std::uint32_t now = 0xFFFFFF00;  // wraps during the pass below
-    progress.tick = [&] { return now; };
+    progress.clock = [&] { return now; };
     Bitmap quick = drawn;
     THeightColouring colouring;
     ASSERT_TRUE(colouring.AddTopography(quick, topography, view, progress));
@@ -172,7 +172,7 @@ TEST(HeightColouringPass, BandsAreCopiedAtMostEvery200Milliseconds) {
 
     // A slow pass: 201 ms per row, except across the counter's wrap.
     bands.clear();
-    progress.tick = [&] { return now += 201; };
+    progress.clock = [&] { return now += 201; };
     Bitmap slow = drawn;
     ASSERT_TRUE(colouring.AddTopography(slow, topography, view, progress));
     ASSERT_EQ(bands.size(), 451u);

@@ -139,11 +139,13 @@ TEST_F(FormFixture, RubberBandLeavesTheMapAsItWasAndZoomsToTheDraggedRectangle) 
 
     form.Image1.OnMouseDown(ui::MouseButton::Left, 100, 100);
     EXPECT_TRUE(form.Dragging);
+    EXPECT_TRUE(form.Image1.MouseCaptured());
     form.Image1.OnMouseMove(200, 150);
     EXPECT_NE(PictureBytes(form), before);
     form.Image1.OnMouseMove(300, 200);
     form.Image1.OnMouseUp(ui::MouseButton::Left, 700, 400);  // the release point is not used
     EXPECT_FALSE(form.Dragging);
+    EXPECT_FALSE(form.Image1.MouseCaptured());
     EXPECT_EQ(PictureBytes(form), before);
     EXPECT_EQ(form.MapView.MapWest, -8400);
     EXPECT_EQ(form.MapView.MapSouth, 3000);
@@ -217,8 +219,8 @@ TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
     EXPECT_FALSE(form.Timer1.Enabled());
     std::vector<std::string> captions;
     auto walk = [&](auto& self, const ui::MenuItem& item) -> void {
-        for (const auto& child : item.items) {
-            captions.push_back(child->caption);
+        for (const auto& child : item.Items()) {
+            captions.push_back(child->Caption());
             self(self, *child);
         }
     };

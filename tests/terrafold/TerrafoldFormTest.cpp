@@ -68,8 +68,8 @@ TEST_F(TerrafoldStartupTest, WindowHasItsControlsMenusAndWorldBitmaps) {
     EXPECT_EQ(form.ButtonRefresh.Caption(), "Refresh");
     EXPECT_EQ(form.ButtonClose.Caption(), "Close");
     EXPECT_EQ(form.ProgressBar.Max(), 100);
-    EXPECT_EQ(form.FindMenuItem("FileExit")->caption, "E&xit");
-    EXPECT_EQ(form.FindMenuItem("HelpAbout")->caption, "&About...");
+    EXPECT_EQ(form.FindMenuItem("FileExit")->Caption(), "E&xit");
+    EXPECT_EQ(form.FindMenuItem("HelpAbout")->Caption(), "&About...");
     EXPECT_EQ(form.OpenDialog.filter, "All files (*.*)|*.*");
 
     // Only the picture follows the window's width and height; the buttons keep to the
@@ -280,9 +280,10 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     ASSERT_TRUE(form->HasTiles());
 
     std::vector<int> positions;
-    form->ProgressBar.observer.changed = [&] { positions.push_back(form->ProgressBar.Position()); };
+    auto watchBar = form->ProgressBar.Subscribe(
+        {[&] { positions.push_back(form->ProgressBar.Position()); }, {}});
     int repaints = 0;
-    form->ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    auto watchImage = form->ImageDisplay.Subscribe({{}, [&] { ++repaints; }});
     form->ButtonRefresh.OnClick();
 
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Image(s) written to file topo.png"});

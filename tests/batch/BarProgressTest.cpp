@@ -2,15 +2,16 @@
 
 #include <sstream>
 
-#include "TerminalProgress.h"
+#include "BarProgress.h"
+#include "ProgressPrinter.h"
 
 namespace {
 constexpr const char* kFullLine = "0...10...20...30...40...50...60...70...80...90...100 - done.\n";
 }
 
-TEST(TerminalProgress, WholeRunPrintsOneLineInStepsOfTwoAndAHalfPercent) {
+TEST(BarProgress, WholeRunPrintsOneLineInStepsOfTwoAndAHalfPercent) {
     std::ostringstream out;
-    batch::TerminalProgress progress(out);
+    batch::BarProgress progress(out);
     ui::ProgressBar bar("ProgressBar");
     bar.SetMax(33);
     progress.Bind(bar);
@@ -26,9 +27,9 @@ TEST(TerminalProgress, WholeRunPrintsOneLineInStepsOfTwoAndAHalfPercent) {
     EXPECT_EQ(out.str(), kFullLine);
 }
 
-TEST(TerminalProgress, BarSetBackStartsANewLineAndBreakLineEndsAnOpenOne) {
+TEST(BarProgress, BarSetBackStartsANewLineAndBreakLineEndsAnOpenOne) {
     std::ostringstream out;
-    batch::TerminalProgress progress(out);
+    batch::BarProgress progress(out);
     ui::ProgressBar bar("ProgressBarPercent");
     progress.Bind(bar);
     bar.SetPosition(50);
@@ -43,12 +44,29 @@ TEST(TerminalProgress, BarSetBackStartsANewLineAndBreakLineEndsAnOpenOne) {
     EXPECT_EQ(out.str(), "0...10...20...30...40...50\n...60\n0...10\n");
 }
 
-TEST(TerminalProgress, OffsetAndEmptyRangesAreSafe) {
+TEST(BarProgress, OffsetAndEmptyRangesAreSafe) {
     std::ostringstream out;
-    batch::TerminalProgress progress(out);
+    batch::BarProgress progress(out);
     progress.Update(-100, -100, -100);
     progress.Update(5, 3, 4);
     EXPECT_EQ(out.str(), "");
     progress.Update(-2147483647, 2147483647, 0);  // half way, without overflow
     EXPECT_EQ(out.str(), "0...10...20...30...40...50");
+}
+
+TEST(ProgressPrinter, FractionsOfWholeCountsLandOnTheirTicksAndDisabledPrintsNothing) {
+    std::ostringstream out;
+    app::ProgressPrinter printer(out);
+    for (int done = 0; done <= 10; ++done) printer.Report(done / 10.0);
+    EXPECT_EQ(out.str(), kFullLine);
+    printer.Report(0.7);  // a second pass
+    EXPECT_EQ(out.str(), std::string(kFullLine) + "0...10...20...30...40...50...60...70");
+    printer.Report(2.0);
+    EXPECT_EQ(out.str(), std::string(kFullLine) + kFullLine);
+
+    std::ostringstream quiet;
+    app::ProgressPrinter off(quiet, false);
+    off.Report(0.5);
+    off.Report(1.0);
+    EXPECT_EQ(quiet.str(), "");
 }
