@@ -9,10 +9,11 @@
 #include "ClassicShoreline.h"
 #include "DatelineCut.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "GshhgNative.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
 #include "SphericalArea.h"
 #include "ToolMain.h"
 
@@ -185,7 +186,7 @@ void Convert(ArgCursor& args) {
     }
     if (polygons.empty()) throw VarnholtError("no polygons found in the input");
 
-    OutputFile file(output);
+    ReplacingFile file(output);
     file.Write(EncodeClassicShoreline(polygons));
     file.Commit();
 

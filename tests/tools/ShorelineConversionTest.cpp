@@ -7,11 +7,11 @@
 
 #include "ClassicShoreline.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "GSHHSdata.h"
 #include "GshhgNative.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
 #include "SphericalArea.h"
 #include "TempDir.h"
 #include "ToolTestSupport.h"
@@ -231,7 +231,7 @@ TEST(PieceChainer, ALineListedFromTheMiddleIsStillOneLine) {
 }
 
 class Gshhg2gshhsTool : public ::testing::Test {
-  protected:
+protected:
     std::string WriteText(const std::string& name, const std::string& text) {
         return dir.Write(name, ToBytes(text));
     }
