@@ -33,9 +33,13 @@ ReplacingFile::ReplacingFile(const std::string& path, std::size_t bufferBytes)
     std::random_device seed;
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += std::to_string(seed() % 1000000);
+        name += ".part";
         std::filesystem::path temporary = target;
-        temporary.replace_filename("." + target.filename().string() + "." +
-                                   std::to_string(seed() % 1000000) + ".part");
+        temporary.replace_filename(name);
         temporary_ = temporary.string();
         // Mode 0666 lets the umask decide, as for any newly created file.
         descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
