@@ -32,8 +32,7 @@ void CopyRows(Bitmap& target, const Bitmap& source, int first, int end) {
 void THeightColouring::BuildColourTable() {
     std::array<int, 11> metres{};
     for (std::size_t i = 0; i < metres.size(); ++i) metres[i] = FeetToMetres(HeightAnchorsFeet[i]);
-    FillElevationRamp(ElevationColourSpan(ColourTable.data(), ColourTable.size()), metres,
-                      AnchorColours);
+    FillElevationRamp(ColourTable, metres, AnchorColours);
 }
 
 bool THeightColouring::AddTopography(Bitmap& picture, TTopography& topography, const TMapView& view,

@@ -5,7 +5,6 @@
 // 5000 m up everything is white. The table is computed at compile time and never changes.
 #include <array>
 #include <cstdint>
-#include <span>
 
 #include "Colour.h"
 
@@ -19,15 +18,16 @@ constexpr std::array<Colour, 11> ControlColours = {0x0085DB37, 0x005FDE62, 0x003
                                                    0x00C2F5DC, 0x00BCD8E0, 0x009AC4D1, 0x0068B0E6,
                                                    0x004F96AA, 0x00B995B6, 0x00FFFFFF};
 
-using ElevationColourSpan = std::span<Colour, 65536>;
-
-constexpr Colour& ColourAt(ElevationColourSpan table, int metres) {
+// Tables are 65536 colours indexed by metres + 32768: the array here, or the viewer's vector.
+template <typename Table>
+constexpr Colour& ColourAt(Table& table, int metres) {
     return table[std::size_t(metres - kLowestElevation)];
 }
 
 // Fills the heights strictly between low and high by linear interpolation of each channel
 // between the colours already stored at low and high (integer division, truncating).
-constexpr void InterpolateColours(ElevationColourSpan table, int low, int high) {
+template <typename Table>
+constexpr void InterpolateColours(Table& table, int low, int high) {
     const Colour lowColour = ColourAt(table, low);
     const Colour highColour = ColourAt(table, high);
     const int span = high - low;
@@ -45,7 +45,8 @@ constexpr void InterpolateColours(ElevationColourSpan table, int low, int high) 
 
 // The ramp both map programs colour heights with: the first colour up to the first height (and
 // at or below 0 m), linear between the anchors, the last colour from the last height up.
-constexpr void FillElevationRamp(ElevationColourSpan table, const std::array<int, 11>& heights,
+template <typename Table>
+constexpr void FillElevationRamp(Table& table, const std::array<int, 11>& heights,
                                  const std::array<Colour, 11>& colours) {
     for (int h = kLowestElevation; h <= 0; ++h) ColourAt(table, h) = colours[0];
     for (std::size_t k = 0; k < heights.size(); ++k) {
