@@ -9,10 +9,11 @@
 #include "ClassicShoreline.h"
 #include "DatelineCut.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "GshhgNative.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
 #include "SphericalArea.h"
 #include "ToolMain.h"
 
@@ -197,7 +198,7 @@ WrittenSummary WriteClassic(const std::vector<ShoreRing>& rings, const std::stri
     if (polygons.empty()) throw VarnholtError("no polygons found in the input");
     summary.polygons = polygons.size();
 
-    OutputFile file(output);
+    ReplacingFile file(output);
     file.Write(EncodeClassicShoreline(polygons));
     file.Commit();
     return summary;

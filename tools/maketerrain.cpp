@@ -9,7 +9,7 @@
 
 #include "ClassicShoreline.h"
 #include "Errors.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TerrainFiles.h"
 #include "TerrainModel.h"
 #include "ToolMain.h"
