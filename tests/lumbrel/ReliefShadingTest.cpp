@@ -201,7 +201,8 @@ TEST(ReliefImage, WideRowsFollowTheRulesUpToTheFlatLastRowAndColumn) {
 
 TEST(ShadedImage, OnePassGivesTheBytesAndCountsOfTheThreePasses) {
     auto codesOf = [](int width, int height, unsigned seed) {
-        Codes codes(std::size_t(height), std::vector<int>(std::size_t(width)));
+        Codes codes(static_cast<std::size_t>(height),
+                    std::vector<int>(static_cast<std::size_t>(width)));
         for (auto& row : codes)
             for (int& code : row) {
                 seed = seed * 1103515245u + 12345u;
