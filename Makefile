@@ -2,7 +2,7 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev
+              libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev gdal-bin
 # Only the fuzzing needs clang and its libFuzzer runtime.
 FUZZ_DEBS  := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
