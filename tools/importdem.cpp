@@ -61,8 +61,9 @@ std::string Degrees(double value, char positive, char negative) {
 void NoteCoverage(const DemSource& source) {
     LonLatExtent extent = source.Coverage();
     const double slack = 1.0 / 240;  // half a tile cell
-    if (extent.west <= -180 + slack && extent.east >= 180 - slack && extent.south <= -90 + slack &&
-        extent.north >= 90 - slack) {
+    // Longitudes from 0 to 360 go round the world as well.
+    bool allLongitudes = extent.east - extent.west >= 360 - slack;
+    if (allLongitudes && extent.south <= -90 + slack && extent.north >= 90 - slack) {
         return;
     }
     std::cerr << "importdem: note: " << source.Path() << " covers only "

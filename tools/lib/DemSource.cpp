@@ -8,6 +8,7 @@
 #include <ogr_srs_api.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
@@ -172,18 +173,38 @@ LonLatExtent DemSource::Coverage() const {
         throw VarnholtError("Cannot place " + path_ + " on the world: " +
                             QuietGdal::Reason("no transformation to WGS 84"));
     }
-    double transform[6];
-    int columns = 0;
-    int rows = 0;
-    double extent[4];
-    CPLErr status = GDALSuggestedWarpOutput2(handles_->Source(), GDALGenImgProjTransform,
-                                             transformer, transform, &columns, &rows, extent, 0);
-    GDALDestroyGenImgProjTransformer(transformer);
-    if (status != CE_None) {
-        throw VarnholtError("Cannot place " + path_ + " on the world: " +
-                            QuietGdal::Reason("no transformation to WGS 84"));
+    // The extent of a reprojected raster lies on its outline, but a pole or the antimeridian
+    // inside it may not: sample a lattice over the whole raster, outline included.
+    constexpr int kSteps = 64;
+    const double columns = GDALGetRasterXSize(handles_->Source());
+    const double rows = GDALGetRasterYSize(handles_->Source());
+    std::vector<double> x;
+    std::vector<double> y;
+    for (int i = 0; i <= kSteps; ++i) {
+        for (int j = 0; j <= kSteps; ++j) {
+            x.push_back(columns * i / kSteps);
+            y.push_back(rows * j / kSteps);
+        }
     }
-    return {extent[0], extent[2], extent[1], extent[3]};
+    std::vector<double> z(x.size(), 0);
+    std::vector<int> placed(x.size(), 0);
+    GDALGenImgProjTransform(transformer, FALSE, static_cast<int>(x.size()), x.data(), y.data(),
+                            z.data(), placed.data());
+    GDALDestroyGenImgProjTransformer(transformer);
+    LonLatExtent extent{std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                        std::numeric_limits<double>::max(), -std::numeric_limits<double>::max()};
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!placed[i]) continue;
+        extent.west = std::min(extent.west, x[i]);
+        extent.east = std::max(extent.east, x[i]);
+        extent.south = std::min(extent.south, y[i]);
+        extent.north = std::max(extent.north, y[i]);
+    }
+    if (extent.west > extent.east) {
+        throw VarnholtError("Cannot place " + path_ + " on the world: " +
+                            QuietGdal::Reason("no cell transforms to WGS 84"));
+    }
+    return extent;
 }
 
 void DemSource::Warp(const GeoGrid& grid, int firstRow, int rows, Resampling resampling,
