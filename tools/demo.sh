@@ -45,7 +45,7 @@ mkdir -p "$rt/grid"
 if [ ! -f "$rt/world.tif" ]; then
     echo "Saving the sample tiles as a GeoTIFF (once)..."
     gdalbuildvrt -q -srcnodata None -vrtnodata None "$rt/tiles.vrt" "$out"/gtopo30/*.dem
-    gdal_translate -q -a_srs EPSG:4326 -co TILED=YES -co COMPRESS=DEFLATE -co PREDICTOR=2 \
+    gdal_translate -q -of GTiff -a_srs EPSG:4326 -co TILED=YES -co COMPRESS=DEFLATE -co PREDICTOR=2 \
         -co BIGTIFF=YES -co NUM_THREADS=ALL_CPUS "$rt/tiles.vrt" "$rt/world.tif.partial"
     mv "$rt/world.tif.partial" "$rt/world.tif"
     rm -f "$rt/tiles.vrt"

@@ -83,20 +83,24 @@ void NoteEmptyCells(const ImportCounts& counts, const std::string& what) {
                      static_cast<double>(counts.cells));
 }
 
-void Convert(ArgCursor& args) {
+struct Request {
     std::string input;
     std::string tileFolder;
     std::string gridPath;
     std::string shorePath;
     Resampling resampling = Resampling::Average;
     bool quiet = false;
+};
+
+Request ParseRequest(ArgCursor& args) {
+    Request request;
     while (args.Next()) {
         if (args.Is("--tiles")) {
-            tileFolder = args.Value();
+            request.tileFolder = args.Value();
         } else if (args.Is("--grid")) {
-            gridPath = args.Value();
+            request.gridPath = args.Value();
         } else if (args.Is("--shorelines")) {
-            shorePath = args.Value();
+            request.shorePath = args.Value();
         } else if (args.Is("--resampling")) {
             std::string name = args.Value();
             std::optional<Resampling> named = ResamplingNamed(name);
@@ -104,24 +108,35 @@ void Convert(ArgCursor& args) {
                 throw UsageError("--resampling takes average, nearest or bilinear, not '" + name +
                                  "'");
             }
-            resampling = *named;
+            request.resampling = *named;
         } else if (args.Is("--quiet", "-q")) {
-            quiet = true;
+            request.quiet = true;
         } else if (args.IsOption()) {
             throw UsageError("unknown option " + args.Current());
-        } else if (input.empty()) {
-            input = args.Current();
+        } else if (request.input.empty()) {
+            request.input = args.Current();
         } else {
             throw UsageError("unexpected argument '" + args.Current() + "'");
         }
     }
-    if (input.empty()) throw UsageError("no input raster given");
-    if (tileFolder.empty() && gridPath.empty()) {
+    if (request.input.empty()) throw UsageError("no input raster given");
+    if (request.tileFolder.empty() && request.gridPath.empty()) {
         throw UsageError("nothing to write: give --tiles DIR and/or --grid FILE");
     }
-    if (!shorePath.empty() && tileFolder.empty()) {
+    if (!request.shorePath.empty() && request.tileFolder.empty()) {
         throw UsageError("--shorelines decides the ocean of the tiles: give --tiles DIR too");
     }
+    return request;
+}
+
+void Convert(ArgCursor& args) {
+    const Request request = ParseRequest(args);
+    const std::string& input = request.input;
+    const std::string& tileFolder = request.tileFolder;
+    const std::string& gridPath = request.gridPath;
+    const std::string& shorePath = request.shorePath;
+    const Resampling resampling = request.resampling;
+    const bool quiet = request.quiet;
 
     PrepareGdal(kGdalCacheBytes);
     DemSource source(input);

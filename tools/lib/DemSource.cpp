@@ -230,7 +230,7 @@ void DemSource::Warp(const GeoGrid& grid, int firstRow, int rows, Resampling res
     GDALSetRasterNoDataValue(GDALGetRasterBand(target, 1),
                              std::numeric_limits<double>::quiet_NaN());
 
-    Arguments arguments{"-r",  ResamplingArgument(resampling), "-wt", "Float32", "-wm", "256",
+    Arguments arguments{"-r",  ResamplingArgument(resampling), "-wt", "Float32", "-wm", "128",
                         "-wo", "NUM_THREADS=ALL_CPUS",       "-wo", "INIT_DEST=NO_DATA"};
     GDALWarpAppOptions* options = GDALWarpAppOptionsNew(arguments.Argv(), nullptr);
     GDALDatasetH source = handles_->Source();
