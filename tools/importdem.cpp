@@ -67,20 +67,19 @@ void NoteCoverage(const DemSource& source) {
         return;
     }
     std::cerr << "importdem: note: " << source.Path() << " covers only "
-              << Degrees(extent.west, 'E', 'W') << " to " << Degrees(extent.east, 'E', 'W')
-              << ", " << Degrees(extent.south, 'N', 'S') << " to "
-              << Degrees(extent.north, 'N', 'S')
+              << Degrees(extent.west, 'E', 'W') << " to " << Degrees(extent.east, 'E', 'W') << ", "
+              << Degrees(extent.south, 'N', 'S') << " to " << Degrees(extent.north, 'N', 'S')
               << "; the rest of the world is written as sea level (0 m)\n";
 }
 
 void NoteEmptyCells(const ImportCounts& counts, const std::string& what) {
     if (counts.cellsWithoutData == 0) return;
-    std::fprintf(stderr,
-                 "importdem: note: %lld of the %lld cells of the %s (%.2f%%) had no data and are "
-                 "sea level (0 m)\n",
-                 counts.cellsWithoutData, counts.cells, what.c_str(),
-                 100.0 * static_cast<double>(counts.cellsWithoutData) /
-                     static_cast<double>(counts.cells));
+    std::fprintf(
+        stderr,
+        "importdem: note: %lld of the %lld cells of the %s (%.2f%%) had no data and are "
+        "sea level (0 m)\n",
+        counts.cellsWithoutData, counts.cells, what.c_str(),
+        100.0 * static_cast<double>(counts.cellsWithoutData) / static_cast<double>(counts.cells));
 }
 
 struct Request {
@@ -158,9 +157,8 @@ void Convert(ArgCursor& args) {
         if (error) {
             throw EFOpenError("Cannot create folder: " + tileFolder + ": " + error.message());
         }
-        ImportCounts counts =
-            ImportTiles(source, tileFolder, resampling, land ? &*land : nullptr,
-                        [&](double done) { progress.Update(done * tileShare); });
+        ImportCounts counts = ImportTiles(source, tileFolder, resampling, land ? &*land : nullptr,
+                                          [&](double done) { progress.Update(done * tileShare); });
         NoteEmptyCells(counts, "tiles");
     }
     if (!gridPath.empty()) {

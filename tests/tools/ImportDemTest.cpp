@@ -1,8 +1,8 @@
 // importdem and its library on small rasters made with GDAL here.
 #ifdef VARNHOLT_HAVE_GDAL
+#include <cpl_conv.h>
 #include <gdal.h>
 #include <gtest/gtest.h>
-#include <cpl_conv.h>
 #include <ogr_srs_api.h>
 
 #include <cmath>
@@ -76,7 +76,8 @@ struct ToolRun {
 
 ToolRun RunImportdem(const TempDir& dir, const std::string& arguments) {
     std::string errors = dir / "stderr.txt";
-    int status = std::system((ToolPath("importdem") + " " + arguments + " >/dev/null 2>" + errors).c_str());
+    int status =
+        std::system((ToolPath("importdem") + " " + arguments + " >/dev/null 2>" + errors).c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(errors)};
 }
 
@@ -90,8 +91,8 @@ int TileValue(const std::string& folder, double lon, double lat) {
             continue;
         }
         std::ifstream in(folder + "/" + tile.name + ".dem", std::ios::binary);
-        in.seekg(2 * ((std::streamoff(row) - tile.firstRow) * tile.columns + column -
-                      tile.firstColumn));
+        in.seekg(
+            2 * ((std::streamoff(row) - tile.firstRow) * tile.columns + column - tile.firstColumn));
         unsigned char bytes[2] = {};
         in.read(reinterpret_cast<char*>(bytes), 2);
         EXPECT_TRUE(in) << tile.name;
@@ -116,15 +117,17 @@ TEST(Importdem, TilesAndGridCarryTheInputWithOceanFromTheShorelines) {
     world.values[75 * 360 + 195] = -32768;  // 15° E, 14° N, on the land below
     std::string input = WriteGeoTiff(dir / "world.tif", world);
     ShoreRing box;
-    box.points = {{Micro(10), Micro(10)}, {Micro(20), Micro(10)}, {Micro(20), Micro(20)},
+    box.points = {{Micro(10), Micro(10)},
+                  {Micro(20), Micro(10)},
+                  {Micro(20), Micro(20)},
                   {Micro(10), Micro(20)}};
     std::string shore = EncodeClassicShoreline({ToClassicPolygon(box)});
     dir.Write("shore.b", Bytes(shore.begin(), shore.end()));
 
     // Nearest cells are the averages here (each 30" cell lies in one degree) and twice as fast.
-    ToolRun run = RunImportdem(dir, "--quiet --resampling nearest --tiles " + dir / "tiles" +
-                                        " --grid " + dir / "grid" +
-                                    " --shorelines " + dir / "shore.b " + input);
+    ToolRun run =
+        RunImportdem(dir, "--quiet --resampling nearest --tiles " + dir / "tiles" + " --grid " +
+                              dir / "grid" + " --shorelines " + dir / "shore.b " + input);
     ASSERT_EQ(run.status, 0) << run.errors;
     EXPECT_NE(run.errors.find("had no data"), std::string::npos) << run.errors;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "tiles"),
@@ -142,8 +145,12 @@ TEST(Importdem, TilesAndGridCarryTheInputWithOceanFromTheShorelines) {
         }
     }
     EXPECT_TRUE(belowSeaLevel);  // land keeps its height below sea level
-    for (auto [lon, lat] : {std::pair{9.99, 15.0}, {20.01, 15.0}, {15.0, 9.99}, {-179.99, 89.99},
-                            {179.99, -89.99}, {0.01, 0.01}}) {
+    for (auto [lon, lat] : {std::pair{9.99, 15.0},
+                            {20.01, 15.0},
+                            {15.0, 9.99},
+                            {-179.99, 89.99},
+                            {179.99, -89.99},
+                            {0.01, 0.01}}) {
         EXPECT_EQ(TileValue(dir / "tiles", lon, lat), -9999) << lon << " " << lat;
     }
 
@@ -199,10 +206,10 @@ TEST(Importdem, BadInputFailsNamingTheFileAndWritesNothing) {
         std::string arguments;
         std::string named;
     };
-    for (const Case& bad : {Case{dir / "missing.tif", dir / "missing.tif"},
-                            Case{dir / "text.tif", dir / "text.tif"},
-                            Case{dir / "unplaced.tif", dir / "unplaced.tif"},
-                            Case{dir / "world.tif --tiles " + dir / "file/tiles", dir / "file"}}) {
+    for (const Case& bad :
+         {Case{dir / "missing.tif", dir / "missing.tif"}, Case{dir / "text.tif", dir / "text.tif"},
+          Case{dir / "unplaced.tif", dir / "unplaced.tif"},
+          Case{dir / "world.tif --tiles " + dir / "file/tiles", dir / "file"}}) {
         std::string arguments = bad.arguments.find("--tiles") == std::string::npos
                                     ? "--grid " + dir / "grid " + bad.arguments
                                     : bad.arguments;
@@ -211,9 +218,9 @@ TEST(Importdem, BadInputFailsNamingTheFileAndWritesNothing) {
         EXPECT_NE(run.errors.find(bad.named), std::string::npos) << run.errors;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "grid"));
-    EXPECT_EQ(RunImportdem(dir, "--resampling cubic --grid " + dir / "grid " + dir / "world.tif")
-                  .status,
-              2);
+    EXPECT_EQ(
+        RunImportdem(dir, "--resampling cubic --grid " + dir / "grid " + dir / "world.tif").status,
+        2);
     EXPECT_EQ(RunImportdem(dir, dir / "world.tif").status, 2);
 }
 

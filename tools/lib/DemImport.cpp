@@ -48,9 +48,8 @@ std::int16_t TileSample(float metres, const ShorelineLandMask* landMask, bool la
     return metres > 0 ? HeightSample(metres) : kGtopo30Ocean;
 }
 
-ImportCounts ImportTiles(const DemSource& source, const std::string& folder,
-                         Resampling resampling, const ShorelineLandMask* landMask,
-                         const ImportProgress& progress) {
+ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Resampling resampling,
+                         const ShorelineLandMask* landMask, const ImportProgress& progress) {
     const std::vector<Gtopo30Tile> tiles = Gtopo30Tiles();
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     // Every tile stays a hidden temporary until all are written, so that a failure leaves the
@@ -77,15 +76,15 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder,
                 for (int c = 0; c < tile.columns; ++c) {
                     std::size_t cell = rowStart + tile.firstColumn + c;
                     bool isLand = landMask && land[cell] != 0;
-                    StoreBigEndian16(&bytes[2 * c], static_cast<std::uint16_t>(
-                                                        TileSample(heights[cell], landMask, isLand)));
+                    StoreBigEndian16(&bytes[2 * c], static_cast<std::uint16_t>(TileSample(
+                                                        heights[cell], landMask, isLand)));
                 }
                 files[t]->Write(bytes.data(), bytes.size());
             }
         }
     };
-    ImportCounts counts = ForEachStrip(source, grid, kTileStripRows, resampling, progress,
-                                       writeStrip);
+    ImportCounts counts =
+        ForEachStrip(source, grid, kTileStripRows, resampling, progress, writeStrip);
     std::vector<std::unique_ptr<OutputFile>> headers;
     for (const Gtopo30Tile& tile : tiles) {
         headers.push_back(std::make_unique<OutputFile>(base + tile.name + ".HDR", 4096));
@@ -119,8 +118,8 @@ ImportCounts ImportEtopoGrid(const DemSource& source, const std::string& path,
             file.Write(bytes.data(), bytes.size());
         }
     };
-    ImportCounts counts = ForEachStrip(source, grid, kGridStripRows, resampling, progress,
-                                       writeStrip);
+    ImportCounts counts =
+        ForEachStrip(source, grid, kGridStripRows, resampling, progress, writeStrip);
     file.Commit();
     return counts;
 }

@@ -23,9 +23,8 @@ std::int16_t TileSample(float metres, const ShorelineLandMask* landMask, bool la
 
 // Writes the tiles and their headers into `folder`, which must exist; the 33 tiles appear
 // together, or none of them when anything fails.
-ImportCounts ImportTiles(const DemSource& source, const std::string& folder,
-                         Resampling resampling, const ShorelineLandMask* landMask,
-                         const ImportProgress& progress);
+ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Resampling resampling,
+                         const ShorelineLandMask* landMask, const ImportProgress& progress);
 
 // Writes a 4321 × 2160 little-endian grid of heights from Greenwich, sea depths kept, whose
 // pole row holds the depth the map viewer recognises the layout by.

@@ -1,10 +1,10 @@
 #include "DemSource.h"
 
+#include <cpl_conv.h>
+#include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdal_utils.h>
-#include <cpl_conv.h>
-#include <cpl_string.h>
 #include <ogr_srs_api.h>
 #include <unistd.h>
 
@@ -25,7 +25,7 @@ namespace {
 // GDAL reports through a global handler; inside a call of ours it only records the message,
 // which we then put into our own error naming the file.
 class QuietGdal {
-  public:
+public:
     QuietGdal() {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
@@ -49,7 +49,7 @@ using Dataset = std::unique_ptr<void, DatasetCloser>;
 
 // argv-style option lists as GDAL's utilities take them.
 class Arguments {
-  public:
+public:
     Arguments(std::initializer_list<std::string> items) : items_(items) {}
     char** Argv() {
         pointers_.clear();
@@ -58,7 +58,7 @@ class Arguments {
         return pointers_.data();
     }
 
-  private:
+private:
     std::vector<std::string> items_;
     std::vector<char*> pointers_;
 };
@@ -119,8 +119,8 @@ DemSource::DemSource(std::string path) : path_(std::move(path)), handles_(new Ha
         throw EFOpenError("Cannot open file: " + path_ + ": " + std::strerror(errno));
     }
     QuietGdal quiet;
-    handles_->file.reset(GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
-                                    nullptr, nullptr));
+    handles_->file.reset(
+        GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
     if (!handles_->file) {
         throw EFOpenError("Cannot open file: " + path_ + ": " +
                           QuietGdal::Reason("not a raster format GDAL reads"));
@@ -134,8 +134,8 @@ DemSource::DemSource(std::string path) : path_(std::move(path)), handles_(new Ha
         throw VarnholtError(message);
     }
     double transform[6];
-    bool georeferenced = GDALGetGeoTransform(dataset, transform) == CE_None ||
-                         GDALGetGCPCount(dataset) > 0;
+    bool georeferenced =
+        GDALGetGeoTransform(dataset, transform) == CE_None || GDALGetGCPCount(dataset) > 0;
     OGRSpatialReferenceH srs = GDALGetSpatialRef(dataset);
     if (!srs && GDALGetGCPCount(dataset) > 0) srs = GDALGetGCPSpatialRef(dataset);
     if (!georeferenced || !srs) {
@@ -167,11 +167,11 @@ LonLatExtent DemSource::Coverage() const {
     QuietGdal quiet;
     const std::string dstOption = "DST_SRS=" + Wgs84Wkt();
     const char* options[] = {dstOption.c_str(), nullptr};
-    void* transformer = GDALCreateGenImgProjTransformer2(handles_->Source(), nullptr,
-                                                         const_cast<char**>(options));
+    void* transformer =
+        GDALCreateGenImgProjTransformer2(handles_->Source(), nullptr, const_cast<char**>(options));
     if (!transformer) {
-        throw VarnholtError("Cannot place " + path_ + " on the world: " +
-                            QuietGdal::Reason("no transformation to WGS 84"));
+        throw VarnholtError("Cannot place " + path_ +
+                            " on the world: " + QuietGdal::Reason("no transformation to WGS 84"));
     }
     // The extent of a reprojected raster lies on its outline, but a pole or the antimeridian
     // inside it may not: sample a lattice over the whole raster, outline included.
@@ -201,8 +201,8 @@ LonLatExtent DemSource::Coverage() const {
         extent.north = std::max(extent.north, y[i]);
     }
     if (extent.west > extent.east) {
-        throw VarnholtError("Cannot place " + path_ + " on the world: " +
-                            QuietGdal::Reason("no cell transforms to WGS 84"));
+        throw VarnholtError("Cannot place " + path_ +
+                            " on the world: " + QuietGdal::Reason("no cell transforms to WGS 84"));
     }
     return extent;
 }
@@ -223,15 +223,16 @@ void DemSource::Warp(const GeoGrid& grid, int firstRow, int rows, Resampling res
                   reinterpret_cast<std::uintptr_t>(out));
     const char* bandOptions[] = {pointer, nullptr};
     GDALAddBand(target, GDT_Float32, const_cast<char**>(bandOptions));
-    double transform[6] = {grid.west, grid.cellDegrees, 0,
-                           grid.north - firstRow * grid.cellDegrees, 0, -grid.cellDegrees};
+    double transform[6] = {grid.west, grid.cellDegrees, 0, grid.north - firstRow * grid.cellDegrees,
+                           0,         -grid.cellDegrees};
     GDALSetGeoTransform(target, transform);
     GDALSetProjection(target, Wgs84Wkt().c_str());
     GDALSetRasterNoDataValue(GDALGetRasterBand(target, 1),
                              std::numeric_limits<double>::quiet_NaN());
 
-    Arguments arguments{"-r",  ResamplingArgument(resampling), "-wt", "Float32", "-wm", "128",
-                        "-wo", "NUM_THREADS=ALL_CPUS",       "-wo", "INIT_DEST=NO_DATA"};
+    Arguments arguments{
+        "-r",  ResamplingArgument(resampling), "-wt", "Float32",          "-wm", "128",
+        "-wo", "NUM_THREADS=ALL_CPUS",         "-wo", "INIT_DEST=NO_DATA"};
     GDALWarpAppOptions* options = GDALWarpAppOptionsNew(arguments.Argv(), nullptr);
     GDALDatasetH source = handles_->Source();
     int usageError = 0;

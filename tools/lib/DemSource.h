@@ -30,7 +30,7 @@ struct LonLatExtent {
 void PrepareGdal(long long cacheBytes);
 
 class DemSource {
-  public:
+public:
     // Throws VarnholtError naming the file when it cannot be opened, is no raster, or has no
     // coordinate system.
     explicit DemSource(std::string path);
@@ -43,10 +43,9 @@ class DemSource {
     LonLatExtent Coverage() const;
     // Heights in metres (scale and offset applied) of `rows` grid rows from `firstRow`, row after
     // row into out[columns × rows]; NaN where the input has no data.
-    void Warp(const GeoGrid& grid, int firstRow, int rows, Resampling resampling,
-              float* out) const;
+    void Warp(const GeoGrid& grid, int firstRow, int rows, Resampling resampling, float* out) const;
 
-  private:
+private:
     struct Handles;
     std::string path_;
     std::unique_ptr<Handles> handles_;

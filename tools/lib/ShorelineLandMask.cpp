@@ -14,7 +14,9 @@ namespace {
 constexpr int kFine = 8;
 constexpr std::int64_t kMicro = 1'000'000;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
 
 // Cell centres fall on multiples of kFine.
 int Lattice(std::int64_t microDegreesFromEdge, int cellsPerDegree) {

@@ -10,7 +10,7 @@
 #include "Geometry.h"
 
 class ShorelineLandMask {
-  public:
+public:
     // Reads the level-1 polygons; throws when the file cannot be opened or read.
     ShorelineLandMask(const std::string& path, int cellsPerDegree);
 
@@ -19,7 +19,7 @@ class ShorelineLandMask {
     // mask[(row - firstRow) × Columns() + column] becomes 1 for land and 0 for sea.
     void FillRows(int firstRow, int rows, std::uint8_t* mask) const;
 
-  private:
+private:
     struct Ring {
         std::vector<Point> points;  // lattice coordinates, shifted so the westmost x is >= 0
         int top = 0;

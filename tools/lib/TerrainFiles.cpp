@@ -99,7 +99,8 @@ void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std
     double firstLon = -180 + (tile.firstColumn + 0.5) * cell;
     model.SampleRow(lat, firstLon, cell, tile.columns, heights.data(), land.data());
     for (int i = 0; i < tile.columns; ++i) {
-        std::int16_t sample = land[i] ? std::max<std::int16_t>(HeightSample(heights[i]), 0) : kGtopo30Ocean;
+        std::int16_t sample =
+            land[i] ? std::max<std::int16_t>(HeightSample(heights[i]), 0) : kGtopo30Ocean;
         StoreBigEndian16(out + 2 * i, static_cast<std::uint16_t>(sample));
     }
 }
