@@ -108,7 +108,8 @@ void PrepareGdal(long long cacheBytes) {
     GDALSetCacheMax64(cacheBytes);
 }
 
-DemSource::DemSource(std::string path) : path_(std::move(path)), handles_(std::make_unique<Handles>()) {
+DemSource::DemSource(std::string path)
+    : path_(std::move(path)), handles_(std::make_unique<Handles>()) {
     std::error_code error;
     // Plain files get the system's reason; GDAL also opens names that are no files
     // (NETCDF:"file":variable, /vsizip/...), which it judges itself.
