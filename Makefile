@@ -2,13 +2,22 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev gdal-bin
+              libgtest-dev libgmock-dev libbenchmark-dev help2man \
+              libgdal-dev gdal-bin
+# The house format is checked by clang-format 14, as Debian 12 ships it.
+FORMAT_DEBS := clang-format
 # Only the fuzzing needs clang and its libFuzzer runtime.
 FUZZ_DEBS  := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
+# The Debian package: dpkg-shlibdeps (dpkg-dev, file) works out its dependencies; the
+# validators and lintian only check it.
+PACKAGE_DEBS := dpkg-dev file
+PACKAGE_CHECK_DEBS := desktop-file-utils appstream lintian
+PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps build test demo bench fuzz clean
+.PHONY: all deps fuzz-deps format-deps build test format format-check demo bench fuzz clean \
+        install package package-check
 
 all: build
 
@@ -17,6 +26,9 @@ deps:
 
 fuzz-deps: deps
 	@$(MAKE) --no-print-directory install-debs PACKAGES="$(FUZZ_DEBS)"
+
+format-deps:
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(FORMAT_DEBS)"
 
 .PHONY: install-debs
 install-debs:
@@ -32,8 +44,18 @@ build: deps
 	cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
 	cmake --build $(BUILD)/release -j$(JOBS)
 
+# Every tracked C++ file, in the house format of .clang-format.
+CXX_SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format: format-deps
+	clang-format -i $(CXX_SOURCES)
+
+# Fails on any file that has drifted from the house format; run `make format` to fix.
+format-check: format-deps
+	clang-format --dry-run --Werror $(CXX_SOURCES)
+
 # The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+test: deps format-check
 	cmake -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
@@ -54,6 +76,21 @@ fuzz: fuzz-deps
 	  -DVARNHOLT_FUZZ=ON -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
 	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 	fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+# Installs the optimised build under PREFIX (e.g. PREFIX=~/.local), staged in DESTDIR if set.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)/release --prefix $(PREFIX)
+
+# The Debian package varnholt_<version>_amd64.deb in $(BUILD)/release/, for
+# `apt install ./varnholt_<version>_amd64.deb`.
+package: build
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(PACKAGE_DEBS)"
+	cd $(BUILD)/release && cpack -G DEB
+
+# Validates the package's menu entries and metadata and runs lintian on it (errors fail).
+package-check: package
+	@$(MAKE) --no-print-directory install-debs PACKAGES="$(PACKAGE_CHECK_DEBS)"
+	packaging/check-package.sh $(BUILD)/release
 
 clean:
 	rm -rf $(BUILD)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "BmpFile.h"
+#include "FileLookup.h"
 #include "HeightImageFile.h"
 #include "Tick.h"
 
@@ -14,26 +15,6 @@ constexpr int kTabRelief = 2;
 constexpr int kTabCombined = 3;
 constexpr std::uint32_t kPercentIntervalMs = 100;
 constexpr unsigned kAnchorsBottomLeft = ui::AnchorLeft | ui::AnchorBottom;
-
-bool FileExists(const std::string& fileName) {
-    std::error_code ignored;
-    return std::filesystem::is_regular_file(fileName, ignored);
-}
-
-// The busy cursor for the length of the processing, and the user's back on every way out.
-class BusyCursor {
-public:
-    explicit BusyCursor(ui::Interaction& ui) : ui_(ui), remembered_(ui.GetCursor()) {
-        ui_.SetCursor(ui::Cursor::HourGlass);
-    }
-    ~BusyCursor() { ui_.SetCursor(remembered_); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    ui::Interaction& ui_;
-    ui::Cursor remembered_;
-};
 
 ui::ProgressBar& PlaceBar(ui::ProgressBar& bar, ui::Bounds bounds, int max) {
     bar.SetBounds(bounds);
@@ -52,7 +33,7 @@ ui::Label& PlaceLabel(ui::Label& label, const char* caption, int left, int top) 
 
 }  // namespace
 
-TFormMain::TFormMain(ui::Interaction& interaction)
+TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
     : ui::Form(interaction, "FormMain"),
       TabControlImage(Make<ui::TabControl>("TabControlImage")),
       ImageDisplay(Make<ui::Image>("ImageDisplay", &TabControlImage)),
@@ -68,13 +49,14 @@ TFormMain::TFormMain(ui::Interaction& interaction)
       ViewCellStatistics(MenuView.Add("ViewCellStatistics", "Cell statistics",
                                       [this] { ViewCellStatisticsClick(); })),
       MenuHelp(MainMenu().Add("MenuHelp", "&Help")),
-      HelpAbout(MenuHelp.Add("HelpAbout", "&About...", [this] { HelpAboutClick(); })) {
+      HelpAbout(MenuHelp.Add("HelpAbout", "&About...", [this] { HelpAboutClick(); })),
+      clock_(std::move(clock)) {
     SetCaption("GTOPO30 - Shade height image for display");
     SetDesign(192, 107, 758, 556);
 
     TabControlImage.SetBounds({0, 0, 750, 481});
     TabControlImage.SetAnchors(ui::AnchorsAll);
-    TabControlImage.tabs = {"Source", "Colour", "Relief", "Combined"};
+    TabControlImage.SetTabs({"Source", "Colour", "Relief", "Combined"});
     TabControlImage.SetTabIndex(kTabSource);
     TabControlImage.OnChange = [this] { TabControlImageChange(); };
 
@@ -130,7 +112,7 @@ void TFormMain::TimerOnShowTimer() {
         return;
     }
 
-    BusyCursor busy(Ui());
+    ui::BusyCursor busy(Ui());
     SetStep(0);
     LoadHeightImage(*SourceBitmap, fileName);
     SelectTab(kTabSource);
@@ -207,11 +189,11 @@ void TFormMain::MakeCombinedImage() {
 }
 
 void TFormMain::ShowPercent(int percent) {
-    const std::uint32_t now = GetTickCount();
-    if (std::uint32_t(now - LastProgressTick) <= kPercentIntervalMs) return;
+    const std::uint32_t now = clock_();
+    if (std::uint32_t(now - lastProgressTick_) <= kPercentIntervalMs) return;
     ProgressBarPercent.SetPosition(percent);
     ProgressBarPercent.Repaint();
-    LastProgressTick = now;
+    lastProgressTick_ = now;
 }
 
 void TFormMain::SelectTab(int index) {

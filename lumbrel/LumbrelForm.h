@@ -9,10 +9,12 @@
 #include "Bitmap.h"
 #include "Form.h"
 #include "ReliefShading.h"
+#include "Tick.h"
 
 class TFormMain : public ui::Form {
 public:
-    explicit TFormMain(ui::Interaction& interaction);
+    // The clock throttles the percent bar.
+    explicit TFormMain(ui::Interaction& interaction, TickClock clock = GetTickCount);
     ~TFormMain() override;
 
     ui::TabControl& TabControlImage;
@@ -40,7 +42,6 @@ public:
     std::shared_ptr<Bitmap> ReliefBitmap;
     std::shared_ptr<Bitmap> CombinedBitmap;
     ::CellCounts CellCounts;
-    std::uint32_t LastProgressTick = 0;
 
     // The processing sequence, run once from the timer.
     void TimerOnShowTimer();
@@ -66,4 +67,7 @@ private:
     // Selects a tab as the user would, so the display follows it and repaints at once.
     void SelectTab(int index);
     void SetStep(int step);
+
+    TickClock clock_;
+    std::uint32_t lastProgressTick_ = 0;
 };

@@ -14,14 +14,13 @@ app::ProgramDescription LumbrelProgram() {
         "Shades a world height image and writes it coloured and hill-shaded as combined.bmp.\n"
         "Batch mode: lumbrel --batch [FILE], FILE being the height PNG (default topo.png).";
     program.version = &ProgramVersionBlock();
-    program.options = {{"file", "FILE", "the height PNG to shade", "topo.png"}};
+    program.options = {{"file", "FILE", "the height PNG to shade", "topo.png", false, true}};
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         auto form = std::make_unique<TFormMain>(ui);
         form->HeightFileName = options.Value("file");
         return form;
     };
-    program.makeAboutBox =
-        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
+    program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
     program.answerDialog = [](const ui::OpenDialog&,
                               const app::Options& options) -> std::optional<std::string> {
         if (!options.Has("file")) return std::nullopt;
@@ -35,26 +34,4 @@ app::ProgramDescription LumbrelProgram() {
     };
     program.progressBar = "ProgressBarPercent";
     return program;
-}
-
-std::vector<std::string> FileArgumentAsOption(const std::vector<std::string>& args) {
-    bool batch = false;
-    for (const auto& arg : args) batch = batch || arg == "--batch";
-    if (!batch) return args;
-    std::vector<std::string> rewritten;
-    bool fileGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--file" && i + 1 < args.size()) {
-            rewritten.push_back(arg);
-            rewritten.push_back(args[++i]);
-        } else if (!fileGiven && !arg.empty() && arg.compare(0, 2, "--") != 0) {
-            // A second bare argument is left for the parser to refuse.
-            rewritten.push_back("--file=" + arg);
-            fileGiven = true;
-        } else {
-            rewritten.push_back(arg);
-        }
-    }
-    return rewritten;
 }

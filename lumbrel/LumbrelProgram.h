@@ -5,13 +5,6 @@
 // default "topo.png", and the answer wherever the window would ask for one. The run writes
 // "combined.bmp" into the current folder, prints the window's messages and then the cell
 // statistics (when the relief was made).
-#include <string>
-#include <vector>
-
 #include "ProgramDescription.h"
 
 app::ProgramDescription LumbrelProgram();
-
-// The command line with a bare FILE given in batch mode turned into "--file=FILE", so the shared
-// option parser, which knows only named options, reads it. Other arguments pass unchanged.
-std::vector<std::string> FileArgumentAsOption(const std::vector<std::string>& args);

@@ -65,7 +65,7 @@ CellCounts MakeReliefImage(const Bitmap& source, Bitmap& relief,
     const int height = source.Height();
     Prepare(relief, PixelFormat::Indexed8, width, height);
     SetGreyPalette(relief);
-    for (int y = 0; y < height; ++y) std::memset(relief.Row(y), NeutralRelief, std::size_t(width));
+    for (int y = 0; y < height; ++y) std::memset(relief.Row(y), kNeutralRelief, std::size_t(width));
 
     CellCounts counts;
     if (source.IsEmpty()) return counts;
@@ -85,16 +85,18 @@ CellCounts MakeReliefImage(const Bitmap& source, Bitmap& relief,
         std::uint8_t* __restrict difference = landDifference.data();
         const int pairs = width - 1;
         for (int x = 0; x < pairs; ++x) {
-            const std::uint8_t a = here[x];
-            const std::uint8_t b = below[x];
-            const std::uint8_t d = std::uint8_t(a > b ? a - b : b - a);
-            const std::uint8_t land = mask(a != referenceLevel) & mask(b != referenceLevel);
+            const std::uint8_t codeHere = here[x];
+            const std::uint8_t codeBelow = below[x];
+            const std::uint8_t d =
+                std::uint8_t(codeHere > codeBelow ? codeHere - codeBelow : codeBelow - codeHere);
+            const std::uint8_t land =
+                mask(codeHere != referenceLevel) & mask(codeBelow != referenceLevel);
             const std::uint8_t step =
                 std::uint8_t(((mask(d >= 1) & 5) + (mask(d >= 2) & 2) + (mask(d >= 3) & 3) +
                               (mask(d >= 4) & 5) + (mask(d >= 5) & 5)) &
                              land);
-            const std::uint8_t darker = mask(b < a);
-            out[x] = std::uint8_t(NeutralRelief + step - ((step + step) & darker));
+            const std::uint8_t darker = mask(codeBelow < codeHere);
+            out[x] = std::uint8_t(kNeutralRelief + step - ((step + step) & darker));
             difference[x] = d & land;
         }
         for (int d = 1; d <= 5; ++d) {
@@ -121,7 +123,8 @@ void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combi
     std::vector<std::array<std::uint8_t, 256>> shifted(256);
     for (int shade = 0; shade < 256; ++shade)
         for (int value = 0; value < 256; ++value)
-            shifted[shade][value] = std::uint8_t(std::clamp(value + shade - NeutralRelief, 0, 255));
+            shifted[shade][value] =
+                std::uint8_t(std::clamp(value + shade - kNeutralRelief, 0, 255));
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* in = colour.Row(y);
         const std::uint8_t* shade = relief.Row(y);

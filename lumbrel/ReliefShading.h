@@ -21,7 +21,7 @@ using PercentCallback = std::function<void(int percent)>;
 inline constexpr Colour SeaColour = MakeColour(135, 180, 198);
 // Relief offsets for code differences 1..5; larger differences use the last one.
 inline constexpr std::array<int, 5> ReliefStep = {5, 7, 10, 15, 20};
-inline constexpr std::uint8_t NeutralRelief = 128;
+inline constexpr std::uint8_t kNeutralRelief = 128;
 
 // Cell pairs whose codes differ by exactly 1..5, indexed by that difference. 64-bit so that
 // images beyond two thousand million cells still count correctly.

@@ -2,14 +2,10 @@
 
 #include <charconv>
 
+#include "BatchRunner.h"
 #include "OrbiskoForm.h"
 
 namespace {
-
-// Options of the command line that take a value.
-bool TakesValue(const std::string& name) {
-    return name == "preset" || name == "bounds" || name == "data" || name == "save";
-}
 
 bool ParseBounds(const std::string& text, MapCommand& command) {
     int* fields[] = {&command.west, &command.south, &command.east, &command.north};
@@ -29,23 +25,9 @@ bool ParseBounds(const std::string& text, MapCommand& command) {
 
 }  // namespace
 
-MapCommandLine ParseMapCommands(const std::vector<std::string>& args) {
+MapCommandLine MapCommandsOf(const app::Options& options) {
     MapCommandLine result;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) continue;
-        std::string name = arg.substr(2);
-        std::string value;
-        bool hasValue = false;
-        if (const auto equals = name.find('='); equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-            hasValue = true;
-        } else if (TakesValue(name) && i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
-            value = args[++i];
-            hasValue = true;
-        }
-
+    for (const auto& [name, value] : options.Given()) {
         MapCommand command;
         if (name == "zoom-out") {
             command.kind = MapCommand::Kind::ZoomOut;
@@ -54,14 +36,9 @@ MapCommandLine ParseMapCommands(const std::vector<std::string>& args) {
         } else if (name == "preset") {
             command.kind = MapCommand::Kind::Preset;
             command.preset = value;
-            if (value != "world" && value != "uk" && value != "scandinavia" &&
-                value != "middleeast") {
-                result.error = "--preset must be world, uk, scandinavia or middleeast";
-                return result;
-            }
         } else if (name == "bounds") {
             command.kind = MapCommand::Kind::Bounds;
-            if (!hasValue || !ParseBounds(value, command)) {
+            if (!ParseBounds(value, command)) {
                 result.error = "--bounds needs W,S,E,N: four whole numbers of arc-minutes";
                 return result;
             }
@@ -98,7 +75,7 @@ void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands) {
                 break;
         }
         // The redraw the window's timer would make before the next command.
-        if (form.Timer1.Enabled()) form.Timer1Timer();
+        batch::RunTimers(form, form.Ui());
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Options.h"
+
 class TFormMain;
 
 struct MapCommand {
@@ -25,10 +27,10 @@ struct MapCommandLine {
     std::string error;  // what was wrong with a value; empty when all were usable
 };
 
-// args excludes the program name. Options other than the map commands are skipped with their
-// values; the command-line reader deals with them.
-MapCommandLine ParseMapCommands(const std::vector<std::string>& args);
+// The map commands among the options, in the order given.
+MapCommandLine MapCommandsOf(const app::Options& options);
 
+// Each command followed by the redraws of the form's timers, run as in a batch run.
 void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands);
 // Draws the map of the current view (coloured by height when asked) and saves it.
 void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "CountriesFormat.h"
 
 namespace {
 
@@ -81,11 +82,14 @@ void TMapView::SetScales() {
     lastEast_ = MapEast;
     lastNorth_ = MapNorth;
 
-    const long double k = 1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
-    const long double hs = (long double)(MapEast - MapWest) / width_;
-    const long double vs = (MapNorth - MapSouth) * k / height_;
-    XScale = hs >= vs ? hs : vs;
-    YScale = XScale / k;
+    // 1.5708, not pi/2: the quarter turn the program has always used, so maps keep the scale
+    // they were drawn at.
+    const long double latitudeStretch =
+        1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
+    const long double horizontalScale = (long double)(MapEast - MapWest) / width_;
+    const long double verticalScale = (MapNorth - MapSouth) * latitudeStretch / height_;
+    XScale = horizontalScale >= verticalScale ? horizontalScale : verticalScale;
+    YScale = XScale / latitudeStretch;
 }
 
 int TMapView::LonToX(int lon) const { return Nearest((lon - MapWest) / XScale); }
@@ -98,8 +102,9 @@ int TMapView::YToLat(int y) const { return Nearest((height_ - y) * YScale + MapS
 
 Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const {
     Canvas canvas(image);
-    canvas.SetBrush(Brush{MonochromeMap ? MapColours::MonochromeBackground : MapColours::SeaColour,
-                          BrushStyle::Solid});
+    canvas.SetBrush(
+        Brush{MonochromeMap ? MapColours::kMonochromeBackground : MapColours::kSeaColour,
+              BrushStyle::Solid});
     canvas.SetPen(Pen{Colours::Black, PenStyle::Solid, PenMode::Copy});
     canvas.Rectangle(0, 0, width_, height_);
 
@@ -112,17 +117,19 @@ Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const 
         for (std::size_t j = 0; j < points.size(); ++j)
             points[j] = Point{LonToX(segment.Points[j].Lon), LatToY(segment.Points[j].Lat)};
 
-        const int drawingClass = segment.Kind & 0xFE;
-        if (drawingClass == 0)
+        const int drawingClass = segment.Kind & countries::kClassMask;
+        if (drawingClass == countries::kLand)
             canvas.GetBrush().colour =
-                MonochromeMap ? MapColours::MonochromeLand : MapColours::LandColour;
-        else if (drawingClass == 8)
+                MonochromeMap ? MapColours::kMonochromeLand : MapColours::kLandColour;
+        else if (drawingClass == countries::kWater)
             canvas.GetBrush().colour =
-                MonochromeMap ? MapColours::MonochromeLake : MapColours::LakeColour;
-        // Class 4 is filled with whatever brush the previous segment left.
-        if ((drawingClass != 0 && drawingClass != 4 && drawingClass != 8) || points.empty())
+                MonochromeMap ? MapColours::kMonochromeLake : MapColours::kLakeColour;
+        // The keep-brush class is filled with whatever brush the previous segment left.
+        if ((drawingClass != countries::kLand && drawingClass != countries::kKeepBrush &&
+             drawingClass != countries::kWater) ||
+            points.empty())
             continue;
-        if (segment.Kind & 1)
+        if (segment.Kind & countries::kOpenLineBit)
             canvas.Polyline(points);
         else
             canvas.Polygon(points);

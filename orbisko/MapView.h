@@ -59,10 +59,10 @@ private:
 };
 
 namespace MapColours {
-constexpr Colour SeaColour = Colours::Blue;
-constexpr Colour LandColour = Colours::Green;
-constexpr Colour LakeColour = Colours::Aqua;
-constexpr Colour MonochromeBackground = Colours::White;
-constexpr Colour MonochromeLand = Colours::Silver;
-constexpr Colour MonochromeLake = Colours::White;
+constexpr Colour kSeaColour = Colours::Blue;
+constexpr Colour kLandColour = Colours::Green;
+constexpr Colour kLakeColour = Colours::Aqua;
+constexpr Colour kMonochromeBackground = Colours::White;
+constexpr Colour kMonochromeLand = Colours::Silver;
+constexpr Colour kMonochromeLake = Colours::White;
 }  // namespace MapColours

@@ -144,7 +144,6 @@ void TFormMain::AddTopography() {
         Image1.Repaint();
     };
     progress.finished = [this] { ProgressBar1.SetVisible(false); };
-    progress.tick = tick;
     Colouring.AddTopography(*Image1.Picture(), Topography, MapView, progress);
 }
 
@@ -204,6 +203,7 @@ void TFormMain::DrawRubberBand() {
 void TFormMain::Image1MouseDown(ui::MouseButton, int x, int y) {
     DragStartX = DragEndX = x;
     DragStartY = DragEndY = y;
+    Image1.SetMouseCapture(true);
     DrawRubberBand();
     Dragging = true;
 }
@@ -220,6 +220,7 @@ void TFormMain::Image1MouseMove(int x, int y) {
 void TFormMain::Image1MouseUp(ui::MouseButton, int, int) {
     if (Dragging) DrawRubberBand();
     Dragging = false;
+    Image1.SetMouseCapture(false);
     MapView.ZoomToRectangle(DragStartX, DragStartY, DragEndX, DragEndY);
     Timer1.SetEnabled(true);
 }

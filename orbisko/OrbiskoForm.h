@@ -73,9 +73,6 @@ public:
     int DragEndX = 0;
     int DragEndY = 0;
 
-    // The millisecond tick that throttles the colouring pass; the system tick when not set.
-    std::function<std::uint32_t()> tick;
-
 protected:
     void FormCreate() override;
     void FormDestroy() override;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "ExecutablePath.h"
 #include "FileLookup.h"
 
 namespace fs = std::filesystem;
@@ -28,18 +29,21 @@ std::vector<std::string> DefaultSearchFolders() {
 }
 
 std::string ExecutableFolder() {
+    const std::string exe = ExecutablePath();
     std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return WithSeparator(fs::current_path(error).string());
-    return WithSeparator(exe.parent_path().string());
+    if (exe.empty()) return WithSeparator(fs::current_path(error).string());
+    return WithSeparator(fs::path(exe).parent_path().string());
 }
 
 std::string DataFolder() {
-    // Run from the build tree, the program uses the sample data of its source tree.
+    // Run from the build tree, the program uses the sample data of its source tree. Installed,
+    // the data lies beside the executable's folder, wherever the prefix or package put both.
     std::error_code error;
-    if (fs::equivalent(ExecutableFolder(), VARNHOLT_BUILD_BIN_DIR, error))
+    const std::string executable = ExecutableFolder();
+    if (fs::equivalent(executable, VARNHOLT_BUILD_BIN_DIR, error))
         return WithSeparator(VARNHOLT_DATA_DIR);
-    return WithSeparator(VARNHOLT_INSTALL_DATA_DIR);
+    return WithSeparator(
+        (fs::path(executable) / VARNHOLT_DATA_FROM_BIN).lexically_normal().string());
 }
 
 std::optional<std::string> FindDataFile(const std::string& folder, const std::string& name) {

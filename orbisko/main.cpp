@@ -1,5 +1,4 @@
 // The map viewer: a window, or with --batch a map drawn from the command line and saved.
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,15 +33,7 @@ int main(int argc, char** argv) {
         {"save", "FILE", "write the map to FILE as a BMP", "temp.bmp"},
     };
 
-    // The map commands act in the order given, which the parsed options no longer hold.
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const MapCommandLine mapCommands = ParseMapCommands(args);
-    const app::ParsedCommandLine parsed =
-        app::ParseCommandLine(args, program.name, program.summary, program.options);
-    if (parsed.action == app::CommandLineAction::Run && !mapCommands.error.empty()) {
-        std::cerr << program.name << ": " << mapCommands.error << " (see --help)\n";
-        return 2;
-    }
+    program.checkOptions = [](const app::Options& options) { return MapCommandsOf(options).error; };
 
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         std::vector<std::string> folders;
@@ -54,9 +45,9 @@ int main(int argc, char** argv) {
         }
         return std::make_unique<TFormMain>(ui, std::move(folders));
     };
-    program.batchCommand = [&mapCommands](ui::Form& form, const app::Options& options) {
+    program.batchCommand = [](ui::Form& form, const app::Options& options) {
         auto& mapForm = static_cast<TFormMain&>(form);
-        RunMapCommands(mapForm, mapCommands.commands);
+        RunMapCommands(mapForm, MapCommandsOf(options).commands);
         DrawAndSaveMap(mapForm, options.Has("topography"), options.Value("save"));
     };
     return app::RunProgram(argc, argv, program);

@@ -9,9 +9,12 @@
 namespace {
 int BytesPerPixelOf(PixelFormat format) {
     switch (format) {
-        case PixelFormat::Indexed8: return 1;
-        case PixelFormat::Pixel16: return 2;
-        case PixelFormat::Bgr24: return 3;
+        case PixelFormat::Indexed8:
+            return 1;
+        case PixelFormat::Pixel16:
+            return 2;
+        case PixelFormat::Bgr24:
+            return 3;
     }
     return 3;
 }
@@ -87,28 +90,40 @@ Colour Bitmap::PixelColour(int x, int y) const {
                 return MakeColour(e.red, e.green, e.blue);
             }
             return MakeColour(p[0], p[0], p[0]);
-        case PixelFormat::Pixel16: return Colour(p[0]) | (Colour(p[1]) << 8);
-        case PixelFormat::Bgr24: return MakeColour(p[2], p[1], p[0]);
+        case PixelFormat::Pixel16:
+            return Colour(p[0]) | (Colour(p[1]) << 8);
+        case PixelFormat::Bgr24:
+            return MakeColour(p[2], p[1], p[0]);
     }
     return 0;
 }
 
-void Bitmap::SetPixelColour(int x, int y, Colour colour) {
-    std::uint8_t* p = Row(y) + std::size_t(x) * std::size_t(BytesPerPixel());
+DevicePixel Bitmap::Encode(Colour colour) const {
+    DevicePixel pixel;
     switch (format_) {
         case PixelFormat::Indexed8:
-            p[0] = palette_.empty() ? RedOf(colour) : NearestIndex(colour);
+            pixel.bytes[0] = palette_.empty() ? RedOf(colour) : NearestIndex(colour);
+            pixel.size = 1;
             break;
         case PixelFormat::Pixel16:
-            p[0] = std::uint8_t(colour & 0xFF);
-            p[1] = std::uint8_t((colour >> 8) & 0xFF);
+            pixel.bytes[0] = std::uint8_t(colour & 0xFF);
+            pixel.bytes[1] = std::uint8_t((colour >> 8) & 0xFF);
+            pixel.size = 2;
             break;
         case PixelFormat::Bgr24:
-            p[0] = BlueOf(colour);
-            p[1] = GreenOf(colour);
-            p[2] = RedOf(colour);
+            pixel.bytes[0] = BlueOf(colour);
+            pixel.bytes[1] = GreenOf(colour);
+            pixel.bytes[2] = RedOf(colour);
+            pixel.size = 3;
             break;
     }
+    return pixel;
+}
+
+void Bitmap::SetPixelColour(int x, int y, Colour colour) {
+    const DevicePixel pixel = Encode(colour);
+    std::memcpy(Row(y) + std::size_t(x) * std::size_t(pixel.size), pixel.bytes,
+                std::size_t(pixel.size));
 }
 
 void SetGreyPalette(Bitmap& bitmap) {

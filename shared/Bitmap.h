@@ -12,6 +12,12 @@
 
 enum class PixelFormat { Indexed8, Pixel16, Bgr24 };
 
+// The bytes a colour becomes in one pixel of a particular bitmap: the first `size` are used.
+struct DevicePixel {
+    std::uint8_t bytes[3] = {0, 0, 0};
+    int size = 3;
+};
+
 struct PaletteEntry {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
@@ -53,6 +59,8 @@ public:
     // (as the nearest palette entry for 8-bit). Pixel16 stores the low 16 bits of the colour.
     Colour PixelColour(int x, int y) const;
     void SetPixelColour(int x, int y, Colour colour);
+    // The one pixel encoder: whatever writes a colour into this bitmap goes through it.
+    DevicePixel Encode(Colour colour) const;
 
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent) { transparent_ = transparent; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -10,44 +11,15 @@
 #include "PolygonFill.h"
 
 namespace {
-constexpr int DashPeriod = Canvas::DashPixels + Canvas::DashGapPixels;
+constexpr int kDashPeriod = Canvas::kDashPixels + Canvas::kDashGapPixels;
 
-bool DashOn(std::int64_t pathIndex) { return pathIndex % DashPeriod < Canvas::DashPixels; }
-
-// The bytes a colour becomes in one pixel of a bitmap.
-struct DevicePixel {
-    std::uint8_t bytes[3] = {0, 0, 0};
-    int size = 3;
-};
-
-DevicePixel ToDevicePixel(const Bitmap& bitmap, Colour colour) {
-    DevicePixel pixel;
-    switch (bitmap.Format()) {
-        case PixelFormat::Indexed8:
-            // Bitmap::SetPixelColour's rule, so drawing and single pixels agree.
-            pixel.bytes[0] = bitmap.Palette().empty() ? RedOf(colour) : bitmap.NearestIndex(colour);
-            pixel.size = 1;
-            break;
-        case PixelFormat::Pixel16:
-            pixel.bytes[0] = std::uint8_t(colour & 0xFF);
-            pixel.bytes[1] = std::uint8_t((colour >> 8) & 0xFF);
-            pixel.size = 2;
-            break;
-        case PixelFormat::Bgr24:
-            pixel.bytes[0] = BlueOf(colour);
-            pixel.bytes[1] = GreenOf(colour);
-            pixel.bytes[2] = RedOf(colour);
-            pixel.size = 3;
-            break;
-    }
-    return pixel;
-}
+bool DashOn(std::int64_t pathIndex) { return pathIndex % kDashPeriod < Canvas::kDashPixels; }
 
 // One colour resolved for a bitmap once, then copied or XORed into pixels the caller has clipped.
 class PixelPainter {
 public:
     PixelPainter(Bitmap& bitmap, Colour colour, PenMode mode)
-        : bitmap_(bitmap), pixel_(ToDevicePixel(bitmap, colour)), xor_(mode == PenMode::Xor) {}
+        : bitmap_(bitmap), pixel_(bitmap.Encode(colour)), xor_(mode == PenMode::Xor) {}
 
     void Plot(int x, int y) { Apply(bitmap_.Row(y) + std::size_t(x) * pixel_.size, 1); }
     void Span(int y, int left, int right) {
@@ -61,8 +33,9 @@ private:
             return;
         }
         for (int i = 0; i < count; ++i, bytes += pixel_.size)
-            for (int k = 0; k < pixel_.size; ++k)
-                bytes[k] = xor_ ? std::uint8_t(bytes[k] ^ pixel_.bytes[k]) : pixel_.bytes[k];
+            for (int byte = 0; byte < pixel_.size; ++byte)
+                bytes[byte] =
+                    xor_ ? std::uint8_t(bytes[byte] ^ pixel_.bytes[byte]) : pixel_.bytes[byte];
     }
 
     Bitmap& bitmap_;
@@ -82,13 +55,29 @@ std::int64_t TracePath(std::span<const Point> points, bool closed, PenStyle styl
         line.ForEachPixel([&](int x, int y, std::int64_t step) {
             if (style != PenStyle::Dashed || DashOn(phase + step)) plot(x, y);
         });
-        phase = (phase + line.Length()) % DashPeriod;
+        phase = (phase + line.Length()) % kDashPeriod;
     }
     return phase;
 }
 
 // Pixel keys sort row by row, left to right, like the spans of a fill.
 std::uint64_t PixelKey(int x, int y) { return (std::uint64_t(y) << 32) | std::uint32_t(x); }
+
+// The visible pen pixels of a path, each once, in PixelKey order: in exclusive-or mode a pixel
+// the pen passes twice must still change only once.
+std::vector<std::uint64_t> GatherPenPixels(std::span<const Point> points, bool closed,
+                                           PenStyle style, int width, int height) {
+    std::vector<std::uint64_t> penPixels;
+    TracePath(points, closed, style, 0, width, height,
+              [&](int x, int y) { penPixels.push_back(PixelKey(x, y)); });
+    std::sort(penPixels.begin(), penPixels.end());
+    penPixels.erase(std::unique(penPixels.begin(), penPixels.end()), penPixels.end());
+    return penPixels;
+}
+
+void PlotPenPixels(PixelPainter& pen, const std::vector<std::uint64_t>& penPixels) {
+    for (std::uint64_t key : penPixels) pen.Plot(int(key & 0xFFFFFFFFu), int(key >> 32));
+}
 
 struct Clip {
     std::int64_t left, top, right, bottom;  // half-open, inside the bitmap
@@ -99,6 +88,111 @@ Clip ClipToBitmap(std::int64_t left, std::int64_t top, std::int64_t right, std::
     return {std::max<std::int64_t>(left, 0), std::max<std::int64_t>(top, 0),
             std::min<std::int64_t>(right, bitmap.Width()),
             std::min<std::int64_t>(bottom, bitmap.Height())};
+}
+
+// A copy between two bitmaps, clipped to both: the top-left corners and the size.
+struct CopyArea {
+    std::int64_t sourceX, sourceY, targetX, targetY, width, height;
+};
+
+std::optional<CopyArea> FindCopyArea(const Rect& destination, const Bitmap& source,
+                                     const Rect& sourceRect, const Bitmap& target) {
+    CopyArea area{sourceRect.left,
+                  sourceRect.top,
+                  destination.left,
+                  destination.top,
+                  std::min(std::int64_t(destination.right) - destination.left,
+                           std::int64_t(sourceRect.right) - sourceRect.left),
+                  std::min(std::int64_t(destination.bottom) - destination.top,
+                           std::int64_t(sourceRect.bottom) - sourceRect.top)};
+    // Moving a start edge into one bitmap moves the other's by the same amount.
+    auto clipStart = [](std::int64_t& sourceEdge, std::int64_t& targetEdge, std::int64_t& size) {
+        const std::int64_t cut = std::max<std::int64_t>({0, -sourceEdge, -targetEdge});
+        sourceEdge += cut;
+        targetEdge += cut;
+        size -= cut;
+    };
+    clipStart(area.sourceX, area.targetX, area.width);
+    clipStart(area.sourceY, area.targetY, area.height);
+    area.width =
+        std::min({area.width, source.Width() - area.sourceX, target.Width() - area.targetX});
+    area.height =
+        std::min({area.height, source.Height() - area.sourceY, target.Height() - area.targetY});
+    if (area.width <= 0 || area.height <= 0) return std::nullopt;
+    return area;
+}
+
+const std::uint8_t* SourceRow(const Bitmap& source, const CopyArea& area, std::int64_t y) {
+    return source.Row(int(area.sourceY + y)) +
+           std::size_t(area.sourceX) * std::size_t(source.BytesPerPixel());
+}
+
+std::uint8_t* TargetRow(Bitmap& target, const CopyArea& area, std::int64_t y) {
+    return target.Row(int(area.targetY + y)) +
+           std::size_t(area.targetX) * std::size_t(target.BytesPerPixel());
+}
+
+Bitmap TakeArea(const Bitmap& source, const CopyArea& area) {
+    Bitmap taken(int(area.width), int(area.height), source.Format());
+    taken.SetPalette(source.Palette());
+    const std::size_t rowBytes = std::size_t(area.width) * std::size_t(source.BytesPerPixel());
+    for (std::int64_t y = 0; y < area.height; ++y)
+        std::memcpy(taken.Row(int(y)), SourceRow(source, area, y), rowBytes);
+    return taken;
+}
+
+void CopyRows(const Bitmap& source, const CopyArea& area, Bitmap& target) {
+    const std::size_t rowBytes = std::size_t(area.width) * std::size_t(target.BytesPerPixel());
+    for (std::int64_t y = 0; y < area.height; ++y)
+        std::memcpy(TargetRow(target, area, y), SourceRow(source, area, y), rowBytes);
+}
+
+// Source colours encoded for the target: an 8-bit source through a table of its 256 indices,
+// others colour by colour, remembered for an 8-bit target because its palette search is linear.
+class PixelConverter {
+public:
+    PixelConverter(const Bitmap& source, const Bitmap& target) : source_(source), target_(target) {
+        if (source.Format() != PixelFormat::Indexed8) return;
+        indexTable_.resize(256);
+        const auto& palette = source.Palette();
+        for (int i = 0; i < 256; ++i) {
+            const Colour colour =
+                std::size_t(i) < palette.size()
+                    ? MakeColour(palette[i].red, palette[i].green, palette[i].blue)
+                    : MakeColour(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+            indexTable_[i] = target.Encode(colour);
+        }
+    }
+
+    DevicePixel Convert(const std::uint8_t* sourcePixel, int x, int y) {
+        if (!indexTable_.empty()) return indexTable_[sourcePixel[0]];
+        const Colour colour = source_.PixelColour(x, y);
+        if (target_.Format() != PixelFormat::Indexed8) return target_.Encode(colour);
+        auto found = nearest_.find(colour);
+        if (found == nearest_.end()) found = nearest_.emplace(colour, target_.Encode(colour)).first;
+        return found->second;
+    }
+
+private:
+    const Bitmap& source_;
+    const Bitmap& target_;
+    std::vector<DevicePixel> indexTable_;
+    std::unordered_map<Colour, DevicePixel> nearest_;
+};
+
+void ConvertPixels(const Bitmap& source, const CopyArea& area, Bitmap& target) {
+    PixelConverter converter(source, target);
+    const int sourceBytes = source.BytesPerPixel();
+    const int targetBytes = target.BytesPerPixel();
+    for (std::int64_t y = 0; y < area.height; ++y) {
+        const std::uint8_t* from = SourceRow(source, area, y);
+        std::uint8_t* to = TargetRow(target, area, y);
+        for (std::int64_t x = 0; x < area.width; ++x, from += sourceBytes, to += targetBytes) {
+            const DevicePixel pixel =
+                converter.Convert(from, int(area.sourceX + x), int(area.sourceY + y));
+            std::memcpy(to, pixel.bytes, std::size_t(targetBytes));
+        }
+    }
 }
 }  // namespace
 
@@ -142,12 +236,12 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
             for (std::int64_t y = low; y <= high; ++y)
                 if (!dashed || DashOn(pathIndex + (y - fromY) * step)) pen.Plot(int(x), int(y));
         };
-        const std::int64_t w = right - left;
-        const std::int64_t h = bottom - top;
+        const std::int64_t across = right - left;
+        const std::int64_t down = bottom - top;
         row(top, left, right - 1, 1, 0);
-        column(right - 1, top + 1, bottom - 1, 1, w);
-        if (h >= 2) row(bottom - 1, right - 2, left, -1, w + h - 1);
-        if (w >= 2) column(left, bottom - 2, top + 1, -1, 2 * w + h - 2);
+        column(right - 1, top + 1, bottom - 1, 1, across);
+        if (down >= 2) row(bottom - 1, right - 2, left, -1, across + down - 1);
+        if (across >= 2) column(left, bottom - 2, top + 1, -1, 2 * across + down - 2);
     }
     bitmap_.MarkModified();
 }
@@ -176,13 +270,9 @@ void Canvas::Polygon(std::span<const Point> points) {
 
     // Exclusive-or: a pixel the outline crosses twice, or that both fill and outline cover,
     // must still change only once, so the pen pixels are gathered and the fill goes around them.
-    std::vector<std::uint64_t> penPixels;
-    if (outline) {
-        TracePath(points, true, pen_.style, 0, width, height,
-                  [&](int x, int y) { penPixels.push_back(PixelKey(x, y)); });
-        std::sort(penPixels.begin(), penPixels.end());
-        penPixels.erase(std::unique(penPixels.begin(), penPixels.end()), penPixels.end());
-    }
+    const std::vector<std::uint64_t> penPixels =
+        outline ? GatherPenPixels(points, true, pen_.style, width, height)
+                : std::vector<std::uint64_t>();
     if (fill) {
         PixelPainter brush(bitmap_, brush_.colour, PenMode::Xor);
         std::size_t next = 0;
@@ -198,7 +288,7 @@ void Canvas::Polygon(std::span<const Point> points) {
         });
     }
     PixelPainter pen(bitmap_, pen_.colour, PenMode::Xor);
-    for (std::uint64_t key : penPixels) pen.Plot(int(key & 0xFFFFFFFFu), int(key >> 32));
+    PlotPenPixels(pen, penPixels);
     bitmap_.MarkModified();
 }
 
@@ -211,13 +301,7 @@ void Canvas::Polyline(std::span<const Point> points) {
         TracePath(points, false, pen_.style, 0, width, height,
                   [&](int x, int y) { pen.Plot(x, y); });
     } else {
-        // A line that crosses itself must change the crossing pixel only once.
-        std::vector<std::uint64_t> penPixels;
-        TracePath(points, false, pen_.style, 0, width, height,
-                  [&](int x, int y) { penPixels.push_back(PixelKey(x, y)); });
-        std::sort(penPixels.begin(), penPixels.end());
-        penPixels.erase(std::unique(penPixels.begin(), penPixels.end()), penPixels.end());
-        for (std::uint64_t key : penPixels) pen.Plot(int(key & 0xFFFFFFFFu), int(key >> 32));
+        PlotPenPixels(pen, GatherPenPixels(points, false, pen_.style, width, height));
     }
     bitmap_.MarkModified();
 }
@@ -238,7 +322,7 @@ void Canvas::LineTo(int x, int y) {
         });
         bitmap_.MarkModified();
     }
-    dashPhase_ = int((dashPhase_ + line.Length()) % DashPeriod);
+    dashPhase_ = int((dashPhase_ + line.Length()) % kDashPeriod);
     penPosition_ = to;
 }
 
@@ -254,89 +338,24 @@ void Canvas::SetPixel(int x, int y, Colour colour) {
 }
 
 void Canvas::CopyRect(const Rect& destination, const Bitmap& source, const Rect& sourceRect) {
-    std::int64_t width = std::min(std::int64_t(destination.right) - destination.left,
-                                  std::int64_t(sourceRect.right) - sourceRect.left);
-    std::int64_t height = std::min(std::int64_t(destination.bottom) - destination.top,
-                                   std::int64_t(sourceRect.bottom) - sourceRect.top);
-    std::int64_t sourceX = sourceRect.left;
-    std::int64_t sourceY = sourceRect.top;
-    std::int64_t targetX = destination.left;
-    std::int64_t targetY = destination.top;
-    // Moving a start edge into one bitmap moves the other's by the same amount.
-    auto clipStart = [](std::int64_t& a, std::int64_t& b, std::int64_t& size) {
-        const std::int64_t cut = std::max<std::int64_t>({0, -a, -b});
-        a += cut;
-        b += cut;
-        size -= cut;
-    };
-    clipStart(sourceX, targetX, width);
-    clipStart(sourceY, targetY, height);
-    width = std::min({width, source.Width() - sourceX, bitmap_.Width() - targetX});
-    height = std::min({height, source.Height() - sourceY, bitmap_.Height() - targetY});
-    if (width <= 0 || height <= 0) return;
-
+    const std::optional<CopyArea> area = FindCopyArea(destination, source, sourceRect, bitmap_);
+    if (!area) return;
     if (&source == &bitmap_) {
         // Copying within one bitmap: take the source area first so overlaps read old pixels.
-        Bitmap area(int(width), int(height), source.Format());
-        area.SetPalette(source.Palette());
-        const std::size_t rowBytes = std::size_t(width) * std::size_t(source.BytesPerPixel());
-        for (std::int64_t y = 0; y < height; ++y)
-            std::memcpy(area.Row(int(y)),
-                        source.Row(int(sourceY + y)) +
-                            std::size_t(sourceX) * std::size_t(source.BytesPerPixel()),
-                        rowBytes);
-        CopyRect({int(targetX), int(targetY), int(targetX + width), int(targetY + height)}, area,
-                 {0, 0, int(width), int(height)});
+        const Bitmap taken = TakeArea(source, *area);
+        const int right = int(area->targetX + area->width);
+        const int bottom = int(area->targetY + area->height);
+        CopyRect({int(area->targetX), int(area->targetY), right, bottom}, taken,
+                 {0, 0, int(area->width), int(area->height)});
         return;
     }
-
-    const int targetBytes = bitmap_.BytesPerPixel();
-    const int sourceBytes = source.BytesPerPixel();
     const bool sameBytes =
         source.Format() == bitmap_.Format() &&
         (source.Format() != PixelFormat::Indexed8 || source.Palette() == bitmap_.Palette());
-    std::vector<DevicePixel> indexTable;  // for an 8-bit source: each index's target bytes
-    if (!sameBytes && source.Format() == PixelFormat::Indexed8) {
-        indexTable.resize(256);
-        const auto& palette = source.Palette();
-        for (int i = 0; i < 256; ++i) {
-            const Colour colour =
-                std::size_t(i) < palette.size()
-                    ? MakeColour(palette[i].red, palette[i].green, palette[i].blue)
-                    : MakeColour(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
-            indexTable[i] = ToDevicePixel(bitmap_, colour);
-        }
-    }
-    // Nearest-palette searches are linear, so a many-coloured source is looked up once a colour.
-    std::unordered_map<Colour, DevicePixel> nearest;
-
-    for (std::int64_t y = 0; y < height; ++y) {
-        const std::uint8_t* from =
-            source.Row(int(sourceY + y)) + std::size_t(sourceX) * std::size_t(sourceBytes);
-        std::uint8_t* to =
-            bitmap_.Row(int(targetY + y)) + std::size_t(targetX) * std::size_t(targetBytes);
-        if (sameBytes) {
-            std::memcpy(to, from, std::size_t(width) * std::size_t(targetBytes));
-            continue;
-        }
-        for (std::int64_t x = 0; x < width; ++x, to += targetBytes) {
-            DevicePixel pixel;
-            if (!indexTable.empty()) {
-                pixel = indexTable[from[x]];
-            } else {
-                const Colour colour = source.PixelColour(int(sourceX + x), int(sourceY + y));
-                if (bitmap_.Format() == PixelFormat::Indexed8) {
-                    auto found = nearest.find(colour);
-                    if (found == nearest.end())
-                        found = nearest.emplace(colour, ToDevicePixel(bitmap_, colour)).first;
-                    pixel = found->second;
-                } else {
-                    pixel = ToDevicePixel(bitmap_, colour);
-                }
-            }
-            std::memcpy(to, pixel.bytes, std::size_t(targetBytes));
-        }
-    }
+    if (sameBytes)
+        CopyRows(source, *area, bitmap_);
+    else
+        ConvertPixels(source, *area, bitmap_);
     bitmap_.MarkModified();
 }
 

@@ -8,7 +8,7 @@
 //    closed outline is drawn with the pen. Polyline draws the open outline only.
 //  - MoveTo/LineTo draw a one-pixel Bresenham line up to but not including the end point, which
 //    becomes the pen position.
-//  - A dashed pen draws DashPixels pixels, leaves DashGapPixels untouched, and so on; the pattern
+//  - A dashed pen draws kDashPixels pixels, leaves kDashGapPixels untouched, and so on; the pattern
 //    starts afresh with each Rectangle, Polygon or Polyline and at each MoveTo (consecutive
 //    LineTo calls continue it), so a figure drawn twice covers the same pixels both times.
 //  - In exclusive-or mode pen and brush pixels are XORed into the bitmap (each pixel of a figure
@@ -39,8 +39,8 @@ struct Brush {
 
 class Canvas {
 public:
-    static constexpr int DashPixels = 18;
-    static constexpr int DashGapPixels = 6;
+    static constexpr int kDashPixels = 18;
+    static constexpr int kDashGapPixels = 6;
 
     explicit Canvas(Bitmap& bitmap) : bitmap_(bitmap) {}
 
@@ -65,8 +65,6 @@ public:
     void CopyRect(const Rect& destination, const Bitmap& source, const Rect& sourceRect);
     // Draws a whole bitmap with its top-left corner at (x, y), clipped.
     void Draw(int x, int y, const Bitmap& source);
-
-    Bitmap& Target() { return bitmap_; }
 
 private:
     Bitmap& bitmap_;

@@ -7,13 +7,9 @@ namespace ui {
 Control::Control(ControlKind kind, std::string name, Control* parent)
     : kind_(kind), name_(std::move(name)), parent_(parent) {}
 
-void Control::Changed() {
-    if (observer.changed) observer.changed();
-}
+void Control::Changed() { observers_.NotifyChanged(); }
 
-void Control::Repaint() {
-    if (observer.repaintNow) observer.repaintNow();
-}
+void Control::Repaint() { observers_.NotifyRepaint(); }
 
 void Control::SetCaption(std::string caption) {
     if (caption == caption_) return;
@@ -108,6 +104,12 @@ void TabControl::SetTabIndex(int index) {
     Changed();
 }
 
+void TabControl::SetTabs(std::vector<std::string> tabs) {
+    if (tabs == tabs_) return;
+    tabs_ = std::move(tabs);
+    Changed();
+}
+
 void TabControl::UserSelect(int index) {
     SetTabIndex(index);
     if (OnChange) OnChange();
@@ -120,6 +122,18 @@ void RadioGroup::SetItemIndex(int index) {
     if (OnClick) OnClick();
 }
 
+void RadioGroup::SetItems(std::vector<std::string> items) {
+    if (items == items_) return;
+    items_ = std::move(items);
+    Changed();
+}
+
+void RadioGroup::SetColumns(int columns) {
+    if (columns == columns_) return;
+    columns_ = columns;
+    Changed();
+}
+
 void ScrollBox::SetScrollBarsVisible(bool horizontal, bool vertical) {
     horizontal_ = horizontal;
     vertical_ = vertical;
@@ -130,42 +144,61 @@ MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption,
                         std::function<void()> onClick) {
     auto item = std::make_unique<MenuItem>(std::move(itemName), std::move(itemCaption));
     item->OnClick = std::move(onClick);
-    item->parent = this;
-    items.push_back(std::move(item));
-    return *items.back();
+    item->parent_ = this;
+    items_.push_back(std::move(item));
+    return *items_.back();
 }
 
 MenuItem* MenuItem::Find(const std::string& itemName) {
-    if (name == itemName) return this;
-    for (auto& item : items)
+    if (name_ == itemName) return this;
+    for (auto& item : items_)
         if (MenuItem* found = item->Find(itemName)) return found;
     return nullptr;
 }
 
+void MenuItem::SetCaption(std::string caption) {
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    Changed();
+}
+
+void MenuItem::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    Changed();
+}
+
+void MenuItem::SetRadioItem(bool radioItem, int groupIndex) {
+    if (radioItem == radioItem_ && groupIndex == groupIndex_) return;
+    radioItem_ = radioItem;
+    groupIndex_ = groupIndex;
+    Changed();
+}
+
 void MenuItem::SetChecked(bool checked) {
-    if (checked && radioItem && parent) {
-        for (auto& sibling : parent->items)
-            if (sibling.get() != this && sibling->radioItem && sibling->groupIndex == groupIndex &&
-                sibling->checked_) {
+    if (checked && radioItem_ && parent_) {
+        for (auto& sibling : parent_->items_)
+            if (sibling.get() != this && sibling->radioItem_ &&
+                sibling->groupIndex_ == groupIndex_ && sibling->checked_) {
                 sibling->checked_ = false;
-                if (sibling->observer.changed) sibling->observer.changed();
+                sibling->Changed();
             }
     }
     if (checked == checked_) return;
     checked_ = checked;
-    if (observer.changed) observer.changed();
+    Changed();
 }
 
 void Timer::SetInterval(int milliseconds) {
     if (milliseconds == interval_) return;  // the same interval does not restart the count
     interval_ = milliseconds;
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
 }
 
 void Timer::SetEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
 }
 
 }  // namespace ui

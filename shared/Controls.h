@@ -11,6 +11,7 @@
 
 #include "Bitmap.h"
 #include "Geometry.h"
+#include "Observers.h"
 
 namespace ui {
 
@@ -26,16 +27,15 @@ struct Bounds {
     friend bool operator==(const Bounds&, const Bounds&) = default;
 };
 
-class Control;
-
-// What a front end attaches to a control: told when its state changed, and asked to paint now.
-struct Observer {
-    std::function<void()> changed;     // state changed; repaint when convenient
-    std::function<void()> repaintNow;  // paint synchronously (long work inside a handler)
-};
-
 enum class ControlKind {
-    Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
+    Button,
+    Label,
+    ProgressBar,
+    Image,
+    TabControl,
+    RadioGroup,
+    ScrollBox,
+    Panel
 };
 
 // Bounds are in the parent's coordinates (the form's client area for controls on the form;
@@ -75,7 +75,9 @@ public:
     // Paint at once (a long handler updating its progress display).
     void Repaint();
 
-    Observer observer;
+    [[nodiscard]] Subscription Subscribe(Observer observer) {
+        return observers_.Subscribe(std::move(observer));
+    }
     Align align = Align::None;
 
 protected:
@@ -92,6 +94,7 @@ private:
     Bounds bounds_;
     unsigned anchors_ = AnchorsTopLeft;
     int tabOrder_ = -1;
+    ObserverList observers_;
 };
 
 class Button : public Control {
@@ -199,7 +202,8 @@ class TabControl : public Control {
 public:
     explicit TabControl(std::string name, Control* parent = nullptr)
         : Control(ControlKind::TabControl, std::move(name), parent) {}
-    std::vector<std::string> tabs;
+    const std::vector<std::string>& Tabs() const { return tabs_; }
+    void SetTabs(std::vector<std::string> tabs);
     int TabIndex() const { return tabIndex_; }
     // Selecting by code does not raise OnChange (as a toolkit tab control behaves); a user's
     // click goes through UserSelect, which does.
@@ -208,6 +212,7 @@ public:
     std::function<void()> OnChange;
 
 private:
+    std::vector<std::string> tabs_;
     int tabIndex_ = 0;
 };
 
@@ -215,14 +220,18 @@ class RadioGroup : public Control {
 public:
     explicit RadioGroup(std::string name, Control* parent = nullptr)
         : Control(ControlKind::RadioGroup, std::move(name), parent) {}
-    std::vector<std::string> items;
-    int columns = 1;
+    const std::vector<std::string>& Items() const { return items_; }
+    void SetItems(std::vector<std::string> items);
+    int Columns() const { return columns_; }
+    void SetColumns(int columns);
     int ItemIndex() const { return itemIndex_; }
     // Setting the index, by code or by the user, raises OnClick when it changes.
     void SetItemIndex(int index);
     std::function<void()> OnClick;
 
 private:
+    std::vector<std::string> items_;
+    int columns_ = 1;
     int itemIndex_ = -1;
 };
 
@@ -241,29 +250,49 @@ private:
 
 class MenuItem {
 public:
-    MenuItem(std::string name, std::string caption) : name(std::move(name)), caption(std::move(caption)) {}
+    MenuItem(std::string name, std::string caption)
+        : name_(std::move(name)), caption_(std::move(caption)) {}
     MenuItem& Add(std::string name, std::string caption, std::function<void()> onClick = {});
     MenuItem& AddSeparator(std::string name = "N1") { return Add(std::move(name), "-"); }
-    bool IsSeparator() const { return caption == "-"; }
+    bool IsSeparator() const { return caption_ == "-"; }
     MenuItem* Find(const std::string& itemName);
 
+    const std::string& Name() const { return name_; }
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    bool RadioItem() const { return radioItem_; }
+    int GroupIndex() const { return groupIndex_; }
+    // Makes it a radio item of the given group among its siblings.
+    void SetRadioItem(bool radioItem, int groupIndex = 0);
     bool Checked() const { return checked_; }
     // Checking a radio item clears the other radio items of its group among its siblings.
     void SetChecked(bool checked);
-    void Click() { if (OnClick) OnClick(); }
+    void Click() {
+        if (OnClick) OnClick();
+    }
 
-    std::string name;
-    std::string caption;
-    bool radioItem = false;
-    int groupIndex = 0;
-    bool enabled = true;
+    const std::vector<std::unique_ptr<MenuItem>>& Items() const { return items_; }
+    MenuItem* Parent() const { return parent_; }
+    [[nodiscard]] Subscription Subscribe(Observer observer) {
+        return observers_.Subscribe(std::move(observer));
+    }
+
     std::function<void()> OnClick;
-    std::vector<std::unique_ptr<MenuItem>> items;
-    MenuItem* parent = nullptr;
-    Observer observer;
 
 private:
+    void Changed() { observers_.NotifyChanged(); }
+
+    std::string name_;
+    std::string caption_;
+    bool radioItem_ = false;
+    int groupIndex_ = 0;
+    bool enabled_ = true;
     bool checked_ = false;
+    std::vector<std::unique_ptr<MenuItem>> items_;
+    MenuItem* parent_ = nullptr;
+    ObserverList observers_;
 };
 
 class Timer {
@@ -274,13 +303,18 @@ public:
     void SetInterval(int milliseconds);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    void Fire() { if (OnTimer) OnTimer(); }
+    void Fire() {
+        if (OnTimer) OnTimer();
+    }
     std::function<void()> OnTimer;
-    Observer observer;
+    [[nodiscard]] Subscription Subscribe(Observer observer) {
+        return observers_.Subscribe(std::move(observer));
+    }
 
 private:
     int interval_ = 1000;
     bool enabled_ = true;
+    ObserverList observers_;
 };
 
 enum OpenOption : unsigned {

@@ -9,17 +9,9 @@
 #include <optional>
 #include <system_error>
 
+#include "AsciiCase.h"
+
 namespace fs = std::filesystem;
-
-namespace {
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
 
 bool FileExists(const std::string& path) {
     std::error_code ignored;
@@ -43,7 +35,7 @@ std::string ResolveFileName(const std::string& folder, const std::string& name) 
     fs::directory_iterator entries(directory.empty() ? fs::path(".") : fs::path(directory), error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         std::string candidate = entries->path().filename().string();
-        if (SameIgnoringCase(candidate, wanted) && FileExists(directory + candidate) &&
+        if (EqualsIgnoringCase(candidate, wanted) && FileExists(directory + candidate) &&
             (!best || candidate < *best)) {
             best = candidate;
         }

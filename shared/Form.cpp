@@ -1,18 +1,18 @@
 #include "Form.h"
 
 #include <map>
+#include <stdexcept>
 #include <tuple>
 #include <utility>
 
 namespace ui {
 
-Form::Form(Interaction& interaction, std::string name)
-    : ui_(interaction), name_(std::move(name)) {}
+Form::Form(Interaction& interaction, std::string name) : ui_(interaction), name_(std::move(name)) {}
 
 void Form::SetCaption(std::string caption) {
     if (caption == caption_) return;
     caption_ = std::move(caption);
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
 }
 
 void Form::SetDesign(int left, int top, int outerWidth, int outerHeight, bool centred) {
@@ -38,7 +38,7 @@ void Form::SetClientSize(int width, int height) {
     clientWidth_ = width;
     clientHeight_ = height;
     ApplyAnchors(oldWidth, oldHeight);
-    if (observer.changed) observer.changed();
+    observers_.NotifyChanged();
     if (created_ && !closed_) FormResize();
 }
 
@@ -60,10 +60,14 @@ void Form::ApplyAnchors(int oldWidth, int oldHeight) {
         Bounds b = control->GetBounds();
         const Bounds old = b;
         unsigned a = control->Anchors();
-        if ((a & AnchorLeft) && (a & AnchorRight)) b.width += dx;
-        else if (a & AnchorRight) b.left += dx;
-        if ((a & AnchorTop) && (a & AnchorBottom)) b.height += dy;
-        else if (a & AnchorBottom) b.top += dy;
+        if ((a & AnchorLeft) && (a & AnchorRight))
+            b.width += dx;
+        else if (a & AnchorRight)
+            b.left += dx;
+        if ((a & AnchorTop) && (a & AnchorBottom))
+            b.height += dy;
+        else if (a & AnchorBottom)
+            b.top += dy;
         control->SetBounds(b);
         // Controls are made after their parent, so a container is done before its children.
         if (b.width != old.width || b.height != old.height)
@@ -100,9 +104,20 @@ void Form::OpenModal() {
     FormShow();
 }
 
+Subscription Form::AttachWindow(std::function<void()> closeWindow) {
+    if (*closeWindow_) throw std::logic_error("Form " + name_ + " already has a window");
+    *closeWindow_ = std::move(closeWindow);
+    std::weak_ptr<std::function<void()>> slot = closeWindow_;
+    return Subscription([slot] {
+        if (auto attached = slot.lock()) *attached = nullptr;
+    });
+}
+
 void Form::Close() {
-    if (closeHook) closeHook();
-    else CloseNow();
+    if (*closeWindow_)
+        (*closeWindow_)();
+    else
+        CloseNow();
 }
 
 bool Form::CloseNow() {

@@ -1,6 +1,7 @@
 #pragma once
 // A window: its control objects, menu bar and timers, and the event handlers a program
 // overrides. Toolkit-neutral; a front end builds the real window from it.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,7 +30,8 @@ public:
     bool Centred() const { return centred_; }
     void SetDesign(int left, int top, int outerWidth, int outerHeight, bool centred = false);
     // Designed by its client area (a dialog, whose frame has no menu bar).
-    void SetDesignClient(int left, int top, int clientWidth, int clientHeight, bool centred = false);
+    void SetDesignClient(int left, int top, int clientWidth, int clientHeight,
+                         bool centred = false);
     int ClientWidth() const { return clientWidth_; }
     int ClientHeight() const { return clientHeight_; }
     // Resizes the client area: anchored controls follow, then FormResize runs.
@@ -50,8 +52,8 @@ public:
     MenuItem* FindMenuItem(const std::string& name) { return menu_.Find(name); }
 
     // Life cycle, driven by a front end or a test.
-    void Create();   // FormCreate
-    void Show();     // FormShow (first showing)
+    void Create();  // FormCreate
+    void Show();    // FormShow (first showing)
     // Each modal showing of a dialog: the form is open again and FormShow runs every time.
     void OpenModal();
     // Asks to close: the front end's close hook if one is attached, else CloseNow.
@@ -62,8 +64,13 @@ public:
     // FormDestroy, once. Derived destructors call it so a form never outlives its settings.
     void Destroy();
 
-    std::function<void()> closeHook;  // set by a front end that owns a real window
-    Observer observer;                 // caption and size changes
+    // The real window a front end shows for the form, which Close asks first. One at a time:
+    // a second while the first is attached is a programming error (std::logic_error).
+    [[nodiscard]] Subscription AttachWindow(std::function<void()> closeWindow);
+    // Caption and size changes.
+    [[nodiscard]] Subscription Subscribe(Observer observer) {
+        return observers_.Subscribe(std::move(observer));
+    }
 
 protected:
     virtual void FormCreate() {}
@@ -86,6 +93,8 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
     MenuItem menu_{"MainMenu1", ""};
+    ObserverList observers_;
+    std::shared_ptr<std::function<void()>> closeWindow_ = std::make_shared<std::function<void()>>();
     bool created_ = false;
     bool shown_ = false;
     bool closed_ = false;

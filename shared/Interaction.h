@@ -50,4 +50,22 @@ bool RunHandler(Interaction& ui, Handler&& handler) {
     return false;
 }
 
+// The busy cursor for the length of a command, and the one before it back on every way out.
+class BusyCursor {
+public:
+    explicit BusyCursor(Interaction& ui) : ui_(ui), remembered_(ui.GetCursor()) {
+        ui_.SetCursor(Cursor::HourGlass);
+    }
+    ~BusyCursor() { ui_.SetCursor(remembered_); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    Interaction& ui_;
+    Cursor remembered_;
+};
+
+// The forms' texts break lines with CR LF or a lone CR; front ends show them with "\n".
+std::string WithNewlines(const std::string& text);
+
 }  // namespace ui

@@ -39,24 +39,27 @@ ClippedLine::ClippedLine(Point from, Point to, int width, int height) {
     offsetLow = std::max(offsetLow, Wide(0));
     if (offsetHigh < offsetLow) return;
 
-    // The offset at step i is floor((2 i b + a) / 2a), non-decreasing in i, so the steps with
-    // an offset in [low, high] form one interval.
-    const Wide a = majorExtent;
-    const Wide b = minorExtent;
-    if (b == 0) {
+    // The offset at step i is floor((2 i minorSpan + majorSpan) / 2 majorSpan), non-decreasing
+    // in i, so the steps with an offset in [low, high] form one interval. Wide: the products
+    // outgrow 64 bits.
+    const Wide majorSpan = majorExtent;
+    const Wide minorSpan = minorExtent;
+    if (minorSpan == 0) {
         if (offsetLow > 0) return;
     } else {
-        if (offsetLow > 0) first = std::max(first, CeilDiv(2 * a * offsetLow - a, 2 * b));
-        last = std::min(last, CeilDiv(2 * a * (offsetHigh + 1) - a, 2 * b) - 1);
+        if (offsetLow > 0)
+            first = std::max(first, CeilDiv(2 * majorSpan * offsetLow - majorSpan, 2 * minorSpan));
+        last = std::min(last,
+                        CeilDiv(2 * majorSpan * (offsetHigh + 1) - majorSpan, 2 * minorSpan) - 1);
     }
     if (first > last) return;
 
-    const Wide numerator = 2 * first * b + a;
+    const Wide numerator = 2 * first * minorSpan + majorSpan;
     firstStep_ = std::int64_t(first);
     lastStep_ = std::int64_t(last);
     major_ = int(major0 + majorStep_ * first);
-    minor_ = int(minor0 + minorStep_ * (numerator / (2 * a)));
-    remainder_ = std::int64_t(numerator % (2 * a));
-    twoMinorExtent_ = std::int64_t(2 * b);
-    twoMajorExtent_ = std::int64_t(2 * a);
+    minor_ = int(minor0 + minorStep_ * (numerator / (2 * majorSpan)));
+    remainder_ = std::int64_t(numerator % (2 * majorSpan));
+    twoMinorExtent_ = std::int64_t(2 * minorSpan);
+    twoMajorExtent_ = std::int64_t(2 * majorSpan);
 }

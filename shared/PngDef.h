@@ -12,5 +12,4 @@
 #error "The PNG codec needs a libpng with 16-to-8-bit scaling, user limits and user memory"
 #endif
 
-inline constexpr const char* PngVersionText = PNG_LIBPNG_VER_STRING;
-
+inline constexpr const char* kPngVersionText = PNG_LIBPNG_VER_STRING;

@@ -66,7 +66,7 @@ void ForEachEvenOddSpan(std::span<const Point> points, int width, int height,
             edges.push_back(edge);
     }
     std::sort(edges.begin(), edges.end(),
-              [](const Edge& a, const Edge& b) { return a.top < b.top; });
+              [](const Edge& upper, const Edge& lower) { return upper.top < lower.top; });
 
     std::vector<Edge> active;
     std::size_t next = 0;

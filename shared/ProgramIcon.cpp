@@ -1,50 +1,46 @@
 #include "ProgramIcon.h"
 
-#include <algorithm>
-#include <cmath>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "PngImage.h"
+#include "Stream.h"
 
 namespace {
 
-constexpr int kSize = 32;
-constexpr Colour kBackground = MakeColour(255, 0, 255);
-constexpr Colour kOcean = MakeColour(40, 96, 200);
-constexpr Colour kLand = MakeColour(70, 150, 60);
-constexpr Colour kGrid = MakeColour(150, 190, 235);
-constexpr Colour kRim = Colours::Navy;
+struct EmbeddedIcon {
+    std::string_view program;
+    std::span<const std::uint8_t> png;
+};
 
-// Rough land shapes in the disc's own coordinates (-1..1), enough to read as a globe.
-bool IsLand(double u, double v) {
-    auto blob = [&](double cu, double cv, double ru, double rv) {
-        double du = (u - cu) / ru, dv = (v - cv) / rv;
-        return du * du + dv * dv < 1.0;
-    };
-    return blob(-0.45, -0.35, 0.30, 0.25) || blob(-0.30, 0.25, 0.18, 0.40) ||
-           blob(0.35, -0.30, 0.35, 0.22) || blob(0.25, 0.20, 0.20, 0.30);
-}
+#include "ProgramIconData.inc"
+
+constexpr int kSize = 32;
+// Transparent bitmaps have a key colour, not alpha: the key takes the clear pixels, and the
+// soft edges are blended over the grey of the dialogs they are mostly shown on.
+constexpr Colour kKey = MakeColour(255, 0, 255);
+constexpr Colour kEdgeBackground = MakeColour(240, 240, 240);
 
 }  // namespace
 
-Bitmap MakeProgramIcon() {
+Bitmap MakeProgramIcon(std::string_view program) {
     Bitmap icon(kSize, kSize, PixelFormat::Bgr24);
-    const double centre = (kSize - 1) / 2.0;
-    const double radius = kSize / 2.0 - 1.0;
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
-            double u = (x - centre) / radius, v = (y - centre) / radius;
-            double distance = std::sqrt(u * u + v * v);
-            Colour colour = kBackground;
-            if (distance <= 1.0) {
-                colour = IsLand(u, v) ? kLand : kOcean;
-                // Meridians bend with the sphere; parallels stay straight.
-                double bulge = std::sqrt(std::max(0.0, 1.0 - v * v));
-                bool meridian = std::fabs(u) < 0.05 || std::fabs(std::fabs(u) - 0.6 * bulge) < 0.05;
-                bool parallel = std::fabs(v) < 0.04 || std::fabs(std::fabs(v) - 0.55) < 0.04;
-                if ((meridian || parallel) && colour == kOcean) colour = kGrid;
-                if (distance > 0.92) colour = kRim;
-            }
-            icon.SetPixelColour(x, y, colour);
-        }
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) icon.SetPixelColour(x, y, kEdgeBackground);
+    bool drawn = false;
+    for (const EmbeddedIcon& embedded : kEmbeddedIcons) {
+        if (embedded.program != program) continue;
+        MemoryStream stream(std::vector<std::uint8_t>(embedded.png.begin(), embedded.png.end()));
+        TPngImageRef image = TPngImage::Create();
+        image->LoadFromStream(stream);
+        image->BackgroundColour = kKey;
+        image->CopyToBitmap(icon, 0, 0);
+        drawn = true;
     }
+    if (!drawn)
+        for (int y = 0; y < kSize; ++y)
+            for (int x = 0; x < kSize; ++x) icon.SetPixelColour(x, y, kKey);
     icon.SetTransparent(true);
     return icon;
 }

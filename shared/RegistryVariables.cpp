@@ -1,8 +1,5 @@
 #include "RegistryVariables.h"
 
-#include <unistd.h>
-
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
 #include <QString>
@@ -10,24 +7,11 @@
 #include <exception>
 #include <utility>
 
+#include "ExecutablePath.h"
+
 namespace {
 
 const char* const kOrganisation = "Varnholt";
-
-std::string ExecutablePath() {
-    if (QCoreApplication::instance() != nullptr) {
-        return QCoreApplication::applicationFilePath().toStdString();
-    }
-    char buffer[4096];
-    ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return {};
-    std::string path(buffer, std::size_t(length));
-    const std::string deleted = " (deleted)";  // the binary was replaced while running
-    if (path.size() > deleted.size() && path.ends_with(deleted)) {
-        path.resize(path.size() - deleted.size());
-    }
-    return path;
-}
 
 QSettings OpenStore(const std::string& programName) {
     // NativeFormat: the registry under HKEY_CURRENT_USER\Software\Varnholt on Windows.

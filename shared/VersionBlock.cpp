@@ -1,16 +1,10 @@
 #include "VersionBlock.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "AsciiCase.h"
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Splits "\A\B\C" into its components; empty components (a doubled or trailing "\") make the
 // path unusable, as no value has an empty name.
@@ -36,16 +30,17 @@ std::optional<VersionValue> VersionBlock::Query(std::string_view path) const {
     auto parts = SplitPath(path);
     if (!parts) return std::nullopt;
     if (parts->empty()) return VersionValue{&fixed, sizeof fixed};
-    if (parts->size() == 2 && SameText((*parts)[0], "VarFileInfo") &&
-        SameText((*parts)[1], "Translation")) {
+    if (parts->size() == 2 && EqualsIgnoringCase((*parts)[0], "VarFileInfo") &&
+        EqualsIgnoringCase((*parts)[1], "Translation")) {
         if (!translations) return std::nullopt;
         return VersionValue{translations->data(), translations->size()};
     }
-    if (parts->size() == 3 && SameText((*parts)[0], "StringFileInfo")) {
+    if (parts->size() == 3 && EqualsIgnoringCase((*parts)[0], "StringFileInfo")) {
         for (const auto& table : stringTables) {
-            if (!SameText(table.translation, (*parts)[1])) continue;
+            if (!EqualsIgnoringCase(table.translation, (*parts)[1])) continue;
             for (const auto& [key, text] : table.values)
-                if (SameText(key, (*parts)[2])) return VersionValue{text.c_str(), text.size() + 1};
+                if (EqualsIgnoringCase(key, (*parts)[2]))
+                    return VersionValue{text.c_str(), text.size() + 1};
         }
     }
     return std::nullopt;

@@ -1,24 +1,11 @@
 #include "vrnAboutBox.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
+#include "AsciiCase.h"
 #include "ExecutablePath.h"
 #include "ProgramIcon.h"
-
-namespace {
-
-bool ContainsNoCase(const std::string& text, const std::string& part) {
-    auto found =
-        std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-        });
-    return found != text.end();
-}
-
-}  // namespace
 
 TAboutBoxVRN::TAboutBoxVRN(ui::Interaction& ui, const VersionBlock* programBlock,
                            AboutVariant variant, std::string name)
@@ -52,7 +39,7 @@ TAboutBoxVRN::TAboutBoxVRN(ui::Interaction& ui, const VersionBlock* programBlock
 
 void TAboutBoxVRN::FormShow() {
     SetCaption("About Varnholt's " + VI.Value(pdProductName));
-    ProgramIcon.ShowCopyOf(MakeProgramIcon());
+    ProgramIcon.ShowCopyOf(MakeProgramIcon(VI.Value(pdInternalName)));
     std::string fileName = std::filesystem::path(ExecutablePath()).filename().string();
     Version.SetCaption(fileName + ", V" + VI.FileVersion().DisplayText() + ", " +
                        VI.Value(pdComments));
@@ -63,7 +50,7 @@ void TAboutBoxVRN::WebSiteClick() {
     std::string address = WebSite.Caption();
     if (address.empty()) return;
     // An address that already has a scheme (also https, or in capitals) is not given a second.
-    if (!ContainsNoCase(address, "http://") && !ContainsNoCase(address, "https://"))
+    if (!ContainsIgnoringCase(address, "http://") && !ContainsIgnoringCase(address, "https://"))
         address = "http://" + address;
     Ui().OpenUrl(address);
 }

@@ -18,7 +18,7 @@ ui::MenuItem& Menu(ui::Form& form, const std::string& name, const std::string& c
 
 ui::MenuItem& ViewItem(ui::Form& form, const std::string& name, const std::string& caption) {
     ui::MenuItem& item = Menu(form, "View1", "&View").Add(name, caption);
-    item.radioItem = true;
+    item.SetRadioItem(true);
     return item;
 }
 
@@ -47,8 +47,8 @@ TFormMain::TFormMain(ui::Interaction& interaction)
 
     RadioGroupView.SetBounds({288, 376, 137, 41});
     RadioGroupView.SetCaption(" View ");
-    RadioGroupView.items = {"Full", "Zoom"};
-    RadioGroupView.columns = 2;
+    RadioGroupView.SetItems({"Full", "Zoom"});
+    RadioGroupView.SetColumns(2);
     RadioGroupView.SetAnchors(ui::AnchorRight | ui::AnchorBottom);
     RadioGroupView.OnClick = [this] { RadioGroupViewClick(); };
 
@@ -167,14 +167,10 @@ void TFormMain::DrawShorelines() {
     canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
     try {
-        ShorelineReader file(DataFile->Value);
-        TGSHHSHeader header;
-        while (file.ReadHeader(header)) {
-            if (IsSelected(header))
-                DrawPolygonOutline(file, header, canvas);
-            else
-                SkipPolygon(file, header);
-        }
+        ShorelineCallbacks callbacks;
+        callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
+        callbacks.OnPoint = OutlineDrawer(canvas);
+        ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }
@@ -201,11 +197,10 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
 // Lines leave out their end pixel, which the next line starts from; only a polygon's last point
 // can repeat the pixel just used (thinning drops the others), and that step plots the pixel, so
 // that an island smaller than a pixel shows as a dot instead of vanishing.
-void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header,
-                                   Canvas& canvas) {
+std::function<void(const TGSHHSHeader&, std::int32_t, Point)> TFormMain::OutlineDrawer(
+    Canvas& canvas) {
     constexpr int kCrossingJump = kMapWidth / 4;
-    Point last;
-    auto drawTo = [&](std::int32_t index, Point pixel) {
+    return [&canvas, last = Point{}](const TGSHHSHeader&, std::int32_t index, Point pixel) mutable {
         if (index == 1) {
             canvas.MoveTo(pixel.x, pixel.y);
         } else if (pixel == last) {
@@ -224,9 +219,4 @@ void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& he
         }
         last = pixel;
     };
-    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once, drawTo);
-}
-
-void TFormMain::SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header) {
-    file.SkipPoints(header);
 }

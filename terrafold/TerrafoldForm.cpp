@@ -20,21 +20,6 @@ namespace {
 const char* const kTileProbe = "E020N40.dem";
 const char* const kAllFilesFilter = "All files (*.*)|*.*";
 
-// The cursor shown before a command comes back on every way out of it.
-class BusyCursor {
-public:
-    explicit BusyCursor(ui::Interaction& ui) : ui_(ui), saved_(ui.GetCursor()) {
-        ui_.SetCursor(ui::Cursor::HourGlass);
-    }
-    ~BusyCursor() { ui_.SetCursor(saved_); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    ui::Interaction& ui_;
-    ui::Cursor saved_;
-};
-
 // A location from the command line is stored at exit, so it must not depend on the folder the
 // program happened to start in.
 std::string AbsolutePath(const std::string& path) {
@@ -167,7 +152,7 @@ void TFormMain::FormDestroy() {
 
 void TFormMain::ButtonRefreshClick() {
     if (!Tiles) return;
-    BusyCursor busy(Ui());
+    ui::BusyCursor busy(Ui());
     ProgressBar.SetMax(TTileArray::kTileCount);
     FillHeightCodeTable(heightCodes_);
 

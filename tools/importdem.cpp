@@ -6,49 +6,64 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "DemImport.h"
 #include "DemSource.h"
 #include "Errors.h"
+#include "Gtopo30Layout.h"
 #include "ShorelineLandMask.h"
 #include "ToolMain.h"
 
 namespace {
 
-const char kUsage[] =
-    "Usage: importdem [--tiles DIR] [--grid FILE] [--shorelines GSHHSFILE]\n"
-    "                 [--resampling average|nearest|bilinear] [--quiet] INPUT\n"
-    "\n"
+const char kSummary[] =
     "Converts an elevation raster that GDAL reads (GeoTIFF, COG, netCDF, a VRT of many tiles),\n"
     "in any coordinate system GDAL can transform to WGS 84, with integer or floating-point\n"
     "heights in metres, into the files terrafold and orbisko read. Its nodata value is\n"
     "honoured.\n"
-    "\n"
-    "Options:\n"
-    "  --tiles DIR            write the 33 GTOPO30 tiles (W180N90.dem ... E120S60.dem, 30\"\n"
-    "                         cells, big-endian int16, ocean -9999) with .HDR headers into\n"
-    "                         DIR, created if missing: 1.87 GB. Land heights are rounded to\n"
-    "                         whole metres and clamped to -9998 .. 32767.\n"
-    "  --shorelines GSHHSFILE a cell of the tiles is ocean exactly when its centre lies outside\n"
-    "                         every level-1 (land) polygon of this shoreline file; land keeps\n"
-    "                         its height even below sea level. Without it, heights at or below\n"
-    "                         0 m are ocean.\n"
-    "  --grid FILE            write a 5' grid in the first ETOPO5 layout (etopo5.elev: 4321 x\n"
-    "                         2160, little-endian, from Greenwich, sea depths kept) for\n"
-    "                         orbisko. Its first row is the north pole, a single point, so it\n"
-    "                         holds -4290 m throughout, the value orbisko recognises the\n"
-    "                         layout by; no map shows that row.\n"
-    "  --resampling METHOD    average (the default), nearest or bilinear\n"
-    "  -q, --quiet            no progress and no summary\n"
-    "  -h, --help             this text\n"
-    "\n"
     "Cells without data, outside the area the input covers or nodata in it, are taken as sea\n"
     "level (0 m): ocean in the tiles (land at 0 m where --shorelines puts land) and 0 m in the\n"
     "grid. An input covering only part of the world is converted with a note saying which part\n"
     "it covers. Memory stays under 1 GB whatever the size of the input.\n"
-    "\n"
     "Each output is written whole or not at all: the 33 tiles appear together. Exit status:\n"
-    "0 done, 1 failed, 2 bad options.\n";
+    "0 done, 1 failed, 2 bad options.";
+
+app::CommandLineSyntax Syntax() {
+    std::vector<app::OptionSpec> options = {
+        {"tiles", "DIR",
+         "write the 33 GTOPO30 tiles (W180N90.dem ... E120S60.dem,\n"
+         "30\" cells, big-endian int16, ocean -9999) with .HDR\n"
+         "headers into DIR, created if missing: 1.87 GB. Land\n"
+         "heights are rounded to whole metres and clamped to\n"
+         "-9998 .. 32767.",
+         ""},
+        {"shorelines", "GSHHSFILE",
+         "a tile cell is ocean exactly when its centre lies\n"
+         "outside every level-1 (land) polygon of this shoreline\n"
+         "file; land keeps its height even below sea level.\n"
+         "Without it, heights at or below 0 m are ocean.",
+         ""},
+        {"grid", "FILE",
+         "write a 5' grid in the first ETOPO5 layout\n"
+         "(etopo5.elev: 4321 x 2160, little-endian, from\n"
+         "Greenwich, sea depths kept) for orbisko. Its first row\n"
+         "is the north pole, a single point, so it holds -4290 m\n"
+         "throughout, the value orbisko recognises the layout by;\n"
+         "no map shows that row.",
+         ""},
+        {"resampling",
+         "METHOD",
+         "how input cells become output cells",
+         "average",
+         false,
+         false,
+         {"average", "nearest", "bilinear"}},
+        {"input", "INPUT", "the elevation raster", "", false, true, {}, 0, true},
+    };
+    return app::ToolSyntax("importdem", "[options] [--tiles DIR] [--grid FILE] INPUT", kSummary,
+                           options);
+}
 
 constexpr long long kGdalCacheBytes = 256LL << 20;
 
@@ -91,45 +106,25 @@ struct Request {
     bool quiet = false;
 };
 
-Request ParseRequest(ArgCursor& args) {
+Request ParseRequest(const app::Options& options) {
     Request request;
-    while (args.Next()) {
-        if (args.Is("--tiles")) {
-            request.tileFolder = args.Value();
-        } else if (args.Is("--grid")) {
-            request.gridPath = args.Value();
-        } else if (args.Is("--shorelines")) {
-            request.shorePath = args.Value();
-        } else if (args.Is("--resampling")) {
-            std::string name = args.Value();
-            std::optional<Resampling> named = ResamplingNamed(name);
-            if (!named) {
-                throw UsageError("--resampling takes average, nearest or bilinear, not '" + name +
-                                 "'");
-            }
-            request.resampling = *named;
-        } else if (args.Is("--quiet", "-q")) {
-            request.quiet = true;
-        } else if (args.IsOption()) {
-            throw UsageError("unknown option " + args.Current());
-        } else if (request.input.empty()) {
-            request.input = args.Current();
-        } else {
-            throw UsageError("unexpected argument '" + args.Current() + "'");
-        }
-    }
-    if (request.input.empty()) throw UsageError("no input raster given");
+    request.input = options.Value("input");
+    request.tileFolder = options.Value("tiles");
+    request.gridPath = options.Value("grid");
+    request.shorePath = options.Value("shorelines");
+    request.resampling = *ResamplingNamed(options.Value("resampling"));  // one of the choices
+    request.quiet = options.Quiet();
     if (request.tileFolder.empty() && request.gridPath.empty()) {
-        throw UsageError("nothing to write: give --tiles DIR and/or --grid FILE");
+        throw app::UsageError("nothing to write: give --tiles DIR and/or --grid FILE");
     }
     if (!request.shorePath.empty() && request.tileFolder.empty()) {
-        throw UsageError("--shorelines decides the ocean of the tiles: give --tiles DIR too");
+        throw app::UsageError("--shorelines decides the ocean of the tiles: give --tiles DIR too");
     }
     return request;
 }
 
-void Convert(ArgCursor& args) {
-    const Request request = ParseRequest(args);
+void Convert(const app::Options& options) {
+    const Request request = ParseRequest(options);
     const std::string& input = request.input;
     const std::string& tileFolder = request.tileFolder;
     const std::string& gridPath = request.gridPath;
@@ -142,32 +137,35 @@ void Convert(ArgCursor& args) {
     NoteCoverage(source);
     std::optional<ShorelineLandMask> land;
     if (!shorePath.empty()) {
-        land.emplace(shorePath, 120);
+        land.emplace(shorePath, gtopo30::kGridColumns / 360);
     } else if (!tileFolder.empty()) {
         std::cerr << "importdem: note: no --shorelines given: tile cells at or below 0 m are "
                      "written as ocean\n";
     }
 
-    Progress progress(quiet);
+    app::ProgressPrinter progress(std::cerr, app::ProgressWanted(quiet));
     // The tiles hold a hundred times the cells of the grid.
     const double tileShare = gridPath.empty() ? 1.0 : tileFolder.empty() ? 0.0 : 0.99;
+    ImportCounts tileCounts;
+    ImportCounts gridCounts;
     if (!tileFolder.empty()) {
         std::error_code error;
         std::filesystem::create_directories(tileFolder, error);
         if (error) {
             throw EFOpenError("Cannot create folder: " + tileFolder + ": " + error.message());
         }
-        ImportCounts counts = ImportTiles(source, tileFolder, resampling, land ? &*land : nullptr,
-                                          [&](double done) { progress.Update(done * tileShare); });
-        NoteEmptyCells(counts, "tiles");
+        tileCounts = ImportTiles(source, tileFolder, resampling, land ? &*land : nullptr,
+                                 [&](double done) { progress.Report(done * tileShare); });
     }
     if (!gridPath.empty()) {
-        ImportCounts counts = ImportEtopoGrid(source, gridPath, resampling, [&](double done) {
-            progress.Update(tileShare + done * (1 - tileShare));
+        gridCounts = ImportEtopoGrid(source, gridPath, resampling, [&](double done) {
+            progress.Report(tileShare + done * (1 - tileShare));
         });
-        NoteEmptyCells(counts, "grid");
     }
-    progress.Done();
+    progress.Report(1.0);
+    // After the progress line, which they would break.
+    NoteEmptyCells(tileCounts, "tiles");
+    NoteEmptyCells(gridCounts, "grid");
     if (!quiet) {
         if (!tileFolder.empty()) {
             std::cout << "Wrote 33 GTOPO30 tiles with headers into " << tileFolder << "\n";
@@ -178,4 +176,4 @@ void Convert(ArgCursor& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunTool("importdem", kUsage, argc, argv, Convert); }
+int main(int argc, char** argv) { return RunTool(Syntax(), argc, argv, Convert); }

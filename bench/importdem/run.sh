@@ -16,12 +16,7 @@ work=$work_root/importdem
 tiles=$work/GTOPO30
 input=$work/world30.tif
 if [ ! -f "$input" ]; then
-    if [ ! -f "$tiles/.complete" ]; then
-        echo "Making the tile set with maketerrain (once, 1.87 GB)..." >&2
-        rm -rf "$tiles"
-        "$bin/maketerrain" --quiet --shore "$root/data/gshhs_l.b" --tiles "$tiles"
-        touch "$tiles/.complete"
-    fi
+    MakeTileSet "$tiles"
     echo "Making the GeoTIFF (once, 1.87 GB)..." >&2
     gdalbuildvrt -q -srcnodata None -vrtnodata None "$work/tiles.vrt" "$tiles"/*.dem
     gdal_translate -q -of GTiff -a_srs EPSG:4326 -co TILED=YES -co BIGTIFF=YES "$work/tiles.vrt" "$input.partial"

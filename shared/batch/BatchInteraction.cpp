@@ -1,20 +1,11 @@
 #include "BatchInteraction.h"
 
-#include "TerminalProgress.h"
+#include "BarProgress.h"
 
 namespace batch {
 
 std::string MessageLines(const std::string& text) {
-    std::string lines;
-    lines.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            lines += text[i];
-        }
-    }
+    std::string lines = ui::WithNewlines(text);
     while (!lines.empty() && lines.back() == '\n') lines.pop_back();
     return lines;
 }

@@ -15,7 +15,7 @@
 
 namespace batch {
 
-class TerminalProgress;
+class BarProgress;
 
 class BatchInteraction : public ui::Interaction {
 public:
@@ -24,7 +24,7 @@ public:
 
     std::function<std::optional<std::string>(const ui::OpenDialog&)> answerOpen;
     // Progress shown on the terminal; its line is ended before any other output.
-    void SetProgress(TerminalProgress* progress) { progress_ = progress; }
+    void SetProgress(BarProgress* progress) { progress_ = progress; }
 
     int ErrorCount() const { return errorCount_; }
 
@@ -45,7 +45,7 @@ private:
     std::ostream& err_;
     std::string programName_;
     bool quiet_;
-    TerminalProgress* progress_ = nullptr;
+    BarProgress* progress_ = nullptr;
     int errorCount_ = 0;
     ui::Cursor cursor_ = ui::Cursor::Default;
     bool terminated_ = false;

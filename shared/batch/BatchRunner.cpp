@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "TerminalProgress.h"
+#include "BarProgress.h"
+#include "FormLifeCycle.h"
 
 namespace batch {
 
@@ -14,9 +15,6 @@ namespace {
 class VirtualTimers {
 public:
     explicit VirtualTimers(ui::Form& form) : form_(form) {}
-    ~VirtualTimers() {
-        for (auto& entry : entries_) entry.timer->observer = {};
-    }
     VirtualTimers(const VirtualTimers&) = delete;
     VirtualTimers& operator=(const VirtualTimers&) = delete;
 
@@ -25,9 +23,10 @@ public:
         const auto& timers = form_.Timers();
         while (entries_.size() < timers.size()) {
             std::size_t index = entries_.size();
-            entries_.push_back({timers[index].get(), false, 0});
+            entries_.push_back({timers[index].get(), false, 0, {}});
             Schedule(index);
-            entries_[index].timer->observer.changed = [this, index] { Schedule(index); };
+            entries_[index].watch =
+                entries_[index].timer->Subscribe({[this, index] { Schedule(index); }, {}});
         }
     }
 
@@ -47,6 +46,7 @@ private:
         ui::Timer* timer;
         bool running;
         long long due;
+        ui::Subscription watch;
     };
 
     // Enabling or a new interval starts the count again, as a real timer does.
@@ -81,27 +81,32 @@ bool RunTimers(ui::Form& form, ui::Interaction& ui, int maxFirings) {
     return true;
 }
 
-int RunForm(ui::Form& form, BatchInteraction& ui, const std::function<void()>& command,
-            const std::function<void()>& afterCreate) {
-    ui::RunHandler(ui, [&] { form.Create(); });
-    bool wentOn = CanGoOn(form, ui);
-    if (wentOn && afterCreate) ui::RunHandler(ui, afterCreate);
-    if (wentOn) {
-        ui::RunHandler(ui, [&] { form.Show(); });
-        wentOn = CanGoOn(form, ui);
-    }
-    if (wentOn) {
-        RunTimers(form, ui);
-        wentOn = CanGoOn(form, ui);
-    }
-    if (wentOn && command) {
-        ui::RunHandler(ui, command);
-        wentOn = !ui.Terminated();
-    }
-    if (!form.IsClosed()) ui::RunHandler(ui, [&] { form.CloseNow(); });
-    ui::RunHandler(ui, [&] { form.Destroy(); });
-    if (!wentOn) return 1;
+namespace {
+
+// FormShow, the timers, then the command; true when the command ran and did not terminate.
+bool ShowAndRun(ui::Form& form, ui::Interaction& ui, const std::function<void()>& command) {
+    ui::RunHandler(ui, [&] { form.Show(); });
+    if (!CanGoOn(form, ui)) return false;
+    RunTimers(form, ui);
+    if (!CanGoOn(form, ui)) return false;
+    if (!command) return true;
+    ui::RunHandler(ui, command);
+    return !ui.Terminated();
+}
+
+int ExitStatus(ui::LifeCycleEnd end, const BatchInteraction& ui) {
+    if (end != ui::LifeCycleEnd::Finished) return 1;
     return ui.ErrorCount() > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int RunForm(ui::Form& form, BatchInteraction& ui, const std::function<void()>& command) {
+    ui::LifeCycle cycle;
+    cycle.showAndRun = [&](ui::Form& shown) { return ShowAndRun(shown, ui, command); };
+    cycle.closeFormLeftOpen = true;
+    std::unique_ptr<ui::Form> noAboutBox;
+    return ExitStatus(ui::RunMadeForm(ui, form, noAboutBox, cycle), ui);
 }
 
 }  // namespace batch
@@ -125,19 +130,6 @@ ui::ProgressBar* ProgressBarToShow(ui::Form& form, const std::string& name) {
 
 }  // namespace
 
-ParsedCommandLine ParseProgramCommandLine(const std::vector<std::string>& args,
-                                          const ProgramDescription& program) {
-    ParsedCommandLine parsed =
-        ParseCommandLine(args, program.name, program.summary, program.options);
-    if (parsed.action != CommandLineAction::Run || !program.checkOptions) return parsed;
-    std::string problem = program.checkOptions(parsed.options);
-    if (!problem.empty()) {
-        parsed.action = CommandLineAction::Fail;
-        parsed.message = program.name + ": " + problem + " (see --help)\n";
-    }
-    return parsed;
-}
-
 int RunBatch(const ProgramDescription& program, const Options& options, std::ostream& out,
              std::ostream& err, bool showProgress) {
     batch::BatchInteraction ui(out, err, program.name, options.Quiet());
@@ -145,31 +137,27 @@ int RunBatch(const ProgramDescription& program, const Options& options, std::ost
         ui.answerOpen = [&](const ui::OpenDialog& dialog) {
             return program.answerDialog(dialog, options);
         };
-
-    // Declared in this order so the About box outlives the main form, and the main form the
-    // progress display bound to its bar.
-    std::unique_ptr<ui::Form> aboutBox;
-    std::unique_ptr<ui::Form> form;
-    if (!ui::RunHandler(ui, [&] { form = program.makeMainForm(ui, options); }) || !form) return 1;
-    batch::TerminalProgress progress(err);
-    if (showProgress && !options.Quiet()) {
-        if (ui::ProgressBar* bar = ProgressBarToShow(*form, program.progressBar)) {
+    batch::BarProgress progress(err);
+    ui::LifeCycle cycle;
+    cycle.closeFormLeftOpen = true;
+    cycle.makeMainForm = [&] { return program.makeMainForm(ui, options); };
+    if (program.makeAboutBox)
+        cycle.makeAboutBox = [&](ui::Form& main) { return program.makeAboutBox(ui, main); };
+    cycle.attach = [&](ui::Form& form) {
+        if (!showProgress || options.Quiet()) return;
+        if (ui::ProgressBar* bar = ProgressBarToShow(form, program.progressBar)) {
             progress.Bind(*bar);
             ui.SetProgress(&progress);
         }
-    }
-
-    auto makeAboutBox = [&] {
-        if (!program.makeAboutBox) return;
-        aboutBox = program.makeAboutBox(ui, *form);
-        if (aboutBox) aboutBox->Create();
     };
-    std::function<void()> command;
-    if (program.batchCommand) command = [&] { program.batchCommand(*form, options); };
-    int status = batch::RunForm(*form, ui, command, makeAboutBox);
+    cycle.showAndRun = [&](ui::Form& form) {
+        std::function<void()> command;
+        if (program.batchCommand) command = [&] { program.batchCommand(form, options); };
+        return batch::ShowAndRun(form, ui, command);
+    };
+    int status = batch::ExitStatus(ui::RunLifeCycle(ui, cycle), ui);
     progress.Unbind();
     ui.SetProgress(nullptr);
-    if (aboutBox) ui::RunHandler(ui, [&] { aboutBox->Destroy(); });
     return status;
 }
 

@@ -3,12 +3,13 @@
 // (shared/qt/RunProgram.h) calls app::RunBatch when "--batch" is given. Tests call RunForm or
 // RunBatch with string streams.
 //
-// RunForm drives one form through its life: FormCreate; FormShow; then the form's enabled
-// timers in virtual time (no real waiting: the timer due first fires, and a handler may
-// disable or enable timers) until none is enabled or the form has closed; then the command;
-// then the close request and FormDestroy. An error a handler lets through is shown and the run
-// carries on, as in the window. Exit status: 0 when no error was shown; 1 when one was, or when
-// the program could not go on (Terminate called, or the form closed before its command).
+// The batch run is the forms' life cycle (FormLifeCycle.h) whose run is: FormShow; then the
+// form's enabled timers in virtual time (no real waiting: the timer due first fires, and a
+// handler may disable or enable timers) until none is enabled or the form has closed; then the
+// command. A form left open is then asked to close. An error a handler lets through is shown
+// and the run carries on, as in the window. Exit status: 0 when no error was shown; 1 when one
+// was, or when the program could not go on (Terminate called, or the form closed before its
+// command).
 #include <functional>
 #include <ostream>
 
@@ -22,8 +23,8 @@ namespace batch {
 // after maxFirings, which stops them (a timer nobody disables would run for ever).
 bool RunTimers(ui::Form& form, ui::Interaction& ui, int maxFirings = 10000);
 
-int RunForm(ui::Form& form, BatchInteraction& ui, const std::function<void()>& command = {},
-            const std::function<void()>& afterCreate = {});
+// The life cycle of a form made by the caller, without an About box.
+int RunForm(ui::Form& form, BatchInteraction& ui, const std::function<void()>& command = {});
 
 }  // namespace batch
 

@@ -203,12 +203,12 @@ ControlWidget MakeTabControl(ui::TabControl& tabs, QWidget* parent, const EventR
     result.sync = [&tabs, widget, syncing] {
         *syncing = true;
         QTabBar* bar = widget->TabBar();
-        bool same = bar->count() == int(tabs.tabs.size());
+        bool same = bar->count() == int(tabs.Tabs().size());
         for (int i = 0; same && i < bar->count(); ++i)
-            same = bar->tabText(i) == ToQString(tabs.tabs[std::size_t(i)]);
+            same = bar->tabText(i) == ToQString(tabs.Tabs()[std::size_t(i)]);
         if (!same) {
             while (bar->count() > 0) bar->removeTab(0);
-            for (const auto& tab : tabs.tabs) bar->addTab(ToQString(tab));
+            for (const auto& tab : tabs.Tabs()) bar->addTab(ToQString(tab));
         }
         if (tabs.TabIndex() >= 0 && tabs.TabIndex() < bar->count())
             bar->setCurrentIndex(tabs.TabIndex());
@@ -234,20 +234,20 @@ ControlWidget MakeRadioGroup(ui::RadioGroup& group, QWidget* parent, const Event
     result.sync = [&group, widget, layout, buttons, syncing, shownItems, shownColumns] {
         *syncing = true;
         widget->setTitle(WithoutAccessKeys(group.Caption()));
-        int columns = std::max(1, group.columns);
-        if (*shownItems != group.items || *shownColumns != columns) {
+        int columns = std::max(1, group.Columns());
+        if (*shownItems != group.Items() || *shownColumns != columns) {
             for (QAbstractButton* old : buttons->buttons()) {
                 buttons->removeButton(old);
                 delete old;
             }
             // Items run down the first column, then the next, as the toolkit places them.
-            int rows = (int(group.items.size()) + columns - 1) / columns;
-            for (std::size_t i = 0; i < group.items.size(); ++i) {
-                auto* radio = new QRadioButton(ToQString(group.items[i]), widget);
+            int rows = (int(group.Items().size()) + columns - 1) / columns;
+            for (std::size_t i = 0; i < group.Items().size(); ++i) {
+                auto* radio = new QRadioButton(ToQString(group.Items()[i]), widget);
                 buttons->addButton(radio, int(i));
                 layout->addWidget(radio, int(i) % std::max(rows, 1), int(i) / std::max(rows, 1));
             }
-            *shownItems = group.items;
+            *shownItems = group.Items();
             *shownColumns = columns;
         }
         buttons->setExclusive(false);

@@ -20,19 +20,14 @@ FormView::FormView(ui::Form& form, ui::Interaction& ui, QWidget* parent)
 }
 
 FormView::~FormView() {
-    for (auto& [control, made] : widgets_) control->observer = {};
-    for (auto& [timer, qtimer] : timers_) timer->observer = {};
+    subscriptions_.clear();
     menu_.Unbind();
 }
 
-void FormView::RunEvent(const std::function<void()>& handler) {
-    ui::RunHandler(ui_, handler);
-    // Handlers may set menu captions and flags directly; show what they left.
-    menu_.SyncAll();
-}
+void FormView::RunEvent(const std::function<void()>& handler) { ui::RunHandler(ui_, handler); }
 
 bool FormView::BuildMenu(QMenuBar* bar) {
-    if (form_.MainMenu().items.empty()) return false;
+    if (form_.MainMenu().Items().empty()) return false;
     menu_.Build(form_.MainMenu(), bar, runner_);
     return true;
 }
@@ -50,11 +45,11 @@ void FormView::BuildControls() {
         ui::Control& control = *owned;
         QWidget* area = AreaFor(control.Parent());
         widgets_[&control] = MakeControlWidget(control, area, runner_);
-        control.observer.changed = [this, &control] { SyncControl(control); };
-        control.observer.repaintNow = [this, &control] {
-            SyncControl(control);
-            widgets_[&control].repaintNow();
-        };
+        subscriptions_.push_back(control.Subscribe({[this, &control] { SyncControl(control); },
+                                                    [this, &control] {
+                                                        SyncControl(control);
+                                                        widgets_[&control].repaintNow();
+                                                    }}));
     }
     // Controls aligned to their parent's client follow the page (or viewport) as it resizes.
     for (auto& [control, made] : widgets_) {
@@ -83,7 +78,8 @@ void FormView::BuildTimers() {
             *running = false;
         });
         timers_.emplace_back(&timer, qtimer);
-        timer.observer.changed = [this, &timer, qtimer] { SyncTimer(timer, qtimer); };
+        subscriptions_.push_back(
+            timer.Subscribe({[this, &timer, qtimer] { SyncTimer(timer, qtimer); }, {}}));
         SyncTimer(timer, qtimer);
     }
 }
@@ -158,8 +154,6 @@ bool FormView::PressButton(bool cancel) {
     }
     return false;
 }
-
-bool FormView::PressCancelButton() { return PressButton(true); }
 
 void FormView::keyPressEvent(QKeyEvent* event) {
     bool handled = false;

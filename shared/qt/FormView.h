@@ -35,8 +35,6 @@ public:
     QWidget* WidgetFor(const std::string& controlName) const;
     QTimer* TimerFor(const std::string& timerName) const;
     QAction* ActionFor(const std::string& itemName) const { return menu_.ActionFor(itemName); }
-    // Clicks the form's cancel button; false when it has none that can be pressed.
-    bool PressCancelButton();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -59,6 +57,7 @@ private:
     std::map<ui::Control*, ControlWidget> widgets_;
     std::vector<std::pair<ui::Timer*, QTimer*>> timers_;
     MenuBinding menu_;
+    std::vector<ui::Subscription> subscriptions_;
 };
 
 }  // namespace qtui

@@ -38,15 +38,12 @@ MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
     if (view_->BuildMenu(menuBar())) menuHeight_ = menuBar()->sizeHint().height();
     resize(form.ClientWidth(), form.ClientHeight() + menuHeight_);
     Place(this, form);
-    form.closeHook = [this] { close(); };
-    form.observer.changed = [this] { SyncFromForm(); };
+    windowBinding_ = form.AttachWindow([this] { close(); });
+    formBinding_ = form.Subscribe({[this] { SyncFromForm(); }, {}});
     SyncFromForm();
 }
 
-MainWindow::~MainWindow() {
-    form_.closeHook = nullptr;
-    form_.observer = {};
-}
+MainWindow::~MainWindow() = default;
 
 // A caption or client size set by the form itself; the size the user gives comes the other
 // way, through the view's resize.
@@ -90,15 +87,12 @@ ModalDialog::ModalDialog(ui::Form& form, ui::Interaction& ui, QWidget* parent)
         adjustSize();
         Place(this, form);
     }
-    form.closeHook = [this] { close(); };
-    form.observer.changed = [this] { setWindowTitle(ToQString(form_.Caption())); };
+    windowBinding_ = form.AttachWindow([this] { close(); });
+    formBinding_ = form.Subscribe({[this] { setWindowTitle(ToQString(form_.Caption())); }, {}});
     setWindowTitle(ToQString(form.Caption()));
 }
 
-ModalDialog::~ModalDialog() {
-    form_.closeHook = nullptr;
-    form_.observer = {};
-}
+ModalDialog::~ModalDialog() = default;
 
 // Every way of closing (the close box, Form::Close, reject) ends here; the form may refuse.
 // Also before the dialog shows, so a FormShow that closes its box keeps it from opening.

@@ -33,6 +33,8 @@ private:
     ui::Form& form_;
     FormView* view_;
     int menuHeight_ = 0;
+    ui::Subscription windowBinding_;
+    ui::Subscription formBinding_;
 };
 
 class ModalDialog : public QDialog {
@@ -52,6 +54,8 @@ protected:
 private:
     ui::Form& form_;
     FormView* view_;
+    ui::Subscription windowBinding_;
+    ui::Subscription formBinding_;
 };
 
 }  // namespace qtui

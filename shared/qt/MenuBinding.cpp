@@ -14,7 +14,7 @@ void MenuBinding::Build(ui::MenuItem& mainMenu, QMenuBar* bar, const EventRunner
 
 void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunner& run) {
     std::map<int, QActionGroup*> radioGroups;
-    for (auto& owned : parent.items) {
+    for (auto& owned : parent.Items()) {
         ui::MenuItem& item = *owned;
         QAction* action = nullptr;
         if (item.IsSeparator()) {
@@ -23,9 +23,9 @@ void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunne
             menu->addAction(action);
             continue;
         }
-        if (!item.items.empty()) {
+        if (!item.Items().empty()) {
             auto* submenu = new QMenu(menu);
-            submenu->setObjectName(ToQString(item.name));
+            submenu->setObjectName(ToQString(item.Name()));
             action = submenu->menuAction();
             menu->addAction(action);
             QObject::connect(submenu, &QMenu::aboutToShow, submenu, [this, &item, run] {
@@ -41,8 +41,8 @@ void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunne
                 // Qt toggled a checkable action itself; put back what the item says.
                 SyncAll();
             });
-            if (item.radioItem) {
-                QActionGroup*& group = radioGroups[item.groupIndex];
+            if (item.RadioItem()) {
+                QActionGroup*& group = radioGroups[item.GroupIndex()];
                 if (!group) {
                     group = new QActionGroup(menu);
                     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -50,17 +50,18 @@ void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunne
                 group->addAction(action);
             }
         }
-        action->setObjectName(ToQString(item.name));
+        action->setObjectName(ToQString(item.Name()));
         actions_.emplace_back(&item, action);
-        item.observer.changed = [this, &item, action] { Sync(item, action); };
+        subscriptions_.push_back(
+            item.Subscribe({[this, &item, action] { Sync(item, action); }, {}}));
     }
 }
 
 void MenuBinding::Sync(ui::MenuItem& item, QAction* action) {
-    action->setText(ToQString(item.caption));
-    action->setEnabled(item.enabled);
-    if (!item.items.empty()) return;
-    if (item.radioItem || item.Checked()) action->setCheckable(true);
+    action->setText(ToQString(item.Caption()));
+    action->setEnabled(item.Enabled());
+    if (!item.Items().empty()) return;
+    if (item.RadioItem() || item.Checked()) action->setCheckable(true);
     action->setChecked(item.Checked());
 }
 
@@ -69,13 +70,13 @@ void MenuBinding::SyncAll() {
 }
 
 void MenuBinding::Unbind() {
-    for (auto& [item, action] : actions_) item->observer = {};
+    subscriptions_.clear();
     actions_.clear();
 }
 
 QAction* MenuBinding::ActionFor(const std::string& itemName) const {
     for (const auto& [item, action] : actions_)
-        if (item->name == itemName) return action;
+        if (item->Name() == itemName) return action;
     return nullptr;
 }
 

@@ -34,6 +34,7 @@ private:
     void Sync(ui::MenuItem& item, QAction* action);
 
     std::vector<std::pair<ui::MenuItem*, QAction*>> actions_;
+    std::vector<ui::Subscription> subscriptions_;
 };
 
 }  // namespace qtui

@@ -17,12 +17,7 @@ namespace qtui {
 namespace {
 
 // Message boxes break lines at "\n"; the forms' texts may use a lone carriage return.
-QString MessageText(const std::string& text) {
-    QString shown = ToQString(text);
-    shown.replace("\r\n", "\n");
-    shown.replace('\r', '\n');
-    return shown;
-}
+QString MessageText(const std::string& text) { return ToQString(ui::WithNewlines(text)); }
 
 QString PatternsOf(const std::string& windowsPatterns) {
     QStringList patterns;

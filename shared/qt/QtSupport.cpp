@@ -2,6 +2,8 @@
 
 #include <QTextDocument>
 
+#include "Interaction.h"
+
 namespace qtui {
 
 QString WithoutAccessKeys(const std::string& caption) {
@@ -15,10 +17,8 @@ QString WithoutAccessKeys(const std::string& caption) {
 }
 
 QString PlainToolTip(const std::string& hint) {
-    QString text = ToQString(hint);
     // Hints break their lines with a lone carriage return, which a tooltip would not show.
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
+    QString text = ToQString(ui::WithNewlines(hint));
     if (!Qt::mightBeRichText(text)) return text;
     return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
 }

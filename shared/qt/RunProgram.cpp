@@ -1,7 +1,5 @@
 #include "RunProgram.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
@@ -10,8 +8,10 @@
 
 #include "BatchRunner.h"
 #include "BitmapImage.h"
+#include "FormLifeCycle.h"
 #include "FormWindows.h"
 #include "ProgramIcon.h"
+#include "ProgressPrinter.h"
 #include "QtInteraction.h"
 #include "VersInfo.h"
 
@@ -66,41 +66,42 @@ std::string VersionLine(const ProgramDescription& program) {
     return line;
 }
 
+namespace {
+
+// FormShow in the main window, then the event loop until the form closes or the program ends.
+bool ShowAndRun(ui::Form& form, qtui::QtInteraction& ui) {
+    qtui::MainWindow window(form, ui);
+    window.onClosed = [] { QCoreApplication::exit(0); };
+    ui.SetMainWindow(&window);
+    window.View().RunEvent([&] { form.Show(); });
+    if (!form.IsClosed() && !ui.Terminated()) {
+        window.show();
+        ui.SetEventLoopRunning(true);
+        QApplication::exec();
+        ui.SetEventLoopRunning(false);
+    }
+    ui.SetMainWindow(nullptr);
+    return true;
+}
+
+}  // namespace
+
 int RunWindowed(const ProgramDescription& program, const Options& options) {
-    QApplication::setWindowIcon(QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon()).copy()));
+    QApplication::setWindowIcon(
+        QPixmap::fromImage(qtui::DisplayImage(MakeProgramIcon(program.name)).copy()));
+    // Lets the desktop match the windows to the installed <name>.desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromStdString(program.name));
     // The loop ends when the main form closes or the program terminates, not when a message
     // box shown before the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     qtui::QtInteraction ui;
     ui.SetTitle(program.title.empty() ? program.name : program.title);
-    // The About box outlives the main form, which may hold a pointer to it.
-    std::unique_ptr<ui::Form> aboutBox;
-    std::unique_ptr<ui::Form> form;
-    if (!ui::RunHandler(ui, [&] { form = program.makeMainForm(ui, options); }) || !form) return 1;
-    auto goesOn = [&] { return !ui.Terminated() && !form->IsClosed(); };
-
-    ui::RunHandler(ui, [&] { form->Create(); });
-    if (goesOn() && program.makeAboutBox)
-        ui::RunHandler(ui, [&] {
-            aboutBox = program.makeAboutBox(ui, *form);
-            if (aboutBox) aboutBox->Create();
-        });
-    if (goesOn()) {
-        qtui::MainWindow window(*form, ui);
-        window.onClosed = [] { QCoreApplication::exit(0); };
-        ui.SetMainWindow(&window);
-        window.View().RunEvent([&] { form->Show(); });
-        if (goesOn()) {
-            window.show();
-            ui.SetEventLoopRunning(true);
-            QApplication::exec();
-            ui.SetEventLoopRunning(false);
-        }
-        ui.SetMainWindow(nullptr);
-    }
-    ui::RunHandler(ui, [&] { form->Destroy(); });
-    if (aboutBox) ui::RunHandler(ui, [&] { aboutBox->Destroy(); });
-    return 0;
+    ui::LifeCycle cycle;
+    cycle.makeMainForm = [&] { return program.makeMainForm(ui, options); };
+    if (program.makeAboutBox)
+        cycle.makeAboutBox = [&](ui::Form& main) { return program.makeAboutBox(ui, main); };
+    cycle.showAndRun = [&](ui::Form& form) { return ShowAndRun(form, ui); };
+    return ui::RunLifeCycle(ui, cycle) == ui::LifeCycleEnd::NotMade ? 1 : 0;
 }
 
 int RunProgram(int argc, char** argv, const ProgramDescription& program) {
@@ -115,7 +116,8 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
             // Settings go through QSettings, which wants an application object.
             QCoreApplication application(argc, argv);
             NameApplication(program);
-            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            ProgressWanted(parsed.options.Quiet()));
         }
     }
     QApplication application(argc, argv);
@@ -124,7 +126,8 @@ int RunProgram(int argc, char** argv, const ProgramDescription& program) {
         parsed = ParseProgramCommandLine(ArgumentsOf(argc, argv), program);
         if (auto status = HandleNonRun(parsed, program)) return *status;
         if (parsed.options.Batch())
-            return RunBatch(program, parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO));
+            return RunBatch(program, parsed.options, std::cout, std::cerr,
+                            ProgressWanted(parsed.options.Quiet()));
     }
     return RunWindowed(program, parsed.options);
 }

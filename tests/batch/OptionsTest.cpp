@@ -144,3 +144,41 @@ TEST(Options, ChoicesAndTheProgramsOwnCheckRefuseUnusableValues) {
     EXPECT_EQ(app::ParseProgramCommandLine({"--save", "m.bmp", "--help"}, program).action,
               app::CommandLineAction::Help);
 }
+
+TEST(Options, GivenKeepsTheCommandLineOrderForOptionsThatActInTurn) {
+    auto parsed = Parse({"--layer", "land", "--mono", "--layer=lakes", "--save", "m.bmp"});
+    ASSERT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+    using Given = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(parsed.options.Given(),
+              (Given{{"layer", "land"}, {"mono", ""}, {"layer", "lakes"}, {"save", "m.bmp"}}));
+}
+
+TEST(Options, ToolsHaveShortNamesRequiredOptionsAndWholeNumberChecks) {
+    const app::CommandLineSyntax syntax =
+        app::ToolSyntax("maketool", "[options] -o OUTPUT", "Makes things.",
+                        {{"output", "FILE", "where to write", "", false, false, {}, 'o', true},
+                         {"seed", "N", "seed of the relief,\nany whole number", "1"}});
+    auto parsed = app::ParseCommandLine({"-q", "-o", "out.dat", "--seed=12"}, syntax);
+    ASSERT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
+    EXPECT_TRUE(parsed.options.Quiet());
+    EXPECT_EQ(parsed.options.Value("output"), "out.dat");
+    EXPECT_EQ(parsed.options.Integer("seed", 0, 99), 12);
+    EXPECT_THROW(parsed.options.Integer("seed", 0, 9), app::UsageError);
+    EXPECT_THROW(app::ParseInteger("seed", "12x", 0, 99), app::UsageError);
+
+    auto missing = app::ParseCommandLine({"--seed", "3"}, syntax);
+    EXPECT_EQ(missing.message, "maketool: option --output is required (see --help)\n");
+    EXPECT_EQ(app::ParseCommandLine({"--batch"}, syntax).action, app::CommandLineAction::Fail);
+
+    auto help = app::ParseCommandLine({"-h"}, syntax);
+    ASSERT_EQ(help.action, app::CommandLineAction::Help);
+    EXPECT_NE(help.message.find("Usage: maketool [options] -o OUTPUT\nMakes things.\n"),
+              std::string::npos);
+    EXPECT_NE(help.message.find("  -o, --output FILE  where to write (required)\n"),
+              std::string::npos)
+        << help.message;
+    EXPECT_NE(help.message.find("seed of the relief,\n                     any whole number "
+                                "(default: 1)\n"),
+              std::string::npos)
+        << help.message;
+}

@@ -23,8 +23,8 @@ protected:
 
     BatchRun Run(const std::vector<std::string>& args) {
         const app::ProgramDescription program = LumbrelProgram();
-        app::ParsedCommandLine parsed = app::ParseCommandLine(
-            FileArgumentAsOption(args), program.name, program.summary, program.options);
+        app::ParsedCommandLine parsed =
+            app::ParseCommandLine(args, program.name, program.summary, program.options);
         EXPECT_EQ(parsed.action, app::CommandLineAction::Run) << parsed.message;
         std::ostringstream out, err;
         BatchRun run;
@@ -43,20 +43,6 @@ const Codes kCodes = {{0, 10, 20}, {10, 30, 12}};
 const std::string kStatistics = "Number of cells at each height difference\n0  1  0  0  0  \n";
 
 }  // namespace
-
-TEST(LumbrelCommandLine, BareFileInBatchModeBecomesTheFileOption) {
-    using Args = std::vector<std::string>;
-    EXPECT_EQ(FileArgumentAsOption({"--batch", "world.png"}),
-              (Args{"--batch", "--file=world.png"}));
-    EXPECT_EQ(FileArgumentAsOption({"hills.png", "--batch", "--quiet"}),
-              (Args{"--file=hills.png", "--batch", "--quiet"}));
-    EXPECT_EQ(FileArgumentAsOption({"--batch", "--file", "a.png"}),
-              (Args{"--batch", "--file", "a.png"}));
-    // Left for the parser to refuse, and untouched outside batch mode.
-    EXPECT_EQ(FileArgumentAsOption({"--batch", "a.png", "b.png"}),
-              (Args{"--batch", "--file=a.png", "b.png"}));
-    EXPECT_EQ(FileArgumentAsOption({"a.png"}), (Args{"a.png"}));
-}
 
 TEST_F(LumbrelBatch, ShadesTheNamedFileOrTopoPngAndPrintsTheMessagesThenTheStatistics) {
     WriteHeightPng(kCodes, "hills.png");

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,8 +6,10 @@
 #include <vector>
 
 #include "Errors.h"
+#include "FileContents.h"
 #include "LumbrelForm.h"
 #include "PNG_IO.h"
+#include "PngFiles.h"
 #include "ScriptedInteraction.h"
 #include "ShaderTestSupport.h"
 #include "TempDir.h"
@@ -19,39 +20,17 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using Rgb = std::array<int, 3>;
 
-// A PNG put together here, so kinds the codec never writes can be tried.
-void Append32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back((value >> shift) & 0xFF);
-}
-void AppendChunk(Bytes& out, const char* type, const Bytes& data) {
-    Append32(out, std::uint32_t(data.size()));
-    Bytes body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    Append32(out, std::uint32_t(crc32(0, body.data(), uInt(body.size()))));
-}
+// A 2 x 2 PNG put together here, so kinds the codec never writes can be tried.
 Bytes HandMadePng(int bitDepth, int colourType, int bytesPerRow, const Bytes& extraChunkData,
                   const char* extraChunkType) {
-    const int width = 2, height = 2;
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes header;
-    Append32(header, width);
-    Append32(header, height);
-    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
-    AppendChunk(png, "IHDR", header);
-    if (extraChunkType) AppendChunk(png, extraChunkType, extraChunkData);
-    Bytes raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int i = 0; i < bytesPerRow; ++i) raw.push_back(std::uint8_t(40 + 10 * i + y));
-    }
-    uLongf packedSize = compressBound(uLong(raw.size()));
-    Bytes packed(packedSize);
-    compress(packed.data(), &packedSize, raw.data(), uLong(raw.size()));
-    packed.resize(packedSize);
-    AppendChunk(png, "IDAT", packed);
-    AppendChunk(png, "IEND", {});
-    return png;
+    std::vector<pngfiles::Chunk> chunks = {pngfiles::Ihdr(2, 2, bitDepth, colourType)};
+    if (extraChunkType) chunks.push_back({extraChunkType, extraChunkData});
+    std::vector<Bytes> rows(2);
+    for (int y = 0; y < 2; ++y)
+        for (int i = 0; i < bytesPerRow; ++i) rows[y].push_back(std::uint8_t(40 + 10 * i + y));
+    chunks.push_back(pngfiles::Idat(rows));
+    chunks.push_back(pngfiles::Iend());
+    return pngfiles::MakePng(chunks);
 }
 
 // An uncompressed 24-bit BMP read independently of the writer: rows bottom-up, padded to 4.
@@ -67,8 +46,7 @@ std::uint32_t Le(const Bytes& b, std::size_t at, int size) {
     return value;
 }
 BmpImage ReadBmp(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes b = ReadBytes(fileName);
     BmpImage image;
     EXPECT_GE(b.size(), 54u);
     EXPECT_EQ(b.at(0), 'B');
@@ -99,13 +77,14 @@ protected:
     TempDir temp_;
     InFolder folder_;
     ScriptedInteraction ui;
-    TFormMain form{ui};
+    TickClock clock = GetTickCount;
+    TFormMain form{ui, [this] { return clock(); }};
 };
 
 }  // namespace
 
 TEST_F(LumbrelForm, WindowHasItsTabsMenusAndDialog) {
-    EXPECT_EQ(form.TabControlImage.tabs,
+    EXPECT_EQ(form.TabControlImage.Tabs(),
               (std::vector<std::string>{"Source", "Colour", "Relief", "Combined"}));
     EXPECT_EQ(form.TimerOnShow.Interval(), 300);
     EXPECT_EQ(form.OpenDialog.filter, "PNG images (*.png)|*.png");
@@ -258,7 +237,7 @@ TEST_F(LumbrelForm, WholeRunWritesColourShiftedByReliefToCombinedBmp) {
 TEST_F(LumbrelForm, EachTabShowsItsImage) {
     WriteHeightPng({{0, 3, 9}, {4, 9, 30}}, "topo.png");
     int repaints = 0;
-    form.ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    auto watch = form.ImageDisplay.Subscribe({{}, [&] { ++repaints; }});
     Run();
     const std::array<Bitmap*, 4> images = {form.SourceBitmap.get(), form.ColourBitmap.get(),
                                            form.ReliefBitmap.get(), form.CombinedBitmap.get()};
@@ -276,10 +255,14 @@ TEST_F(LumbrelForm, EachTabShowsItsImage) {
 }
 
 TEST_F(LumbrelForm, PercentBarChangesOnlyAfterAHundredMilliseconds) {
-    form.LastProgressTick = GetTickCount();
+    std::uint32_t now = 0xFFFFFFC0;  // the counter wraps on the way
+    clock = [&] { return now; };
+    form.ShowPercent(10);
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 10);
+    now += 100;
     form.ShowPercent(40);
-    EXPECT_EQ(form.ProgressBarPercent.Position(), 0);
-    form.LastProgressTick = GetTickCount() - 1000;  // wraps like the tick itself
+    EXPECT_EQ(form.ProgressBarPercent.Position(), 10);
+    now += 1;
     form.ShowPercent(40);
     EXPECT_EQ(form.ProgressBarPercent.Position(), 40);
 }

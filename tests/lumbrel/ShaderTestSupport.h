@@ -1,11 +1,11 @@
 #pragma once
-// Inputs for the hill shader's tests: height images made from rows of codes, and the current
-// folder, which the shader reads from and writes to.
-#include <filesystem>
+// Inputs for the hill shader's tests: height images made from rows of codes. The shader reads
+// from and writes to the current folder, which InFolder sets.
 #include <string>
 #include <vector>
 
 #include "Bitmap.h"
+#include "InFolder.h"
 #include "PNG_IO.h"
 
 using Codes = std::vector<std::vector<int>>;
@@ -22,17 +22,3 @@ inline Bitmap HeightImage(const Codes& codes) {
 inline void WriteHeightPng(const Codes& codes, const std::string& fileName) {
     SaveBitmapToPng(HeightImage(codes), fileName, "", "", "", "");
 }
-
-class InFolder {
-public:
-    explicit InFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous_); }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BatchMap.h"
+#include "ExpectedColours.h"
 #include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
@@ -9,6 +10,21 @@
 namespace {
 
 using Kind = MapCommand::Kind;
+
+const std::vector<app::OptionSpec> kMapOptions = {
+    {"data", "DIR", "", ""},
+    {"preset", "NAME", "", "world", true},
+    {"bounds", "W,S,E,N", "", "", true},
+    {"zoom-out", "", "", "", true},
+    {"monochrome", "", "", "", true},
+    {"save", "FILE", "", ""},
+};
+
+MapCommandLine ParseMapCommands(const std::vector<std::string>& args) {
+    const auto parsed = app::ParseCommandLine(args, "orbisko", "", kMapOptions);
+    EXPECT_EQ(parsed.message, "");
+    return MapCommandsOf(parsed.options);
+}
 
 TEST(BatchMapCommands, KeepTheCommandLineOrderAndSkipOtherOptions) {
     const auto parsed = ParseMapCommands({"--batch", "--data", "/maps", "--zoom-out", "--preset=uk",
@@ -26,15 +42,12 @@ TEST(BatchMapCommands, KeepTheCommandLineOrderAndSkipOtherOptions) {
     EXPECT_EQ(parsed.commands[4].kind, Kind::ZoomOut);
 }
 
-TEST(BatchMapCommands, UnusableValuesAreRefused) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--preset", "mars"},
-                                                 {"--preset"},
-                                                 {"--bounds", "1,2,3"},
+TEST(BatchMapCommands, UnusableBoundsAreRefused) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--bounds", "1,2,3"},
                                                  {"--bounds", "1,2,3,4,5"},
                                                  {"--bounds", "1,2,x,4"},
                                                  {"--bounds=1,2,3,"},
-                                                 {"--bounds", "99999999999,0,1,1"},
-                                                 {"--bounds"}}) {
+                                                 {"--bounds", "99999999999,0,1,1"}}) {
         EXPECT_NE(ParseMapCommands(args).error, "") << args.back();
     }
 }
@@ -64,7 +77,7 @@ TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
     const std::string saved = dir / "map.bmp";
     DrawAndSaveMap(form, true, saved);
     EXPECT_TRUE(std::filesystem::exists(saved));
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Silver)
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kSilver)
         << "without a grid the map is not coloured";
 }
 

@@ -1,9 +1,9 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include "ExpectedColours.h"
 #include "HeightColouring.h"
 #include "SegmentBytes.h"
+#include "SparseFile.h"
 #include "TempDir.h"
 
 namespace {
@@ -35,10 +35,10 @@ TEST(ColourTable, AnchorFeetBecomeMetresWithTiesToEven) {
     // 300 ft is 91.44 m and 1500 ft 457.2 m; the anchors sit on the rounded heights exactly.
     THeightColouring colouring;
     colouring.BuildColourTable();
-    EXPECT_EQ(colouring.HeightColour(91), AnchorColours[3]);
-    EXPECT_EQ(colouring.HeightColour(457), AnchorColours[6]);
-    EXPECT_EQ(colouring.HeightColour(-30), AnchorColours[1]);
-    EXPECT_NE(colouring.HeightColour(-31), AnchorColours[1]);
+    EXPECT_EQ(colouring.HeightColour(91), 0x0089EDBBu);
+    EXPECT_EQ(colouring.HeightColour(457), 0x009AC4D1u);
+    EXPECT_EQ(colouring.HeightColour(-30), 0x005FDE62u);
+    EXPECT_NE(colouring.HeightColour(-31), 0x005FDE62u);
 }
 
 constexpr std::uint64_t kLayout23Bytes = 18'662'400;
@@ -50,27 +50,18 @@ constexpr Colour kLandColour = 0x0065ADE0;
 // from 40 N to 20 N at kLandMetres.
 std::string MakeGrid(const TempDir& dir, int layout) {
     const std::string path = dir / ("grid" + std::to_string(layout));
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::ftruncate(fd, off_t(layout == 4 ? kLayout4Bytes : kLayout23Bytes)), 0);
-    auto put = [fd](std::uint64_t index, std::int16_t value) {
-        const std::uint8_t bytes[2] = {std::uint8_t(std::uint16_t(value) >> 8),
-                                       std::uint8_t(value & 0xFF)};
-        EXPECT_EQ(::pwrite(fd, bytes, 2, off_t(index * 2)), 2);
-    };
+    MakeSparseFile(path, layout == 4 ? kLayout4Bytes : kLayout23Bytes);
     if (layout == 2) {
-        put(0, -4290);
-        put(4320, -4278);
+        PutSample(path, 0, -4290);
+        PutSample(path, 4320, -4278);
         std::vector<std::uint8_t> row(4320 * 2);
         for (std::size_t i = 0; i < row.size(); i += 2) {
             row[i] = std::uint8_t(kLandMetres >> 8);
             row[i + 1] = std::uint8_t(kLandMetres & 0xFF);
         }
         for (int gridRow = (5400 - 2400) / 5; gridRow <= (5400 - 1200) / 5; ++gridRow)
-            EXPECT_EQ(::pwrite(fd, row.data(), row.size(), off_t(gridRow) * off_t(row.size())),
-                      ssize_t(row.size()));
+            WriteAt(path, std::uint64_t(gridRow) * row.size(), row);
     }
-    ::close(fd);
     return path;
 }
 
@@ -107,18 +98,18 @@ TEST(HeightColouringPass, WaterTurnsToWaterColourAndLandOutlinesToHeightColours)
     TTopography topography = Grid(MakeGrid(dir, 2), 2);
     TMapView view;
     Bitmap image = DrawWorld(false, view);
-    ASSERT_EQ(image.PixelColour(100, 150), Colours::Black);  // the border line
-    ASSERT_EQ(image.PixelColour(50, 140), Colours::Black);   // the coast
-    ASSERT_EQ(image.PixelColour(175, 145), Colours::Aqua);
+    ASSERT_EQ(image.PixelColour(100, 150), kBlack);  // the border line
+    ASSERT_EQ(image.PixelColour(50, 140), kBlack);   // the coast
+    ASSERT_EQ(image.PixelColour(175, 145), kAqua);
     THeightColouring colouring;
     ASSERT_TRUE(colouring.AddTopography(image, topography, view, {}));
 
     EXPECT_EQ(image.PixelColour(300, 140), kLandColour);
     EXPECT_EQ(image.PixelColour(100, 150), kLandColour) << "borders take the height colour";
     EXPECT_EQ(image.PixelColour(50, 140), kLandColour) << "so do coasts";
-    EXPECT_EQ(image.PixelColour(175, 145), WaterColour) << "lake";
-    EXPECT_EQ(image.PixelColour(600, 300), WaterColour) << "sea";
-    EXPECT_EQ(image.PixelColour(0, 300), Colours::Black) << "180 W lies outside the world";
+    EXPECT_EQ(image.PixelColour(175, 145), kWater) << "lake";
+    EXPECT_EQ(image.PixelColour(600, 300), kWater) << "sea";
+    EXPECT_EQ(image.PixelColour(0, 300), kBlack) << "180 W lies outside the world";
     EXPECT_EQ(image.PixelColour(450, 0), 0x0039E18D) << "the frame over 0 m";
 }
 
@@ -145,10 +136,10 @@ TEST(HeightColouringPass, MercatorGridLeavesRowsBeyondItsLimitsAsDrawn) {
     THeightColouring colouring;
     ASSERT_TRUE(colouring.AddTopography(image, topography, view, {}));
     // Row 44 is 4344' north, beyond the grid; row 45 is 4320', its first row.
-    EXPECT_EQ(image.PixelColour(600, 44), Colours::Blue);
-    EXPECT_EQ(image.PixelColour(600, 45), WaterColour);
-    EXPECT_EQ(image.PixelColour(600, 405), WaterColour);
-    EXPECT_EQ(image.PixelColour(600, 406), Colours::Blue);
+    EXPECT_EQ(image.PixelColour(600, 44), kBlue);
+    EXPECT_EQ(image.PixelColour(600, 45), kWater);
+    EXPECT_EQ(image.PixelColour(600, 405), kWater);
+    EXPECT_EQ(image.PixelColour(600, 406), kBlue);
     EXPECT_EQ(image.PixelColour(300, 140), 0x0039E18D);
 }
 
@@ -170,7 +161,7 @@ TEST(HeightColouringPass, BandsAreCopiedAtMostEvery200Milliseconds) {
 
     // A pass within 200 ms copies the whole image once, at the end.
     std::uint32_t now = 0xFFFFFF00;  // wraps during the pass below
-    progress.tick = [&] { return now; };
+    progress.clock = [&] { return now; };
     Bitmap quick = drawn;
     THeightColouring colouring;
     ASSERT_TRUE(colouring.AddTopography(quick, topography, view, progress));
@@ -181,7 +172,7 @@ TEST(HeightColouringPass, BandsAreCopiedAtMostEvery200Milliseconds) {
 
     // A slow pass: 201 ms per row, except across the counter's wrap.
     bands.clear();
-    progress.tick = [&] { return now += 201; };
+    progress.clock = [&] { return now += 201; };
     Bitmap slow = drawn;
     ASSERT_TRUE(colouring.AddTopography(slow, topography, view, progress));
     ASSERT_EQ(bands.size(), 451u);

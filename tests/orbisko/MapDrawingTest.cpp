@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ExpectedColours.h"
 #include "MapView.h"
 #include "SegmentBytes.h"
 
@@ -26,10 +27,10 @@ TEST(MapDrawing, BackgroundIsOutlinedInBlackAndFilledBySeaColour) {
     AppendRecord(file, 0, {});
     for (bool monochrome : {false, true}) {
         const Bitmap image = Draw(file, monochrome);
-        EXPECT_EQ(image.PixelColour(0, 0), Colours::Black);
-        EXPECT_EQ(image.PixelColour(899, 449), Colours::Black);
-        EXPECT_EQ(image.PixelColour(1, 1), monochrome ? Colours::White : Colours::Blue);
-        EXPECT_EQ(image.PixelColour(898, 448), monochrome ? Colours::White : Colours::Blue);
+        EXPECT_EQ(image.PixelColour(0, 0), kBlack);
+        EXPECT_EQ(image.PixelColour(899, 449), kBlack);
+        EXPECT_EQ(image.PixelColour(1, 1), monochrome ? kWhite : kBlue);
+        EXPECT_EQ(image.PixelColour(898, 448), monochrome ? kWhite : kBlue);
     }
 }
 
@@ -38,27 +39,27 @@ TEST(MapDrawing, LandAndLakeColoursInColourAndMonochrome) {
     AppendRecord(file, 0, kWestSquare);
     AppendRecord(file, 8, kEastSquare);
     const Bitmap colour = Draw(file);
-    EXPECT_EQ(colour.PixelColour(100, 75), Colours::Green);
-    EXPECT_EQ(colour.PixelColour(350, 75), Colours::Aqua);
-    EXPECT_EQ(colour.PixelColour(50, 75), Colours::Black) << "polygons are outlined";
+    EXPECT_EQ(colour.PixelColour(100, 75), kGreen);
+    EXPECT_EQ(colour.PixelColour(350, 75), kAqua);
+    EXPECT_EQ(colour.PixelColour(50, 75), kBlack) << "polygons are outlined";
     const Bitmap monochrome = Draw(file, true);
-    EXPECT_EQ(monochrome.PixelColour(100, 75), Colours::Silver);
-    EXPECT_EQ(monochrome.PixelColour(350, 75), Colours::White);
+    EXPECT_EQ(monochrome.PixelColour(100, 75), kSilver);
+    EXPECT_EQ(monochrome.PixelColour(350, 75), kWhite);
 }
 
 TEST(MapDrawing, ClassFourFillsWithTheBrushThePreviousSegmentLeft) {
     Bytes first;
     AppendRecord(first, 4, kWestSquare);
-    EXPECT_EQ(Draw(first).PixelColour(100, 75), Colours::Blue);
-    EXPECT_EQ(Draw(first, true).PixelColour(100, 75), Colours::White);
+    EXPECT_EQ(Draw(first).PixelColour(100, 75), kBlue);
+    EXPECT_EQ(Draw(first, true).PixelColour(100, 75), kWhite);
 
     Bytes afterLake;
     AppendRecord(afterLake, 9, {{-3600, 0}, {-1200, 0}});  // a lake shore line sets the brush
     AppendRecord(afterLake, 4, kWestSquare);
     const Bitmap image = Draw(afterLake);
-    EXPECT_EQ(image.PixelColour(100, 75), Colours::Aqua);
-    EXPECT_EQ(image.PixelColour(350, 225), Colours::Black) << "the open line is drawn";
-    EXPECT_EQ(image.PixelColour(350, 226), Colours::Blue) << "and not filled";
+    EXPECT_EQ(image.PixelColour(100, 75), kAqua);
+    EXPECT_EQ(image.PixelColour(350, 225), kBlack) << "the open line is drawn";
+    EXPECT_EQ(image.PixelColour(350, 226), kBlue) << "and not filled";
 }
 
 TEST(MapDrawing, OtherKindsAndEmptySegmentsDrawNothing) {
@@ -86,8 +87,8 @@ TEST(MapDrawing, PointsOutsideTheImageAreClippedNotWrapped) {
     view.SetScales();
     Bitmap image(900, 450, PixelFormat::Bgr24);
     view.DrawSegments(image, list);
-    EXPECT_EQ(image.PixelColour(450, 225), Colours::Green);
-    EXPECT_EQ(image.PixelColour(899, 225), Colours::Green);
+    EXPECT_EQ(image.PixelColour(450, 225), kGreen);
+    EXPECT_EQ(image.PixelColour(899, 225), kGreen);
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "Errors.h"
+#include "ExpectedColours.h"
+#include "FileContents.h"
+#include "InFolder.h"
 #include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
+#include "SparseFile.h"
 #include "TempDir.h"
 
 namespace {
@@ -44,14 +46,9 @@ protected:
 
     void WriteLayout2Grid(int folder, const std::string& name) {
         const std::string path = folders[std::size_t(folder)] + name;
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, 18'662'400), 0);
-        const std::uint8_t first[2] = {0xEF, 0x3E};
-        const std::uint8_t second[2] = {0xEF, 0x4A};
-        ASSERT_EQ(::pwrite(fd, first, 2, 0), 2);
-        ASSERT_EQ(::pwrite(fd, second, 2, 8640), 2);
-        ::close(fd);
+        MakeSparseFile(path, 18'662'400);
+        PutSample(path, 0, -4290);
+        PutSample(path, 4320, -4278);
     }
 
     std::vector<std::uint8_t> PictureBytes(TFormMain& form) {
@@ -116,14 +113,14 @@ TEST_F(FormFixture, FirstMapComesFromTheTimerAndCommandsRedraw) {
     ASSERT_NE(form.Image1.Picture(), nullptr);
     EXPECT_TRUE(form.Image1.Visible());
     EXPECT_EQ(form.Image1.Picture()->Width(), 900);
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Green);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kGreen);
 
     form.Monochrome1.Click();
     EXPECT_TRUE(form.Monochrome1.Checked());
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Silver);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kSilver);
     form.Monochrome1.Click();
     EXPECT_FALSE(form.Monochrome1.Checked());
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), Colours::Green);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kGreen);
 
     form.OpenUK.Click();
     EXPECT_EQ(form.MapView.MapWest, -660);
@@ -142,11 +139,13 @@ TEST_F(FormFixture, RubberBandLeavesTheMapAsItWasAndZoomsToTheDraggedRectangle) 
 
     form.Image1.OnMouseDown(ui::MouseButton::Left, 100, 100);
     EXPECT_TRUE(form.Dragging);
+    EXPECT_TRUE(form.Image1.MouseCaptured());
     form.Image1.OnMouseMove(200, 150);
     EXPECT_NE(PictureBytes(form), before);
     form.Image1.OnMouseMove(300, 200);
     form.Image1.OnMouseUp(ui::MouseButton::Left, 700, 400);  // the release point is not used
     EXPECT_FALSE(form.Dragging);
+    EXPECT_FALSE(form.Image1.MouseCaptured());
     EXPECT_EQ(PictureBytes(form), before);
     EXPECT_EQ(form.MapView.MapWest, -8400);
     EXPECT_EQ(form.MapView.MapSouth, 3000);
@@ -183,7 +182,7 @@ TEST_F(FormFixture, AddTopographyTwiceGivesTheSameImageAndHidesTheBar) {
     form.ViewTopography.Click();
     const auto coloured = PictureBytes(form);
     EXPECT_NE(coloured, plain);
-    EXPECT_EQ(form.Image1.Picture()->PixelColour(600, 300), WaterColour);
+    EXPECT_EQ(form.Image1.Picture()->PixelColour(600, 300), kWater);
     EXPECT_FALSE(form.ProgressBar1.Visible());
     EXPECT_EQ(form.ProgressBar1.Max(), 449);
     form.ViewTopography.Click();
@@ -198,17 +197,8 @@ TEST_F(FormFixture, SavingTwiceOverwritesTempBmp) {
     form.Create();
     form.Timer1.Fire();
 
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(root.Path());
-    struct Restore {
-        std::filesystem::path path;
-        ~Restore() { std::filesystem::current_path(path); }
-    } restore{previous};
-
-    auto readSaved = [] {
-        std::ifstream file("temp.bmp", std::ios::binary);
-        return std::vector<char>(std::istreambuf_iterator<char>(file), {});
-    };
+    InFolder inRoot(root.Path());
+    auto readSaved = [] { return ReadBytes("temp.bmp"); };
     form.Save1.Click();
     const auto colour = readSaved();
     ASSERT_EQ(colour.size(), 54u + 900u * 3 * 450);
@@ -229,8 +219,8 @@ TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
     EXPECT_FALSE(form.Timer1.Enabled());
     std::vector<std::string> captions;
     auto walk = [&](auto& self, const ui::MenuItem& item) -> void {
-        for (const auto& child : item.items) {
-            captions.push_back(child->caption);
+        for (const auto& child : item.Items()) {
+            captions.push_back(child->Caption());
             self(self, *child);
         }
     };

@@ -1,9 +1,8 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <utility>
 
+#include "SparseFile.h"
 #include "TempDir.h"
 #include "Topography.h"
 
@@ -17,33 +16,19 @@ constexpr std::uint64_t kLayout4Bytes = 136'857'600;
 class GridFile {
 public:
     GridFile(std::string path, std::uint64_t bytes, bool bigEndian)
-        : path_(std::move(path)), bigEndian_(bigEndian) {
-        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-        EXPECT_GE(fd_, 0);
-        EXPECT_EQ(::ftruncate(fd_, off_t(bytes)), 0);
-    }
-    GridFile(GridFile&& other) noexcept
-        : path_(std::move(other.path_)),
-          bigEndian_(other.bigEndian_),
-          fd_(std::exchange(other.fd_, -1)) {}
-    GridFile(const GridFile&) = delete;
-    GridFile& operator=(const GridFile&) = delete;
-    ~GridFile() {
-        if (fd_ >= 0) ::close(fd_);
+        : path_(std::move(path)),
+          order_(bigEndian ? ByteOrder::BigEndian : ByteOrder::LittleEndian) {
+        MakeSparseFile(path_, bytes);
     }
     GridFile& Sample(std::uint64_t index, std::int16_t value) {
-        const auto raw = std::uint16_t(value);
-        std::uint8_t bytes[2] = {std::uint8_t(raw & 0xFF), std::uint8_t(raw >> 8)};
-        if (bigEndian_) std::swap(bytes[0], bytes[1]);
-        EXPECT_EQ(::pwrite(fd_, bytes, 2, off_t(index * 2)), 2);
+        PutSample(path_, index, value, order_);
         return *this;
     }
     const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
-    bool bigEndian_;
-    int fd_ = -1;
+    ByteOrder order_;
 };
 
 // The probe values each layout is recognised by.

@@ -55,10 +55,10 @@ public:
                                      {"ViewLand", "&Land"},
                                      {"ViewLakes", "Large la&kes"}}) {
             auto& item = view.Add(name, caption);
-            item.radioItem = true;
+            item.SetRadioItem(true);
             item.OnClick = [this, &item] {
                 item.SetChecked(true);
-                viewChoice = item.name;
+                viewChoice = item.Name();
             };
         }
         view.Find("ViewBoth")->SetChecked(true);
@@ -70,7 +70,7 @@ public:
 
         Tabs.SetBounds({0, 0, 300, 200});
         Tabs.SetAnchors(ui::AnchorsAll);
-        Tabs.tabs = {"Source", "Colour"};
+        Tabs.SetTabs({"Source", "Colour"});
         Tabs.OnChange = [this] { tabChanges.push_back(Tabs.TabIndex()); };
         Display.align = ui::Align::Client;
         Display.SetStretch(true);
@@ -81,8 +81,8 @@ public:
         Map.SetBounds({0, 0, 400, 300});
         View.SetBounds({310, 130, 137, 41});
         View.SetCaption(" View ");
-        View.items = {"Full", "Zoom"};
-        View.columns = 2;
+        View.SetItems({"Full", "Zoom"});
+        View.SetColumns(2);
         View.OnClick = [this] { radioClicks.push_back(View.ItemIndex()); };
         Progress.SetBounds({8, 270, 177, 17});
         Progress.SetAnchors(ui::AnchorLeft | ui::AnchorBottom);
@@ -260,8 +260,8 @@ TEST(QtFrontEnd, MenusCarryAccessKeysSeparatorsAndTheFormsCheckMarks) {
 
     // Captions and flags set directly by a handler show after it.
     form.FindMenuItem("Open1")->OnClick = [&form] {
-        form.FindMenuItem("Open1")->caption = "&Reopen";
-        form.FindMenuItem("Fail1")->enabled = false;
+        form.FindMenuItem("Open1")->SetCaption("&Reopen");
+        form.FindMenuItem("Fail1")->SetEnabled(false);
     };
     window.View().ActionFor("Open1")->trigger();
     EXPECT_EQ(window.View().ActionFor("Open1")->text(), "&Reopen");
@@ -478,17 +478,19 @@ TEST(QtFrontEnd, FileDialogFiltersBecomeQtNameFilters) {
 TEST(QtFrontEnd, ModalFormsAskBeforeClosingAndMayCloseBeforeTheyShow) {
     ScriptedInteraction ui;
     SampleForm box(ui);
-    qtui::ModalDialog dialog(box, ui, nullptr);
-    box.OpenModal();
-    dialog.show();
-    Settle();
-    box.agreeToClose = false;
-    dialog.reject();
-    EXPECT_TRUE(dialog.isVisible());
-    box.agreeToClose = true;
-    box.Close();
-    EXPECT_TRUE(box.IsClosed());
-    EXPECT_FALSE(dialog.isVisible());
+    {
+        qtui::ModalDialog dialog(box, ui, nullptr);
+        box.OpenModal();
+        dialog.show();
+        Settle();
+        box.agreeToClose = false;
+        dialog.reject();
+        EXPECT_TRUE(dialog.isVisible());
+        box.agreeToClose = true;
+        box.Close();
+        EXPECT_TRUE(box.IsClosed());
+        EXPECT_FALSE(dialog.isVisible());
+    }
 
     // Closed while still hidden (by its FormShow, say): the dialog never opens.
     qtui::ModalDialog second(box, ui, nullptr);

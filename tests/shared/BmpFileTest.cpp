@@ -7,6 +7,7 @@
 
 #include "BmpFile.h"
 #include "Errors.h"
+#include "FileContents.h"
 #include "TempDir.h"
 
 namespace {
@@ -15,11 +16,6 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
-}
-
-std::vector<char> Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 QImage ReadBack(const std::string& path) {
@@ -108,7 +104,7 @@ TEST(BmpFile, FailedSaveNamesTheFileAndLeavesNoFile) {
     std::filesystem::create_directory(blocked);
     folder.Write("blocked.bmp/keep", {1, 2, 3});
     EXPECT_THROW(SaveBitmapToBmp(bitmap, blocked), EInOutError);
-    EXPECT_EQ(Contents(blocked + "/keep"), (std::vector<char>{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(blocked + "/keep"), (std::vector<unsigned char>{1, 2, 3}));
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"blocked.bmp"});
 }
 

@@ -126,9 +126,9 @@ TEST(CanvasRectangle, DashedRingLeavesItsGapsUntouched) {
     canvas.SetPen({Ink, PenStyle::Dashed, PenMode::Copy});
     canvas.GetBrush().colour = Fill;
     canvas.Rectangle(0, 0, 40, 3);
-    const int period = Canvas::DashPixels + Canvas::DashGapPixels;
+    const int period = Canvas::kDashPixels + Canvas::kDashGapPixels;
     for (int x = 0; x < 40; ++x)
-        EXPECT_EQ(bitmap.PixelColour(x, 0), x % period < Canvas::DashPixels ? Ink : Paper) << x;
+        EXPECT_EQ(bitmap.PixelColour(x, 0), x % period < Canvas::kDashPixels ? Ink : Paper) << x;
     EXPECT_EQ(PixelsOf(bitmap, Fill).size(), 38u);
 }
 
@@ -244,9 +244,9 @@ TEST(CanvasLine, DashesRestartAtMoveToAndRunOnAcrossLineTo) {
     canvas.LineTo(60, 0);
     canvas.MoveTo(0, 2);
     canvas.LineTo(60, 2);
-    const int period = Canvas::DashPixels + Canvas::DashGapPixels;
+    const int period = Canvas::kDashPixels + Canvas::kDashGapPixels;
     for (int x = 0; x < 60; ++x) {
-        const Colour expected = x % period < Canvas::DashPixels ? Ink : Paper;
+        const Colour expected = x % period < Canvas::kDashPixels ? Ink : Paper;
         EXPECT_EQ(bitmap.PixelColour(x, 0), expected) << x;
         EXPECT_EQ(bitmap.PixelColour(x, 2), expected) << x;
     }

@@ -6,29 +6,10 @@
 
 #include "Errors.h"
 #include "GSHHSdata.h"
+#include "ShorelineFile.h"
 #include "TempDir.h"
 
 namespace {
-
-// A shoreline file as the data set stores it: big-endian records back to back.
-struct ShorelineFile {
-    ShorelineFile& Polygon(std::int32_t numPoints, std::int32_t level, std::int32_t id = 0,
-                           std::uint32_t area = 0) {
-        for (std::int32_t field : {id, numPoints, level, 0, 0, 0, 0}) Put(std::uint32_t(field));
-        Put(area);
-        Put(0x0001FFFE);  // Greenwich 1, Source -2
-        return *this;
-    }
-    ShorelineFile& Point(std::int32_t lonMicroDeg, std::int32_t latMicroDeg) {
-        Put(std::uint32_t(lonMicroDeg));
-        Put(std::uint32_t(latMicroDeg));
-        return *this;
-    }
-    void Put(std::uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((value >> shift) & 0xFF);
-    }
-    std::vector<unsigned char> bytes;
-};
 
 struct ReadPolygon {
     std::int32_t id;
@@ -51,14 +32,14 @@ std::vector<ReadPolygon> ReadAll(const std::string& path, int level = 0) {
 }  // namespace
 
 TEST(GSHHSdata, RecordsAreConvertedFromBigEndian) {
-    EXPECT_EQ(SwapBytes32(std::uint32_t(0x12345678)), 0x78563412u);
-    const auto raw = ShorelineFile().Polygon(1, -1, 0x12345678, 0xFFFFFFFF).Point(-1, 2).bytes;
-    TGSHHSHeader header;
-    TGSHHSPoint point;
-    std::memcpy(&header, raw.data(), sizeof header);
-    std::memcpy(&point, raw.data() + sizeof header, sizeof point);
-    SwapHeader(header);
-    SwapPoint(point);
+    const auto raw =
+        ShorelineFile().Polygon(1, -1, 0xFFFFFFFF, 0x12345678, 1, -2).Point(-1, 2).bytes;
+    const TGSHHSHeader header = DecodeShorelineHeader(raw.data());
+    const TGSHHSPoint point = DecodeShorelinePoint(raw.data() + kShorelineHeaderBytes);
+    std::string encoded;
+    AppendShorelineHeader(encoded, header);
+    AppendShorelinePoint(encoded, point);
+    EXPECT_EQ(encoded, std::string(raw.begin(), raw.end()));
     EXPECT_EQ(header.Id, 0x12345678);
     EXPECT_EQ(header.NumPoints, 1);
     EXPECT_EQ(header.Level, -1);
@@ -73,7 +54,7 @@ TEST(GSHHSdata, EmptyFilesAndPolygonsWithoutPoints) {
     TempDir dir;
     EXPECT_TRUE(ReadAll(dir.Write("empty.b", {})).empty());
     ShorelineFile file;
-    file.Polygon(0, 1, 1).Polygon(-3, 1, 2).Polygon(1, 1, 3).Point(90000000, 90000000);
+    file.Polygon(0, 1, 0, 1).Polygon(-3, 1, 0, 2).Polygon(1, 1, 0, 3).Point(90000000, 90000000);
     auto polygons = ReadAll(dir.Write("middle.b", file.bytes));
     ASSERT_EQ(polygons.size(), 3u);
     EXPECT_TRUE(polygons[0].pixels.empty());
@@ -84,7 +65,7 @@ TEST(GSHHSdata, EmptyFilesAndPolygonsWithoutPoints) {
 TEST(GSHHSdata, CutOffFilesEndCleanlyKeepingWhatWasRead) {
     TempDir dir;
     ShorelineFile file;
-    file.Polygon(1, 1, 1).Point(0, 0).Polygon(5, 1, 2).Point(0, 0).Point(10000000, 0);
+    file.Polygon(1, 1, 0, 1).Point(0, 0).Polygon(5, 1, 0, 2).Point(0, 0).Point(10000000, 0);
     file.bytes.resize(file.bytes.size() + 3);
     auto polygons = ReadAll(dir.Write("truncated.b", file.bytes));
     ASSERT_EQ(polygons.size(), 2u);
@@ -106,12 +87,12 @@ TEST(GSHHSdata, UnwantedPolygonsAreSkippedNearAndFar) {
     TempDir dir;
     ShorelineFile file;
     file.Polygon(2, 1).Point(0, 0).Point(0, 0);  // within the read buffer
-    file.Polygon(1, 2, 1).Point(0, 0);
+    file.Polygon(1, 2, 0, 1).Point(0, 0);
     file.Polygon(20000, 1);  // well beyond it
     for (int i = 0; i < 20000; ++i) file.Point(i, i);
-    file.Polygon(1, 2, 2).Point(-90000000, -90000000);
+    file.Polygon(1, 2, 0, 2).Point(-90000000, -90000000);
     file.Polygon(-7, 1);  // a damaged count moves nowhere
-    file.Polygon(1, 2, 3).Point(180000000, 0);
+    file.Polygon(1, 2, 0, 3).Point(180000000, 0);
     file.Polygon(1000, 1);  // past the end
     auto lakes = ReadAll(dir.Write("mixed.b", file.bytes), 2);
     ASSERT_EQ(lakes.size(), 3u);

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -253,31 +254,85 @@ TEST(PngWrite, ChunksComeInOrderWithTextsBeforeAndTimeAfterTheImageData) {
                   std::string("Software\0Terrafold", 18), std::string("Title\0World", 11)}));
 }
 
-TEST(PngWrite, LevelAndRowFiltersFollowTheSettings) {
-    Bitmap bitmap = RgbBitmap(64, 40);
-    auto filtersUsed = [&](const Bytes& file) {
-        std::vector<Chunk> chunks = ReadChunks(file);
-        Bytes raw = InflateIdat(chunks, 40 * (1 + 64 * 3));
-        std::set<int> filters;
-        for (std::size_t row = 0; row < 40; ++row) filters.insert(raw.at(row * (1 + 64 * 3)));
-        return filters;
+// Thirty RGB rows in three bands, each made for one filter to win: rows repeating one random row
+// (Up), then a left half repeating down and a right half repeating across (Paeth), then random
+// rows each followed by the average of its left and upper neighbours (Average).
+Bitmap FilterBands() {
+    const int width = 64, bytes = 3 * width;
+    Bitmap bitmap(width, 30, PixelFormat::Bgr24);
+    std::uint32_t seed = 2024;
+    auto random = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return std::uint8_t(seed >> 24);
     };
-    auto zlibLevelClass = [](const Bytes& file) {
-        return Find(ReadChunks(file), "IDAT").data[1] >> 6;
-    };
+    for (int x = 0; x < bytes; ++x) bitmap.Row(0)[x] = random();
+    for (int y = 1; y < 10; ++y) std::copy_n(bitmap.Row(0), bytes, bitmap.Row(y));
+    for (int y = 10; y < 20; ++y) {
+        std::copy_n(bitmap.Row(0), bytes / 2, bitmap.Row(y));
+        for (int channel = 0; channel < 3; ++channel) {
+            const std::uint8_t across = random();
+            for (int x = bytes / 2 + channel; x < bytes; x += 3) bitmap.Row(y)[x] = across;
+        }
+    }
+    for (int y = 20; y < 30; y += 2) {
+        std::uint8_t* above = bitmap.Row(y);
+        std::uint8_t* row = bitmap.Row(y + 1);
+        for (int x = 0; x < bytes; ++x) {
+            above[x] = random();
+            row[x] = std::uint8_t(((x < 3 ? 0 : row[x - 3]) + above[x]) / 2);
+        }
+    }
+    return bitmap;
+}
+
+// The filter type of each row of an RGB image 64 pixels wide.
+std::vector<int> FiltersByRow(const Bytes& file, int height) {
+    const std::size_t rowBytes = 1 + 64 * 3;
+    Bytes raw = InflateIdat(ReadChunks(file), std::size_t(height) * rowBytes);
+    std::vector<int> filters;
+    for (int row = 0; row < height; ++row) filters.push_back(raw.at(std::size_t(row) * rowBytes));
+    return filters;
+}
+
+TEST(PngWrite, RowFiltersAreOnlyThoseTheSettingsAllow) {
+    const Bitmap bitmap = FilterBands();
+    TPngImageRef image = TPngImage::Create();
+    image->CopyFromBitmap(bitmap);
+    image->FilterFlags = 0xF8;  // all five: each band shows the filter made to win there
+    std::vector<int> filters = FiltersByRow(Encode(*image), 30);
+    for (int row = 1; row < 10; ++row) EXPECT_EQ(filters[row], 2) << row;
+    for (int row = 11; row < 20; ++row) EXPECT_EQ(filters[row], 4) << row;
+    for (int row = 21; row < 30; row += 2) EXPECT_EQ(filters[row], 3) << row;
 
     TempDir folder;
     std::string file = folder / "map.png";
     SaveBitmapToPng(bitmap, file, "", "", "", "");
-    for (int filter : filtersUsed(ReadFile(file)))
-        EXPECT_TRUE(filter == 0 || filter == 1 || filter == 4);
+    filters = FiltersByRow(ReadFile(file), 30);
+    for (int row = 0; row < 30; ++row)
+        EXPECT_TRUE(filters[row] == 0 || filters[row] == 1 || filters[row] == 4) << row;
+    EXPECT_EQ(filters[15], 4);
+    EXPECT_EQ(filters[5], 4) << "Paeth takes over from Up on repeated rows";
+
+    image = TPngImage::Create();
+    image->CopyFromBitmap(bitmap);
+    filters = FiltersByRow(Encode(*image), 30);
+    for (int row = 0; row < 30; ++row) EXPECT_LE(filters[row], 2) << row;
+    EXPECT_EQ(filters[5], 2);
+    image->FilterFlags = 0x08;
+    EXPECT_EQ(FiltersByRow(Encode(*image), 30), std::vector<int>(30, 0));
+}
+
+TEST(PngWrite, CompressionLevelFollowsTheSettings) {
+    auto zlibLevelClass = [](const Bytes& file) {
+        return Find(ReadChunks(file), "IDAT").data[1] >> 6;
+    };
+    TempDir folder;
+    std::string file = folder / "map.png";
+    SaveBitmapToPng(RgbBitmap(64, 40), file, "", "", "", "");
     EXPECT_EQ(zlibLevelClass(ReadFile(file)), 1);  // levels 2 to 5
 
     TPngImageRef image = TPngImage::Create();
-    image->CopyFromBitmap(bitmap);
-    for (int filter : filtersUsed(Encode(*image))) EXPECT_LE(filter, 2);
-    image->FilterFlags = 0x08;
-    EXPECT_EQ(filtersUsed(Encode(*image)), std::set<int>{0});
+    image->CopyFromBitmap(RgbBitmap(64, 40));
     image->CompressionLevel = 9;
     EXPECT_EQ(zlibLevelClass(Encode(*image)), 3);
 }

@@ -11,12 +11,13 @@
 
 #include "BatchRunner.h"
 #include "Bitmap.h"
+#include "FileContents.h"
 #include "GSHHSdata.h"
+#include "IsolatedUser.h"
 #include "PNG_IO.h"
 #include "RegistryVariables.h"
-#include "ShorelineFileBuilder.h"
+#include "ShorelineFile.h"
 #include "StrandelProgram.h"
-#include "StrandelTestEnvironment.h"
 
 namespace {
 
@@ -43,8 +44,7 @@ RunResult RunStrandel(std::vector<std::string> args) {
 
 // A 24-bit Windows BMP read without the code that wrote it.
 Bitmap ReadBmp24(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<unsigned char> bytes = ReadBytes(path);
     auto u32 = [&](std::size_t at) {
         return std::uint32_t(bytes.at(at)) | std::uint32_t(bytes.at(at + 1)) << 8 |
                std::uint32_t(bytes.at(at + 2)) << 16 | std::uint32_t(bytes.at(at + 3)) << 24;
@@ -106,15 +106,15 @@ std::vector<std::vector<ShorelinePoint>> SampleOutlines(std::uint32_t seed, int 
 
 TEST_F(StrandelBatchTest, EveryUsedPointOfSelectedPolygonsIsBlackOnSavedMap) {
     auto outlines = SampleOutlines(7, 300);
-    ShorelineFileBuilder file;
+    ShorelineFile file;
     std::vector<bool> selected;
     for (std::size_t n = 0; n < outlines.size(); ++n) {
         std::int32_t level = std::int32_t(1 + n % 4);
         std::uint32_t area = n % 8 < 4 ? 10001 : 10000;
-        file.Polygon(level, area, outlines[n]);
+        file.Outline(level, area, outlines[n]);
         selected.push_back(level == 1 || (level == 2 && area > 10000));
     }
-    std::string input = folder.Write("world.b", file.Data());
+    std::string input = folder.Write("world.b", file.bytes);
     std::string output = folder / "map.bmp";
     RunResult run = RunStrandel({"--save", output, input});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -187,8 +187,7 @@ TEST_F(StrandelBatchTest, RealWorldFileDrawsEveryUsedPointAndNoLineAcrossTheMap)
 
 TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
     std::string input = folder.Write(
-        "shore.b",
-        ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(30, 20), Degrees(0, 0)}).Data());
+        "shore.b", ShorelineFile().Land({Degrees(0, 0), Degrees(30, 20), Degrees(0, 0)}).bytes);
     ASSERT_EQ(RunStrandel({"--save", folder / "map.BMP", input}).status, 0);
     ASSERT_EQ(RunStrandel({"--save", folder / "map.png", input}).status, 0);
     Bitmap fromBmp = ReadBmp24(folder / "map.BMP");
@@ -204,10 +203,10 @@ TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
 
 TEST_F(StrandelBatchTest, ViewOptionSelectsPolygonsBeforeSaving) {
     std::string input =
-        folder.Write("shore.b", ShorelineFileBuilder()
-                                    .Polygon(1, 0, {Degrees(0, 10), Degrees(1, 10)})
-                                    .Polygon(2, 20000, {Degrees(0, 20), Degrees(1, 20)})
-                                    .Data());
+        folder.Write("shore.b", ShorelineFile()
+                                    .Outline(1, 0, {Degrees(0, 10), Degrees(1, 10)})
+                                    .Outline(2, 20000, {Degrees(0, 20), Degrees(1, 20)})
+                                    .bytes);
     auto drawn = [&](const std::string& view) {
         std::string output = folder / (view + ".bmp");
         RunResult run = RunStrandel({"--view", view, "--save", output, input});
@@ -223,7 +222,7 @@ TEST_F(StrandelBatchTest, ViewOptionSelectsPolygonsBeforeSaving) {
 
 TEST_F(StrandelBatchTest, FileGivenIsStoredAndUsedByTheNextRun) {
     std::string input =
-        folder.Write("shore.b", ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+        folder.Write("shore.b", ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
     ASSERT_EQ(RunStrandel({"--gshhs", input}).status, 0);
     EXPECT_EQ(TRegistryString("DataFile", "").Value, input);
     RunResult again = RunStrandel({"--save", folder / "again.bmp"});
@@ -252,7 +251,7 @@ TEST_F(StrandelBatchTest, UnreadableFileIsAnErrorAndSavesNothing) {
 
 TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesAndSaved) {
     std::vector<unsigned char> bytes =
-        ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)}).Data();
+        ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)}).bytes;
     bytes.resize(bytes.size() - 3);
     std::string input = folder.Write("cut.b", bytes);
     RunResult run = RunStrandel({"--save", folder / "map.bmp", input});
@@ -261,7 +260,7 @@ TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesAndSaved) {
 }
 
 TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
-    std::string input = folder.Write("shore.b", ShorelineFileBuilder().Data());
+    std::string input = folder.Write("shore.b", ShorelineFile().bytes);
     RunResult view = RunStrandel({"--view", "sea", input});
     EXPECT_EQ(view.status, 2);
     EXPECT_NE(view.err.find("--view"), std::string::npos);

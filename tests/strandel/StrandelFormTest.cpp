@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "IsolatedUser.h"
 #include "RegistryVariables.h"
 #include "ScriptedInteraction.h"
-#include "ShorelineFileBuilder.h"
+#include "ShorelineFile.h"
 #include "StrandelForm.h"
-#include "StrandelTestEnvironment.h"
 #include "TempDir.h"
 
 namespace {
@@ -77,7 +77,7 @@ TEST_F(StrandelFormTest, NothingIsLoadedUntilTheTimerAfterShowing) {
 }
 
 TEST_F(StrandelFormTest, FirstLoadDrawsFrameSetsCaptionAndSelectsFull) {
-    auto form = Loaded(ShorelineFileBuilder().Data());
+    auto form = Loaded(ShorelineFile().bytes);
     EXPECT_FALSE(form->TimerLoad.Enabled());
     EXPECT_EQ(form->Caption(), "Strandel - " + folder / "shore.b");
     EXPECT_EQ(form->RadioGroupView.ItemIndex(), 0);
@@ -98,8 +98,7 @@ TEST_F(StrandelFormTest, FirstLoadDrawsFrameSetsCaptionAndSelectsFull) {
 TEST_F(StrandelFormTest, DefaultFileInHomeFolderIsLoadedWithoutAskingAndStoredAtExit) {
     std::filesystem::create_directories(home.Path() / "GSHHS");
     std::string defaultPath = (home.Path() / "GSHHS" / "gshhs_l.b").string();
-    home.Write("GSHHS/gshhs_l.b",
-               ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+    home.Write("GSHHS/gshhs_l.b", ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
     {
         TFormMain form(ui);
         form.Create();
@@ -133,8 +132,8 @@ TEST_F(StrandelFormTest, MissingFileOffersDialogAndKeepsPathWhenCancelled) {
 }
 
 TEST_F(StrandelFormTest, FileChosenInStartDialogIsDrawnAndStored) {
-    std::string chosen = folder.Write(
-        "picked.b", ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+    std::string chosen =
+        folder.Write("picked.b", ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
     {
         TFormMain form(ui);
         form.Create();
@@ -149,9 +148,9 @@ TEST_F(StrandelFormTest, FileChosenInStartDialogIsDrawnAndStored) {
 }
 
 TEST_F(StrandelFormTest, OpenRedrawsWithNewFileAndCancelChangesNothing) {
-    auto form = Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
-    std::string second = folder.Write(
-        "second.b", ShorelineFileBuilder().Land({Degrees(0, 10), Degrees(1, 10)}).Data());
+    auto form = Loaded(ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
+    std::string second =
+        folder.Write("second.b", ShorelineFile().Land({Degrees(0, 10), Degrees(1, 10)}).bytes);
     form->FileOpenClick();  // cancelled
     EXPECT_TRUE(Black(*form, PixelOf(0, 0)));
     EXPECT_EQ(form->Caption(), "Strandel - " + folder / "shore.b");
@@ -180,10 +179,10 @@ TEST_F(StrandelFormTest, ViewCommandsSelectByLevelAndStrictUnsignedArea) {
         {1, 0, 40},          {2, 10000, 30},        {2, 10001, 20},        {2, 0xFFFFFFFFu, 10},
         {3, 0xFFFFFFFFu, 0}, {4, 0xFFFFFFFFu, -10}, {1, 0xFFFFFFFFu, -20}, {0, 50000, -30},
     };
-    ShorelineFileBuilder file;
+    ShorelineFile file;
     for (const Case& c : cases)
-        file.Polygon(c.level, c.area, {Degrees(0, c.lat), Degrees(2, c.lat)});
-    auto form = Loaded(file.Data());
+        file.Outline(c.level, c.area, {Degrees(0, c.lat), Degrees(2, c.lat)});
+    auto form = Loaded(file.bytes);
 
     auto drawn = [&](const Case& c) { return Black(*form, PixelOf(1, c.lat)); };
     auto expectSelection = [&](bool land, bool lakes, const char* view) {
@@ -215,8 +214,7 @@ TEST_F(StrandelFormTest, ViewCommandsSelectByLevelAndStrictUnsignedArea) {
 
 TEST_F(StrandelFormTest, OutlineJoinsPointsAndLeavesOutLastPoint) {
     // Longitude 0, latitude 0 is pixel (1800, 900); the outline runs east then north.
-    auto form =
-        Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0), Degrees(1, 1)}).Data());
+    auto form = Loaded(ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0), Degrees(1, 1)}).bytes);
     std::vector<Point> expected = Row(900, 1800, 1809);
     for (int y = 900; y > 890; --y) expected.push_back({1810, y});
     EXPECT_EQ(InnerBlack(*form).size(), expected.size());
@@ -226,9 +224,8 @@ TEST_F(StrandelFormTest, OutlineJoinsPointsAndLeavesOutLastPoint) {
 
 TEST_F(StrandelFormTest, OutlineLeavingAtRightEdgeContinuesFromLeftEdge) {
     // 179.5 E at row 800, then 179.5 W at row 810, then 178 W on the same row.
-    auto form = Loaded(ShorelineFileBuilder()
-                           .Land({Degrees(179.5, 10), Degrees(-179.5, 9), Degrees(-178, 9)})
-                           .Data());
+    auto form = Loaded(
+        ShorelineFile().Land({Degrees(179.5, 10), Degrees(-179.5, 9), Degrees(-178, 9)}).bytes);
     std::vector<Point> expected = Row(800, 3595, 3598);  // column 3599 is the frame
     for (Point p : Row(810, 1, 19)) expected.push_back(p);
     std::vector<Point> found = InnerBlack(*form);
@@ -238,9 +235,8 @@ TEST_F(StrandelFormTest, OutlineLeavingAtRightEdgeContinuesFromLeftEdge) {
 
 TEST_F(StrandelFormTest, OutlineLeavingAtLeftEdgeContinuesFromRightEdge) {
     // 179.5 W at row 700, then 179.5 E at row 690, then 178 E on the same row.
-    auto form = Loaded(ShorelineFileBuilder()
-                           .Land({Degrees(-179.5, 20), Degrees(179.5, 21), Degrees(178, 21)})
-                           .Data());
+    auto form = Loaded(
+        ShorelineFile().Land({Degrees(-179.5, 20), Degrees(179.5, 21), Degrees(178, 21)}).bytes);
     std::vector<Point> expected = Row(700, 1, 5);
     for (Point p : Row(690, 3581, 3598)) expected.push_back(p);
     std::vector<Point> found = InnerBlack(*form);
@@ -250,10 +246,10 @@ TEST_F(StrandelFormTest, OutlineLeavingAtLeftEdgeContinuesFromRightEdge) {
 
 TEST_F(StrandelFormTest, JumpOfQuarterMapIsCutAtEdgesEvenWithoutCrossing) {
     // 0 to 90 E is 900 columns: drawn as if leaving at the left edge. 899 columns is a line.
-    auto form = Loaded(ShorelineFileBuilder()
+    auto form = Loaded(ShorelineFile()
                            .Land({Degrees(0, 30), Degrees(90, 31), Degrees(91, 31)})
                            .Land({Degrees(0, -30), Degrees(89.9, -30)})
-                           .Data());
+                           .bytes);
     for (int x = 1; x <= 1800; ++x) ASSERT_TRUE(Black(*form, x, 600)) << x;
     for (int x = 1801; x < W - 1; ++x) ASSERT_FALSE(Black(*form, x, 600)) << x;
     for (int x = 2700; x < W - 1; ++x) ASSERT_TRUE(Black(*form, x, 590)) << x;
@@ -264,11 +260,11 @@ TEST_F(StrandelFormTest, JumpOfQuarterMapIsCutAtEdgesEvenWithoutCrossing) {
 }
 
 TEST_F(StrandelFormTest, SinglePointPolygonDrawsNothingAndDoesNotJoinNeighbours) {
-    auto form = Loaded(ShorelineFileBuilder()
+    auto form = Loaded(ShorelineFile()
                            .Land({Degrees(10, 10)})
                            .Land({Degrees(20, 20), Degrees(20.5, 20)})
                            .Land({Degrees(30, 30)})
-                           .Data());
+                           .bytes);
     std::vector<Point> found = InnerBlack(*form);
     EXPECT_EQ(found, Row(700, 2000, 2004));
 }
@@ -277,28 +273,28 @@ TEST_F(StrandelFormTest, PointsSharingAPixelKeepTheLineContinuous) {
     // Points wandering inside one pixel, then away: one unbroken line from that pixel. The last
     // point, back on the pixel just used, ends the outline there and plots it.
     auto form =
-        Loaded(ShorelineFileBuilder()
+        Loaded(ShorelineFile()
                    .Land({Degrees(0, 0), Degrees(0.02, 0.01), Degrees(-0.03, 0), Degrees(0.5, 0),
                           Degrees(0.52, 0.01), Degrees(0.5, 0.02), Degrees(0.51, 0)})
-                   .Data());
+                   .bytes);
     EXPECT_EQ(InnerBlack(*form), Row(900, 1800, 1805));
 }
 
 TEST_F(StrandelFormTest, IslandSmallerThanAPixelShowsAsADot) {
     auto form = Loaded(
-        ShorelineFileBuilder()
+        ShorelineFile()
             .Land({Degrees(10, 10), Degrees(10.02, 10), Degrees(10.02, 10.02), Degrees(10, 10)})
             .Land({Degrees(20, 20), Degrees(20, 20)})
-            .Data());
+            .bytes);
     EXPECT_EQ(InnerBlack(*form), (std::vector<Point>{PixelOf(20, 20), PixelOf(10, 10)}));
 }
 
 TEST_F(StrandelFormTest, CutFileKeepsWhatWasDrawnWithoutError) {
     std::vector<unsigned char> whole =
-        ShorelineFileBuilder()
+        ShorelineFile()
             .Land({Degrees(0, 0), Degrees(1, 0)})
             .Land({Degrees(0, 10), Degrees(1, 10), Degrees(1, 11), Degrees(0, 11)})
-            .Data();
+            .bytes;
     // Cut inside the fourth point of the second polygon.
     std::vector<unsigned char> cut(whole.begin(), whole.end() - 5);
     auto form = Loaded(cut);
@@ -314,18 +310,18 @@ TEST_F(StrandelFormTest, CutFileKeepsWhatWasDrawnWithoutError) {
 
 TEST_F(StrandelFormTest, OverstatedCountsAndWildCoordinatesAreDrawnSafely) {
     // A header claiming far more points than the file holds.
-    auto huge = Loaded(ShorelineFileBuilder()
+    auto huge = Loaded(ShorelineFile()
                            .Land({Degrees(0, 0), Degrees(1, 0)})
-                           .Polygon(1, 0, {Degrees(0, 10), Degrees(1, 10)}, 0x7FFFFFFF)
-                           .Data());
+                           .Outline(1, 0, {Degrees(0, 10), Degrees(1, 10)}, 0x7FFFFFFF)
+                           .bytes);
     EXPECT_TRUE(Black(*huge, PixelOf(0, 0)));
     EXPECT_TRUE(Black(*huge, PixelOf(0, 10)));
 
     // Wild coordinates are clipped, not drawn off the map.
     auto wild = Loaded(
-        ShorelineFileBuilder()
+        ShorelineFile()
             .Land({{0x7FFFFFFF, 0x7FFFFFFF}, {-0x7FFFFFFF - 1, -0x7FFFFFFF - 1}, {0, 0x7FFFFFFF}})
-            .Data());
+            .bytes);
     EXPECT_FALSE(wild->ReadFailure());
 }
 
@@ -341,7 +337,7 @@ TEST_F(StrandelFormTest, NamedPipeWithoutWriterGivesBlankMapWithoutWaiting) {
 }
 
 TEST_F(StrandelFormTest, FullFitsScrollBoxAndFollowsResizeZoomShowsWholeBitmap) {
-    auto form = Loaded(ShorelineFileBuilder().Land({Degrees(0, 0), Degrees(1, 0)}).Data());
+    auto form = Loaded(ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
     ASSERT_EQ(form->RadioGroupView.ItemIndex(), 0);
     EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, 561, 372}));
     EXPECT_TRUE(form->Image1.Stretch());

@@ -7,7 +7,7 @@
 #include "TerrafoldFixtures.h"
 #include "WorldHeightImage.h"
 
-using terrafold_test::ShorelineFile;
+using terrafold_test::Pixel;
 
 namespace {
 
@@ -61,12 +61,12 @@ protected:
 
 TEST_F(LargeLakes, OnlyLakesAboveTwoThousandSquareKilometresAreFilled) {
     ShorelineFile file;
-    file.PixelRectangle(2, 20001, 100, 100, 130, 120)        // just above the threshold
-        .PixelRectangle(2, 20000, 200, 100, 230, 120)        // at it
-        .PixelRectangle(1, 0xFFFFFFFF, 300, 100, 330, 120)   // land, however large
-        .PixelRectangle(3, 0xFFFFFFFF, 400, 100, 430, 120)   // island in a lake
-        .PixelRectangle(4, 0xFFFFFFFF, 500, 100, 530, 120)   // pond
-        .PixelRectangle(2, 0xFFFFFFFF, 600, 100, 630, 120);  // unsigned: the largest area
+    file.Box(2, 20001, Pixel(100, 100), Pixel(130, 120))        // just above the threshold
+        .Box(2, 20000, Pixel(200, 100), Pixel(230, 120))        // at it
+        .Box(1, 0xFFFFFFFF, Pixel(300, 100), Pixel(330, 120))   // land, however large
+        .Box(3, 0xFFFFFFFF, Pixel(400, 100), Pixel(430, 120))   // island in a lake
+        .Box(4, 0xFFFFFFFF, Pixel(500, 100), Pixel(530, 120))   // pond
+        .Box(2, 0xFFFFFFFF, Pixel(600, 100), Pixel(630, 120));  // unsigned: the largest area
     Draw(file);
     EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));
     EXPECT_TRUE(IsWaterRectangle(600, 100, 630, 120));
@@ -109,7 +109,8 @@ TEST_F(LargeLakes, MissingOrDamagedFileKeepsTheLakesReadBeforeTheFailure) {
     EXPECT_EQ(WaterPixels(), 0);
 
     ShorelineFile file;
-    file.PixelRectangle(2, 30000, 100, 100, 130, 120).PixelRectangle(2, 30000, 200, 100, 230, 120);
+    file.Box(2, 30000, Pixel(100, 100), Pixel(130, 120))
+        .Box(2, 30000, Pixel(200, 100), Pixel(230, 120));
     // Cut inside the second lake's third point: its first two points enclose nothing.
     Draw(file, 36 + 4 * 8 + 36 + 2 * 8 + 3);
     EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));
@@ -118,7 +119,7 @@ TEST_F(LargeLakes, MissingOrDamagedFileKeepsTheLakesReadBeforeTheFailure) {
 
 TEST_F(LargeLakes, CutLakeIsFilledThroughThePointsReadBeforeTheCut) {
     ShorelineFile file;
-    file.PixelRectangle(2, 30000, 100, 100, 160, 160);
+    file.Box(2, 30000, Pixel(100, 100), Pixel(160, 160));
     Draw(file, 36 + 3 * 8 + 5);
     // The triangle (100,100) (160,100) (160,160): the upper right half of the square.
     EXPECT_EQ(heightBitmap.Row(101)[158], 0);

@@ -7,31 +7,22 @@
 #include <filesystem>
 #include <fstream>
 
+#include "InFolder.h"
+#include "IsolatedUser.h"
 #include "PNG_IO.h"
 #include "ScriptedInteraction.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
 #include "TerrafoldForm.h"
 
-using terrafold_test::ReadPngChunks;
-using terrafold_test::ShorelineFile;
-using terrafold_test::SparseTileSet;
+using pngfiles::FileChunks;
+using terrafold_test::Pixel;
 
 namespace {
 
 // Each test has its own home folder (the default data locations) and its own settings store.
 class TerrafoldStartupTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedHome_ = std::getenv("HOME") ? std::getenv("HOME") : "";
-        ::setenv("HOME", home.Path().c_str(), 1);
-        for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-            QSettings::setPath(format, QSettings::UserScope,
-                               QString::fromStdString(store.Folder()));
-        }
-    }
-    void TearDown() override { ::setenv("HOME", savedHome_.c_str(), 1); }
-
     std::string DefaultTileFolder() const { return home.Folder() + "GTOPO30/"; }
     std::string DefaultShorelineFile() const { return home.Folder() + "GSHHS/gshhs_l.b"; }
 
@@ -39,9 +30,9 @@ protected:
         std::filesystem::create_directories(home.Path() / "GSHHS");
         file.WriteTo(DefaultShorelineFile());
     }
-    std::unique_ptr<SparseTileSet> MakeTiles(const std::string& folder) const {
+    std::unique_ptr<GtopoTiles> MakeTiles(const std::string& folder) const {
         std::filesystem::create_directories(folder);
-        return std::make_unique<SparseTileSet>(folder);
+        return std::make_unique<GtopoTiles>(folder);
     }
 
     static std::string Stored(const char* name) {
@@ -62,12 +53,9 @@ protected:
         return form;
     }
 
-    TempDir home;
-    TempDir store;
+    IsolatedUser user;
+    const TempDir& home = user.home;
     ScriptedInteraction ui;
-
-private:
-    std::string savedHome_;
 };
 
 }  // namespace
@@ -80,8 +68,8 @@ TEST_F(TerrafoldStartupTest, WindowHasItsControlsMenusAndWorldBitmaps) {
     EXPECT_EQ(form.ButtonRefresh.Caption(), "Refresh");
     EXPECT_EQ(form.ButtonClose.Caption(), "Close");
     EXPECT_EQ(form.ProgressBar.Max(), 100);
-    EXPECT_EQ(form.FindMenuItem("FileExit")->caption, "E&xit");
-    EXPECT_EQ(form.FindMenuItem("HelpAbout")->caption, "&About...");
+    EXPECT_EQ(form.FindMenuItem("FileExit")->Caption(), "E&xit");
+    EXPECT_EQ(form.FindMenuItem("HelpAbout")->Caption(), "&About...");
     EXPECT_EQ(form.OpenDialog.filter, "All files (*.*)|*.*");
 
     // Only the picture follows the window's width and height; the buttons keep to the
@@ -146,10 +134,10 @@ TEST_F(TerrafoldStartupTest, FolderPickedWithoutTilesLeavesAnInertWindowAndIsSto
 
     // Refresh does nothing at all without tiles.
     TempDir work;
-    const auto savedDirectory = std::filesystem::current_path();
-    std::filesystem::current_path(work.Path());
-    form->ButtonRefresh.OnClick();
-    std::filesystem::current_path(savedDirectory);
+    {
+        InFolder inWork(work.Path());
+        form->ButtonRefresh.OnClick();
+    }
     EXPECT_TRUE(ui.cursorHistory.empty());
     EXPECT_EQ(form->ProgressBar.Max(), 100);
     EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
@@ -236,10 +224,10 @@ TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored)
     Store("GSHHSFile", "/nowhere/gshhs_l.b");
     {
         // A file inside the tile folder stands for the folder; a relative path is kept whole.
-        const auto savedDirectory = std::filesystem::current_path();
-        std::filesystem::current_path(data.Path());
-        auto form = Start({data / "W180N90.dem", "gshhs_c.b"});
-        std::filesystem::current_path(savedDirectory);
+        auto form = [&] {
+            InFolder inData(data.Path());
+            return Start({data / "W180N90.dem", "gshhs_c.b"});
+        }();
         EXPECT_TRUE(ui.dialogsShown.empty());
         EXPECT_TRUE(form->HasTiles());
     }
@@ -265,28 +253,13 @@ namespace {
 // A full run on a full-size sparse tile set, writing into a folder of its own.
 class TerrafoldRefreshTest : public TerrafoldStartupTest {
 protected:
-    void SetUp() override {
-        TerrafoldStartupTest::SetUp();
-        savedDirectory_ = std::filesystem::current_path();
-        std::filesystem::current_path(work.Path());
-    }
-    void TearDown() override {
-        std::filesystem::current_path(savedDirectory_);
-        TerrafoldStartupTest::TearDown();
-    }
-
-    static std::vector<unsigned char> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
     TempDir work;
 
 private:
-    std::filesystem::path savedDirectory_;
+    InFolder inWork_{work.Path()};
 };
 
-std::string Text(const terrafold_test::PngChunk& chunk) {
+std::string Text(const pngfiles::Chunk& chunk) {
     std::string text(chunk.data.begin(), chunk.data.end());
     std::replace(text.begin(), text.end(), '\0', '=');
     return text;
@@ -301,15 +274,16 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     tiles->PutCell(43192, 21592, -9999);      // pixel (5399, 2699)
     tiles->PutCell(8 * 1510, 8 * 610, 2000);  // inside the lake below
     MakeDefaultShorelineFile(ShorelineFile()
-                                 .PixelRectangle(2, 20001, 1500, 600, 1530, 620)
-                                 .PixelRectangle(2, 20000, 1600, 600, 1630, 620));
+                                 .Box(2, 20001, Pixel(1500, 600), Pixel(1530, 620))
+                                 .Box(2, 20000, Pixel(1600, 600), Pixel(1630, 620)));
     auto form = Start();
     ASSERT_TRUE(form->HasTiles());
 
     std::vector<int> positions;
-    form->ProgressBar.observer.changed = [&] { positions.push_back(form->ProgressBar.Position()); };
+    auto watchBar = form->ProgressBar.Subscribe(
+        {[&] { positions.push_back(form->ProgressBar.Position()); }, {}});
     int repaints = 0;
-    form->ImageDisplay.observer.repaintNow = [&] { ++repaints; };
+    auto watchImage = form->ImageDisplay.Subscribe({{}, [&] { ++repaints; }});
     form->ButtonRefresh.OnClick();
 
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Image(s) written to file topo.png"});
@@ -344,7 +318,7 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
 
     // One-channel 8-bit grey with the four texts; a second run differs only in its time stamp.
     std::vector<std::string> texts;
-    auto chunks = ReadPngChunks("topo.png");
+    auto chunks = FileChunks("topo.png");
     ASSERT_FALSE(chunks.empty());
     EXPECT_EQ(chunks[0].type, "IHDR");
     EXPECT_EQ(chunks[0].data[8], 8);  // bit depth
@@ -355,12 +329,12 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
                                                "Description=Scaled World Map Heights",
                                                "Software=Terrafold", "Title=Topographic Data"}));
     texts.clear();
-    for (const auto& chunk : ReadPngChunks("LandSeaMask.png"))
+    for (const auto& chunk : FileChunks("LandSeaMask.png"))
         if (chunk.type == "tEXt") texts.push_back(Text(chunk));
     EXPECT_EQ(texts[1], "Description=Scaled World Map Mask");
 
     auto withoutTime = [](const std::string& path) {
-        auto all = ReadPngChunks(path);
+        auto all = FileChunks(path);
         std::erase_if(all, [](const auto& chunk) { return chunk.type == "tIME"; });
         std::vector<unsigned char> bytes;
         for (const auto& chunk : all) {

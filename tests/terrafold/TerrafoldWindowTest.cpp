@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "FormWindows.h"
+#include "IsolatedUser.h"
 #include "ScriptedInteraction.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
@@ -23,16 +24,12 @@ TEST(TerrafoldWindow, OpensWithItsControlsAndMenusAndClosesFromTheButton) {
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
 
-    TempDir home;
-    TempDir store;
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.Path().c_str(), 1);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(store.Folder()));
+    IsolatedUser user;
+    const TempDir& home = user.home;
     std::filesystem::create_directories(home.Path() / "GTOPO30");
     std::filesystem::create_directories(home.Path() / "GSHHS");
-    terrafold_test::SparseTileSet tiles(home.Folder() + "GTOPO30/");
-    terrafold_test::ShorelineFile().WriteTo(home / "GSHHS/gshhs_l.b");
+    GtopoTiles tiles(home.Folder() + "GTOPO30/");
+    ShorelineFile().WriteTo(home / "GSHHS/gshhs_l.b");
 
     ScriptedInteraction ui;
     TFormMain form(ui);
@@ -66,5 +63,4 @@ TEST(TerrafoldWindow, OpensWithItsControlsAndMenusAndClosesFromTheButton) {
         EXPECT_FALSE(window.isVisible());
     }
     form.Destroy();
-    ::setenv("HOME", savedHome.c_str(), 1);
 }

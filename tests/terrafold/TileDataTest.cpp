@@ -1,53 +1,33 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Errors.h"
+#include "GtopoTiles.h"
 #include "TempDir.h"
 #include "TileData.h"
 
 namespace {
 
-constexpr std::size_t kBandTileBytes = 57'600'000;
-constexpr std::size_t kPolarTileBytes = 51'840'000;
-
-const std::vector<std::string> kBandPrefixes = {"W180", "W140", "W100", "W060", "W020",
-                                                "E020", "E060", "E100", "E140"};
-const std::vector<std::string> kPolarPrefixes = {"W180", "W120", "W060", "W000", "E060", "E120"};
+constexpr std::uint64_t kBandTileBytes = GtopoTiles::kBandTileBytes;
+constexpr std::uint64_t kPolarTileBytes = GtopoTiles::kPolarTileBytes;
 
 // The 33 tiles as sparse files of full length: zeros everywhere except the samples a test puts.
 class TileSet : public ::testing::Test {
-  protected:
+protected:
     void CreateTiles(const std::string& extension = ".dem") {
-        for (const auto& prefix : kBandPrefixes) {
-            for (const char* band : {"N90", "N40", "S10"}) {
-                CreateTile(prefix + band + extension, kBandTileBytes);
-            }
-        }
-        for (const auto& prefix : kPolarPrefixes) {
-            CreateTile(prefix + "S60" + extension, kPolarTileBytes);
-        }
+        tiles_ = std::make_unique<GtopoTiles>(dir.Folder(), extension);
     }
-    void CreateTile(const std::string& name, std::size_t bytes) {
-        int fd = ::open((dir / name).c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, off_t(bytes)), 0);
-        ::close(fd);
+    void CreateTile(const std::string& name, std::uint64_t bytes) {
+        MakeSparseFile(dir / name, bytes);
     }
     // Stores a big-endian sample at (column, row) of the tile named.
     void Put(const std::string& name, int column, int row, std::int16_t value) {
-        const int columns = name.find("S60") != std::string::npos ? 7200 : 4800;
-        const unsigned char bytes[2] = {static_cast<unsigned char>(std::uint16_t(value) >> 8),
-                                        static_cast<unsigned char>(value & 0xFF)};
-        int fd = ::open((dir / name).c_str(), O_WRONLY);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::pwrite(fd, bytes, 2, off_t(2) * (off_t(row) * columns + column)), 2);
-        ::close(fd);
+        tiles_->Put(name, column, row, value);
     }
     std::string OpenError(const std::string& path) {
         try {
@@ -68,6 +48,9 @@ class TileSet : public ::testing::Test {
     }
 
     TempDir dir;
+
+private:
+    std::unique_ptr<GtopoTiles> tiles_;
 };
 
 }  // namespace

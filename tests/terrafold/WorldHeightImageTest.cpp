@@ -10,8 +10,6 @@
 #include "TileData.h"
 #include "WorldHeightImage.h"
 
-using terrafold_test::SparseTileSet;
-
 namespace {
 
 struct CodeCase {
@@ -91,7 +89,7 @@ class TileSampling : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = new TempDir;
-        SparseTileSet tileSet(dir->Folder());
+        GtopoTiles tileSet(dir->Folder());
         for (const auto& s : kSamples) tileSet.PutCell(s.column, s.row, s.height);
         // Cells that no pixel samples leave no trace.
         for (auto [column, row] : {std::pair{1, 0}, {0, 1}, {7, 7}, {4799, 5999}, {43199, 21599}})
@@ -169,7 +167,7 @@ TEST_F(TileSampling, BadRowReportsOncePerPixelTakenFromIt) {
 
 TEST(TileSamplingSizes, RefusesBitmapsOfAnotherSize) {
     TempDir dir;
-    SparseTileSet tileSet(dir.Folder());
+    GtopoTiles tileSet(dir.Folder());
     TTileArray tiles(dir.Folder());
     Bitmap small(3600, 1800, PixelFormat::Indexed8);
     Bitmap mask(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Cartography.h"
 #include "ClassicShoreline.h"
+#include "CountriesBuilder.h"
 #include "DatelineCut.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TempDir.h"
 #include "ToolTestSupport.h"
 
@@ -141,8 +141,9 @@ TEST(MakecountriesTool, BuildsTheFileAndFailsCleanlyOnDamagedShorelines) {
         dir.Write("borders.txt", ToBytes("> Border Bin # 1, Level 1\n1 0\n1 2\n"
                                          "> Border Bin # 2, Level 1\n1 2\n1 4\n"));
     std::string out = dir / "Countries.dat";
-    ASSERT_EQ(RunQuietly(ToolPath("makecountries") + " -o " + out + " --shore " + shore +
-                         " --borders " + borders),
+    ASSERT_EQ(RunCommand(ToolPath("makecountries") + " -o " + out + " --shore " + shore +
+                         " --borders " + borders)
+                  .status,
               0);
     std::vector<Record> records = ParseCountries(ReadWholeFile(out));
     ASSERT_EQ(records.size(), 2u);
@@ -152,12 +153,10 @@ TEST(MakecountriesTool, BuildsTheFileAndFailsCleanlyOnDamagedShorelines) {
     Bytes damaged = ReadWholeFile(shore);
     damaged.resize(damaged.size() - 1);
     std::string damagedPath = dir.Write("damaged.b", damaged);
-    std::string log = dir / "log.txt";
-    int status = std::system((ToolPath("makecountries") + " -o " + dir / "new.dat" + " --shore " +
-                              damagedPath + " 2>" + log)
-                                 .c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(ReadText(log).find("damaged.b"), std::string::npos);
+    CommandResult run = RunCommand(ToolPath("makecountries") + " -o " + dir / "new.dat" +
+                                   " --shore " + damagedPath);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("damaged.b"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "new.dat"));
-    EXPECT_EQ(RunQuietly(ToolPath("makecountries") + " -o " + out), 2);
+    EXPECT_EQ(RunCommand(ToolPath("makecountries") + " -o " + out).status, 2);
 }

@@ -12,7 +12,8 @@
 #include "ClassicShoreline.h"
 #include "DemImport.h"
 #include "DemSource.h"
-#include "FileIo.h"
+#include "Gtopo30Layout.h"
+#include "ReadOnlyFile.h"
 #include "TempDir.h"
 #include "TerrainFiles.h"
 #include "ToolTestSupport.h"
@@ -277,16 +278,16 @@ TEST(DemImport, TileSamplesSayOceanByShorelinesOrBySeaLevel) {
     std::vector<std::uint8_t> cells(43200);
     ShorelineLandMask* noMask = nullptr;
     EXPECT_EQ(TileSample(12.5f, noMask, false), 12);
-    EXPECT_EQ(TileSample(0.0f, noMask, false), kGtopo30Ocean);
-    EXPECT_EQ(TileSample(-3.0f, noMask, false), kGtopo30Ocean);
-    EXPECT_EQ(TileSample(NAN, noMask, false), kGtopo30Ocean);
+    EXPECT_EQ(TileSample(0.0f, noMask, false), gtopo30::kOcean);
+    EXPECT_EQ(TileSample(-3.0f, noMask, false), gtopo30::kOcean);
+    EXPECT_EQ(TileSample(NAN, noMask, false), gtopo30::kOcean);
     EXPECT_EQ(TileSample(40000.0f, noMask, false), 32767);
     TempDir dir;
     dir.Write("empty.b", {});
     ShorelineLandMask mask(dir / "empty.b", 120);
     EXPECT_EQ(TileSample(-28.4f, &mask, true), -28);
     EXPECT_EQ(TileSample(NAN, &mask, true), 0);
-    EXPECT_EQ(TileSample(-20000.0f, &mask, true), kGtopo30Ocean + 1);
-    EXPECT_EQ(TileSample(500.0f, &mask, false), kGtopo30Ocean);
+    EXPECT_EQ(TileSample(-20000.0f, &mask, true), gtopo30::kOcean + 1);
+    EXPECT_EQ(TileSample(500.0f, &mask, false), gtopo30::kOcean);
 }
 #endif

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "ClassicShoreline.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TempDir.h"
 #include "TerrainFiles.h"
 #include "TerrainModel.h"
@@ -208,15 +208,19 @@ TEST(MaketerrainTool, WritesAGridAndRejectsBadRequests) {
     TempDir dir;
     std::string shore = dir.Write("shore.b", ToBytes(EncodeClassicShoreline(TestWorld())));
     std::string grid = dir / "etopo5.dat";
-    ASSERT_EQ(RunQuietly(ToolPath("maketerrain") + " --shore " + shore +
-                         " --resolution 1 --grid 2:" + grid),
+    ASSERT_EQ(RunCommand(ToolPath("maketerrain") + " --shore " + shore +
+                         " --resolution 1 --grid 2:" + grid)
+                  .status,
               0);
     EXPECT_EQ(RecognisedLayout(ReadWholeFile(grid)), 2);
 
-    EXPECT_EQ(RunQuietly(ToolPath("maketerrain") + " --shore " + shore + " --grid 5:" + grid), 2);
-    EXPECT_EQ(RunQuietly(ToolPath("maketerrain") + " --shore " + shore), 2);
+    EXPECT_EQ(
+        RunCommand(ToolPath("maketerrain") + " --shore " + shore + " --grid 5:" + grid).status, 2);
+    EXPECT_EQ(RunCommand(ToolPath("maketerrain") + " --shore " + shore).status, 2);
     std::string damaged = dir.Write("damaged.b", {0, 0, 0, 1});
     EXPECT_EQ(
-        RunQuietly(ToolPath("maketerrain") + " --shore " + damaged + " --grid 3:" + dir / "g3"), 1);
+        RunCommand(ToolPath("maketerrain") + " --shore " + damaged + " --grid 3:" + dir / "g3")
+            .status,
+        1);
     EXPECT_FALSE(std::filesystem::exists(dir / "g3"));
 }

@@ -1,14 +1,11 @@
 #pragma once
 // Building and reading the big- and little-endian records of the tools' file formats, and
 // running the tools themselves, in tests.
-#include <sys/wait.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "RunCommand.h"
 
 using Bytes = std::vector<unsigned char>;
 
@@ -41,17 +38,4 @@ inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.
 
 inline std::string ToolPath(const std::string& name) {
     return std::string(VARNHOLT_BIN_DIR) + "/" + name;
-}
-
-// Exit status of a shell command whose output is not wanted.
-inline int RunQuietly(const std::string& command) {
-    int status = std::system((command + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }

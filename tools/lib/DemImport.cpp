@@ -6,16 +6,17 @@
 #include <vector>
 
 #include "ByteOrder.h"
-#include "FileIo.h"
+#include "Gtopo30Layout.h"
+#include "ReplacingFile.h"
 #include "TerrainFiles.h"
 
 namespace {
 
-constexpr int kTileCellsPerDegree = 120;
 // 43200 × 300 floats is 52 MB; GDAL's cache and warp memory come on top.
 constexpr int kTileStripRows = 300;
 constexpr int kGridStripRows = 180;
 constexpr std::size_t kTileBuffer = 1 << 20;
+constexpr std::int16_t kOcean = gtopo30::kOcean;
 
 // Runs `use(firstRow, rows, heights)` over the grid strip by strip and counts the empty cells.
 template <typename Use>
@@ -42,10 +43,9 @@ ImportCounts ForEachStrip(const DemSource& source, const GeoGrid& grid, int stri
 std::int16_t TileSample(float metres, const ShorelineLandMask* landMask, bool land) {
     if (std::isnan(metres)) metres = 0;
     if (landMask) {
-        return land ? std::max<std::int16_t>(HeightSample(metres), kGtopo30Ocean + 1)
-                    : kGtopo30Ocean;
+        return land ? std::max<std::int16_t>(HeightSample(metres), kOcean + 1) : kOcean;
     }
-    return metres > 0 ? HeightSample(metres) : kGtopo30Ocean;
+    return metres > 0 ? HeightSample(metres) : kOcean;
 }
 
 ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Resampling resampling,
@@ -54,12 +54,12 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Res
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     // Every tile stays a hidden temporary until all are written, so that a failure leaves the
     // folder's previous set as it was.
-    std::vector<std::unique_ptr<OutputFile>> files;
+    std::vector<std::unique_ptr<ReplacingFile>> files;
     for (const Gtopo30Tile& tile : tiles) {
-        files.push_back(std::make_unique<OutputFile>(base + tile.name + ".dem", kTileBuffer));
+        files.push_back(std::make_unique<ReplacingFile>(base + tile.name + ".dem", kTileBuffer));
     }
-    const GeoGrid grid{-180, 90, 1.0 / kTileCellsPerDegree, 360 * kTileCellsPerDegree,
-                       180 * kTileCellsPerDegree};
+    const GeoGrid grid{-180, 90, 360.0 / gtopo30::kGridColumns, gtopo30::kGridColumns,
+                       gtopo30::kGridRows};
     std::vector<std::uint8_t> land;
     if (landMask) land.resize(static_cast<std::size_t>(grid.columns) * kTileStripRows);
     std::vector<std::uint8_t> bytes;
@@ -85,9 +85,9 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Res
     };
     ImportCounts counts =
         ForEachStrip(source, grid, kTileStripRows, resampling, progress, writeStrip);
-    std::vector<std::unique_ptr<OutputFile>> headers;
+    std::vector<std::unique_ptr<ReplacingFile>> headers;
     for (const Gtopo30Tile& tile : tiles) {
-        headers.push_back(std::make_unique<OutputFile>(base + tile.name + ".HDR", 4096));
+        headers.push_back(std::make_unique<ReplacingFile>(base + tile.name + ".HDR", 4096));
         headers.back()->Write(Gtopo30Header(tile));
     }
     for (auto& file : files) file->Commit();
@@ -100,9 +100,9 @@ ImportCounts ImportEtopoGrid(const DemSource& source, const std::string& path,
     const EtopoLayout layout = EtopoLayoutOf(1);
     const int columns = layout.columns - 1;  // the last repeats the first, at 360°
     // Samples sit on the 5-minute nodes from 180° W and 90° N: cells centred on them.
-    const double cell = 1.0 / 12;
+    const double cell = 360.0 / columns;
     const GeoGrid grid{-180 - cell / 2, 90 + cell / 2, cell, columns, layout.rows};
-    OutputFile file(path, 1 << 20);
+    ReplacingFile file(path, 1 << 20);
     std::vector<std::int16_t> samples(static_cast<std::size_t>(layout.columns));
     std::vector<std::uint8_t> bytes(2 * samples.size());
 

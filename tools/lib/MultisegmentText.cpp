@@ -1,22 +1,17 @@
 #include "MultisegmentText.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string_view>
 
+#include "AsciiCase.h"
 #include "Errors.h"
 
 namespace {
 
 int LevelFromHeader(std::string_view header) {
     for (std::size_t at = 0; at + 5 <= header.size(); ++at) {
-        std::string_view word = header.substr(at, 5);
-        bool isLevel = true;
-        for (std::size_t i = 0; i < 5; ++i) {
-            if (std::tolower(static_cast<unsigned char>(word[i])) != "level"[i]) isLevel = false;
-        }
-        if (!isLevel) continue;
+        if (!EqualsIgnoringCase(header.substr(at, 5), "level")) continue;
         std::size_t digits = at + 5;
         while (digits < header.size() && (header[digits] == ' ' || header[digits] == '\t')) {
             ++digits;

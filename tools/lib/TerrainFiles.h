@@ -29,7 +29,6 @@ std::string Gtopo30Header(const Gtopo30Tile& tile);
 // One tile row as file bytes (2 × columns).
 void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std::uint8_t* out);
 
-constexpr std::int16_t kGtopo30Ocean = -9999;
 // Metres rounded to the nearest whole metre (halves to even) and clamped to 16 bits.
 std::int16_t HeightSample(float metres);
 

@@ -35,6 +35,89 @@ void ForRows(int rows, int threads, Work work) {
     }
 }
 
+// Cells row by row; columns wrap round the globe, rows stop at the poles.
+struct CellGrid {
+    int columns;
+    int rows;
+    std::size_t At(int column, int row) const {
+        return static_cast<std::size_t>(row) * columns + column;
+    }
+    int West(int column) const { return (column + columns - 1) % columns; }
+    int East(int column) const { return (column + 1) % columns; }
+};
+
+// A cell that differs from a neighbour lies on the coast: distance zero.
+void MarkCoasts(const CellGrid& grid, const std::vector<std::uint8_t>& land,
+                std::vector<float>& distance) {
+    for (int row = 0; row < grid.rows; ++row) {
+        for (int column = 0; column < grid.columns; ++column) {
+            std::uint8_t here = land[grid.At(column, row)];
+            bool coast = land[grid.At(grid.East(column), row)] != here ||
+                         land[grid.At(grid.West(column), row)] != here ||
+                         (row > 0 && land[grid.At(column, row - 1)] != here) ||
+                         (row + 1 < grid.rows && land[grid.At(column, row + 1)] != here);
+            if (coast) distance[grid.At(column, row)] = 0;
+        }
+    }
+}
+
+// Kilometres from a cell to its neighbours: north-south is the same everywhere, east-west and
+// diagonal shrink with the row's latitude.
+struct ChamferSteps {
+    float northSouth;
+    std::vector<float> eastWestOfRow;
+    std::vector<float> diagonalOfRow;
+};
+
+ChamferSteps ChamferStepsFor(const CellGrid& grid, int cellsPerDegree) {
+    const double northSouthKm = kKmPerDegree / cellsPerDegree;
+    ChamferSteps steps{static_cast<float>(northSouthKm), std::vector<float>(grid.rows),
+                       std::vector<float>(grid.rows)};
+    for (int row = 0; row < grid.rows; ++row) {
+        double lat = 90 - (row + 0.5) / cellsPerDegree;
+        double eastWestKm = northSouthKm * std::cos(lat * 3.14159265358979323846 / 180);
+        steps.eastWestOfRow[row] = static_cast<float>(eastWestKm);
+        steps.diagonalOfRow[row] = static_cast<float>(std::hypot(eastWestKm, northSouthKm));
+    }
+    return steps;
+}
+
+void SweepForward(const CellGrid& grid, const ChamferSteps& steps, std::vector<float>& distance) {
+    for (int row = 0; row < grid.rows; ++row) {
+        float eastWest = steps.eastWestOfRow[row];
+        float diagonal = steps.diagonalOfRow[row];
+        for (int column = 0; column < grid.columns; ++column) {
+            float& km = distance[grid.At(column, row)];
+            int west = grid.West(column);
+            km = std::min(km, distance[grid.At(west, row)] + eastWest);
+            if (row > 0) {
+                int east = grid.East(column);
+                km = std::min({km, distance[grid.At(column, row - 1)] + steps.northSouth,
+                               distance[grid.At(west, row - 1)] + diagonal,
+                               distance[grid.At(east, row - 1)] + diagonal});
+            }
+        }
+    }
+}
+
+void SweepBackward(const CellGrid& grid, const ChamferSteps& steps, std::vector<float>& distance) {
+    for (int row = grid.rows - 1; row >= 0; --row) {
+        float eastWest = steps.eastWestOfRow[row];
+        float diagonal = steps.diagonalOfRow[row];
+        for (int column = grid.columns - 1; column >= 0; --column) {
+            float& km = distance[grid.At(column, row)];
+            int east = grid.East(column);
+            km = std::min(km, distance[grid.At(east, row)] + eastWest);
+            if (row + 1 < grid.rows) {
+                int west = grid.West(column);
+                km = std::min({km, distance[grid.At(column, row + 1)] + steps.northSouth,
+                               distance[grid.At(west, row + 1)] + diagonal,
+                               distance[grid.At(east, row + 1)] + diagonal});
+            }
+        }
+    }
+}
+
 }  // namespace
 
 TerrainModel::TerrainModel(const std::vector<ClassicPolygon>& shore, std::uint64_t seed,
@@ -56,19 +139,19 @@ void TerrainModel::Rasterise(const std::vector<ClassicPolygon>& shore) {
         if (ring.size() < 3) continue;
         crossings.clear();
         for (std::size_t i = 0; i < ring.size(); ++i) {
-            GeoPoint a = ring[i];
-            GeoPoint b = ring[(i + 1) % ring.size()];
-            double ax = static_cast<double>(a.lon + kHalfTurn) * scale;
-            double ay = static_cast<double>(kPoleLat - a.lat) * scale;
-            double bx = static_cast<double>(b.lon + kHalfTurn) * scale;
-            double by = static_cast<double>(kPoleLat - b.lat) * scale;
-            if (ay == by) continue;
+            GeoPoint from = ring[i];
+            GeoPoint to = ring[(i + 1) % ring.size()];
+            double fromX = static_cast<double>(from.lon + kHalfTurn) * scale;
+            double fromY = static_cast<double>(kPoleLat - from.lat) * scale;
+            double toX = static_cast<double>(to.lon + kHalfTurn) * scale;
+            double toY = static_cast<double>(kPoleLat - to.lat) * scale;
+            if (fromY == toY) continue;
             // Rows whose centre y = row + 0.5 lies in [min(y), max(y)).
-            int firstRow = std::max(0, static_cast<int>(std::ceil(std::min(ay, by) - 0.5)));
-            int endRow = std::min(rows_, static_cast<int>(std::ceil(std::max(ay, by) - 0.5)));
+            int firstRow = std::max(0, static_cast<int>(std::ceil(std::min(fromY, toY) - 0.5)));
+            int endRow = std::min(rows_, static_cast<int>(std::ceil(std::max(fromY, toY) - 0.5)));
             for (int row = firstRow; row < endRow; ++row) {
                 double y = row + 0.5;
-                crossings.emplace_back(row, ax + (y - ay) * (bx - ax) / (by - ay));
+                crossings.emplace_back(row, fromX + (y - fromY) * (toX - fromX) / (toY - fromY));
             }
         }
         std::sort(crossings.begin(), crossings.end());
@@ -92,63 +175,15 @@ void TerrainModel::Rasterise(const std::vector<ClassicPolygon>& shore) {
 }
 
 std::vector<float> TerrainModel::CoastDistanceKm() const {
-    const int w = columns_;
-    const int h = rows_;
-    auto at = [w](int column, int row) { return static_cast<std::size_t>(row) * w + column; };
+    const CellGrid grid{columns_, rows_};
     std::vector<float> distance(land_.size(), kFarKm);
-    for (int row = 0; row < h; ++row) {
-        for (int column = 0; column < w; ++column) {
-            std::uint8_t here = land_[at(column, row)];
-            bool coast = land_[at((column + 1) % w, row)] != here ||
-                         land_[at((column + w - 1) % w, row)] != here ||
-                         (row > 0 && land_[at(column, row - 1)] != here) ||
-                         (row + 1 < h && land_[at(column, row + 1)] != here);
-            if (coast) distance[at(column, row)] = 0;
-        }
-    }
-    const double dy = kKmPerDegree / cellsPerDegree_;
-    std::vector<float> dxOfRow(h);
-    std::vector<float> diagonalOfRow(h);
-    for (int row = 0; row < h; ++row) {
-        double lat = 90 - (row + 0.5) / cellsPerDegree_;
-        double dx = dy * std::cos(lat * 3.14159265358979323846 / 180);
-        dxOfRow[row] = static_cast<float>(dx);
-        diagonalOfRow[row] = static_cast<float>(std::hypot(dx, dy));
-    }
-    const auto straight = static_cast<float>(dy);
+    MarkCoasts(grid, land_, distance);
+    const ChamferSteps steps = ChamferStepsFor(grid, cellsPerDegree_);
     // Two-pass chamfer transform; run twice so distances also travel across the 180th
     // meridian, where the row sweeps wrap round.
     for (int round = 0; round < 2; ++round) {
-        for (int row = 0; row < h; ++row) {
-            float dx = dxOfRow[row];
-            float diagonal = diagonalOfRow[row];
-            for (int column = 0; column < w; ++column) {
-                float& d = distance[at(column, row)];
-                int west = (column + w - 1) % w;
-                d = std::min(d, distance[at(west, row)] + dx);
-                if (row > 0) {
-                    int east = (column + 1) % w;
-                    d = std::min({d, distance[at(column, row - 1)] + straight,
-                                  distance[at(west, row - 1)] + diagonal,
-                                  distance[at(east, row - 1)] + diagonal});
-                }
-            }
-        }
-        for (int row = h - 1; row >= 0; --row) {
-            float dx = dxOfRow[row];
-            float diagonal = diagonalOfRow[row];
-            for (int column = w - 1; column >= 0; --column) {
-                float& d = distance[at(column, row)];
-                int east = (column + 1) % w;
-                d = std::min(d, distance[at(east, row)] + dx);
-                if (row + 1 < h) {
-                    int west = (column + w - 1) % w;
-                    d = std::min({d, distance[at(column, row + 1)] + straight,
-                                  distance[at(west, row + 1)] + diagonal,
-                                  distance[at(east, row + 1)] + diagonal});
-                }
-            }
-        }
+        SweepForward(grid, steps, distance);
+        SweepBackward(grid, steps, distance);
     }
     return distance;
 }

@@ -1,0 +1,141 @@
+// Between a TPngImage's rows and a Bitmap: PNG rows are red-green-blue, bitmap rows
+// blue-green-red, and alpha (stored inverted, 0 opaque) blends over what the bitmap holds.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "Errors.h"
+#include "PngDef.h"
+#include "PngImage.h"
+
+namespace {
+
+void CheckFitsBitmap(const TPngImage& image, int x, int y, bool hasRows) {
+    constexpr std::int64_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+    if (image.Height > kMaxInt || std::int64_t(y) + image.Height > kMaxInt)
+        throw EInvalidGraphicOperation("Image too high");
+    if (image.Width > kMaxInt || std::int64_t(x) + image.Width > kMaxInt)
+        throw EInvalidGraphicOperation("Image too wide");
+    if (hasRows && (image.Channels < 1 || image.Channels > 4 ||
+                    image.RowPointers().size() != image.Height || image.RowBytes < 0 ||
+                    std::uint64_t(image.RowBytes) < std::uint64_t(image.Width) * image.Channels))
+        throw EInvalidGraphicOperation("Image data does not match its size");
+}
+
+void PrepareBitmap(const TPngImage& image, Bitmap& bitmap, int x, int y) {
+    int bottom = y + int(image.Height);
+    int right = x + int(image.Width);
+    if (bitmap.Height() < bottom) bitmap.SetHeight(bottom);
+    if (bitmap.Width() < right) bitmap.SetWidth(right);
+    if (image.Channels == 1) {
+        bitmap.SetFormat(PixelFormat::Indexed8);
+        if (image.PaletteCount != 0)
+            bitmap.SetPalette(std::vector<PaletteEntry>(
+                image.Palette.begin(),
+                image.Palette.begin() + std::clamp(image.PaletteCount, 0, 256)));
+    } else if (image.Channels == 2) {
+        bitmap.SetFormat(PixelFormat::Pixel16);
+    } else {
+        bitmap.SetFormat(PixelFormat::Bgr24);
+    }
+    bitmap.SetTransparent(image.Transparent);
+}
+
+// One RGB or RGBA sample group onto one BGR pixel.
+void PaintPixel(const std::uint8_t* in, int channels, Colour background, std::uint8_t* out) {
+    unsigned transparency = channels == 4 ? in[3] : 0;
+    if (transparency == 0) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    } else if (transparency == 255) {
+        out[0] = BlueOf(background);
+        out[1] = GreenOf(background);
+        out[2] = RedOf(background);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            out[i] = std::uint8_t((out[i] * transparency + (255 - transparency) * in[2 - i]) / 255);
+    }
+}
+
+}  // namespace
+
+void TPngImage::CopyFromBitmap(const Bitmap& bitmap) {
+    PaletteCount = 0;
+    switch (bitmap.Format()) {
+        case PixelFormat::Indexed8: {
+            ColourType = PNG_COLOR_TYPE_GRAY;
+            Channels = 1;
+            const std::vector<PaletteEntry>& entries = bitmap.Palette();
+            PaletteCount = std::int32_t(std::min<std::size_t>(entries.size(), 256));
+            for (int i = 0; i < PaletteCount; ++i) {
+                Palette[i] = entries[i];
+                if (entries[i] != PaletteEntry{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)})
+                    ColourType = PNG_COLOR_TYPE_PALETTE;
+            }
+            break;
+        }
+        case PixelFormat::Bgr24:
+            ColourType = PNG_COLOR_TYPE_RGB;
+            Channels = 3;
+            break;
+        default:
+            throw EInvalidGraphicOperation("Unsupported bitmap format");
+    }
+    std::uint64_t rowBytes = std::uint64_t(bitmap.Width()) * std::uint64_t(Channels);
+    if (rowBytes > std::uint64_t(std::numeric_limits<std::int32_t>::max()))
+        throw EInvalidGraphicOperation("Bitmap too large");
+    Width = std::uint32_t(bitmap.Width());
+    Height = std::uint32_t(bitmap.Height());
+    BitDepth = 8;
+    RowBytes = std::int32_t(rowBytes);
+    AllocateRows();
+    if (!pixelData_) return;
+    for (std::uint32_t row = 0; row < Height; ++row) {
+        const std::uint8_t* source = bitmap.Row(int(row));
+        std::uint8_t* target = rowPointers_[row];
+        if (Channels == 1) {
+            std::memcpy(target, source, Width);
+        } else {
+            for (std::uint32_t column = 0; column < Width; ++column, source += 3, target += 3) {
+                target[0] = source[2];
+                target[1] = source[1];
+                target[2] = source[0];
+            }
+        }
+    }
+}
+
+void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {
+    const bool hasRows = pixelData_ && Width != 0 && Height != 0;
+    CheckFitsBitmap(*this, x, y, hasRows);
+    PrepareBitmap(*this, bitmap, x, y);
+    if (!hasRows) return;
+
+    const int firstColumn = std::max(0, -x);
+    const std::size_t channels = std::size_t(Channels);
+    const std::size_t bytesPerPixel = std::size_t(bitmap.BytesPerPixel());
+    for (std::uint32_t row = 0; row < Height; ++row) {
+        std::int64_t targetRow = std::int64_t(y) + row;
+        if (targetRow < 0) continue;
+        const std::uint8_t* source = rowPointers_[row];
+        std::uint8_t* target = bitmap.Row(int(targetRow));
+        if (Channels <= 2) {  // samples are stored as the bitmap holds them: copy whole rows
+            if (firstColumn < int(Width))
+                std::memcpy(target + std::size_t(x + firstColumn) * bytesPerPixel,
+                            source + std::size_t(firstColumn) * channels,
+                            std::size_t(int(Width) - firstColumn) * channels);
+            continue;
+        }
+        for (int column = firstColumn; column < int(Width); ++column)
+            PaintPixel(source + std::size_t(column) * channels, Channels, BackgroundColour,
+                       target + std::size_t(x + column) * bytesPerPixel);
+    }
+    bitmap.MarkModified();
+}
+
+void TPngImage::Draw(Canvas& canvas) const {
+    Bitmap picture;
+    CopyToBitmap(picture, 0, 0);
+    canvas.Draw(0, 0, picture);
+}

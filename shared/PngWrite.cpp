@@ -1,0 +1,133 @@
+// Writing: the whole libpng write sequence in one stage, fed by a plan made from the image.
+#include <csetjmp>
+#include <string>
+
+#include "Errors.h"
+#include "PngChunks.h"
+#include "PngImage.h"
+#include "PngSession.h"
+
+using namespace pngcodec;
+
+namespace {
+
+struct WritePlan {
+    int compressionLevel = 0;
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    int interlaceType = 0;
+    int compressionType = 0;
+    int filterType = 0;
+    png_color palette[256] = {};
+    int paletteCount = 0;
+    png_text text[4] = {};
+    int textCount = 0;
+    int filterFlags = 0;
+    png_bytepp rows = nullptr;
+    bool reportRows = false;
+};
+
+[[gnu::noinline]] bool WriteStage(PngSession* session, const WritePlan* plan, bool* rowsWritten) {
+    png_structp png = session->png;
+    png_infop info = session->info;
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, session, StreamWrite, StreamFlush);
+    png_set_compression_level(png, plan->compressionLevel);
+    png_set_IHDR(png, info, plan->width, plan->height, plan->bitDepth, plan->colourType,
+                 plan->interlaceType, plan->compressionType, plan->filterType);
+    if (plan->colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, plan->palette, plan->paletteCount);
+    for (int i = 0; i < plan->textCount; ++i) png_set_text(png, info, &plan->text[i], 1);
+    png_write_info(png, info);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->filterFlags);
+    if (plan->rows) {
+        if (plan->bitDepth == 16) png_set_swap(png);
+        if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
+        png_write_image(png, plan->rows);
+        png_time stamp = LocalTimeStamp();
+        png_set_tIME(png, info, &stamp);
+        png_write_end(png, info);
+        *rowsWritten = true;
+    }
+    return true;
+}
+
+int SamplesPerPixel(int colourType) {
+    switch (colourType) {
+        case PNG_COLOR_TYPE_GRAY:
+            return 1;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_PALETTE:
+            return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+    }
+    return 0;
+}
+
+// libpng takes Height rows of the size the header implies from the row pointers; rows that do
+// not match would be read past their end. A header libpng rejects is left for it to report.
+void CheckRowsMatchHeader(const TPngImage& image) {
+    int samples = SamplesPerPixel(image.ColourType);
+    int depth = image.BitDepth;
+    bool knownDepth = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    if (image.Width == 0 || image.Height == 0 || samples == 0 || !knownDepth) return;
+    std::uint64_t needed =
+        (std::uint64_t(image.Width) * std::uint64_t(samples) * std::uint64_t(depth) + 7) / 8;
+    if (!image.PixelData() || image.RowPointers().size() != image.Height || image.RowBytes < 0 ||
+        std::uint64_t(image.RowBytes) < needed)
+        throw EPngError("Image data does not match its header");
+}
+
+// Everything but the rows, which only the image itself hands out writable.
+WritePlan PlanWrite(TPngImage& image) {
+    WritePlan plan;
+    plan.compressionLevel = image.CompressionLevel;
+    plan.width = image.Width;
+    plan.height = image.Height;
+    plan.bitDepth = image.BitDepth;
+    plan.colourType = image.ColourType;
+    plan.interlaceType = image.InterlaceType;
+    plan.compressionType = image.CompressionType;
+    plan.filterType = image.FilterType;
+    for (int i = 0; i < 256; ++i)
+        plan.palette[i] = {image.Palette[i].red, image.Palette[i].green, image.Palette[i].blue};
+    plan.paletteCount = image.PaletteCount;
+    plan.textCount = TextsToWrite(image, plan.text);
+    plan.filterFlags = image.FilterFlags;
+    plan.reportRows = bool(image.OnProgress);
+    return plan;
+}
+
+}  // namespace
+
+void TPngImage::SaveToFile(const std::string& fileName) {
+    ReplacingFileStream file(fileName);
+    SaveToStream(file);
+    file.Commit();
+}
+
+void TPngImage::SaveToStream(Stream& stream) {
+    OperationGuard running;
+    AttachTransfer(stream, *this);
+
+    PngSession session;
+    SessionStructs structs(session, true);
+    session.png = png_create_write_struct(kPngVersionText, &session, OnPngError, OnPngWarning);
+    Progress(*this, ProgressStage::Starting, 0, false, Rect{}, "Starting PNG write");
+    if (!session.png) throw EPngError("Cannot set up libpng for writing");
+    session.info = png_create_info_struct(session.png);
+    if (!session.info) throw EPngError("Failed to Create info struct");
+
+    CheckRowsMatchHeader(*this);
+    WritePlan plan = PlanWrite(*this);
+    plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
+    bool rowsWritten = false;
+    if (!WriteStage(&session, &plan, &rowsWritten)) RaiseFailure(session);
+    if (rowsWritten) Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG write");
+}

@@ -1,0 +1,18 @@
+#include "ProgramDescription.h"
+
+namespace app {
+
+ParsedCommandLine ParseProgramCommandLine(const std::vector<std::string>& args,
+                                          const ProgramDescription& program) {
+    ParsedCommandLine parsed =
+        ParseCommandLine(args, program.name, program.summary, program.options);
+    if (parsed.action != CommandLineAction::Run || !program.checkOptions) return parsed;
+    std::string problem = program.checkOptions(parsed.options);
+    if (!problem.empty()) {
+        parsed.action = CommandLineAction::Fail;
+        parsed.message = UsageMessage(program.name, problem);
+    }
+    return parsed;
+}
+
+}  // namespace app
