@@ -7,15 +7,15 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
+#include "ByteOrder.h"
 #include "ClassicShoreline.h"
 #include "DemImport.h"
 #include "DemSource.h"
 #include "Gtopo30Layout.h"
 #include "ReadOnlyFile.h"
+#include "RunCommand.h"
 #include "TempDir.h"
-#include "TerrainFiles.h"
 #include "ToolTestSupport.h"
 
 namespace {
@@ -70,37 +70,21 @@ Raster DegreeWorld() {
     return raster;
 }
 
-struct ToolRun {
-    int status = -1;
-    std::string errors;
-};
-
-ToolRun RunImportdem(const TempDir& dir, const std::string& arguments) {
-    std::string errors = dir / "stderr.txt";
-    int status =
-        std::system((ToolPath("importdem") + " " + arguments + " >/dev/null 2>" + errors).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(errors)};
+CommandResult RunImportdem(const std::string& arguments) {
+    return RunCommand(ToolPath("importdem") + " " + arguments);
 }
 
 // The tile sample of the 30" cell holding (lon, lat).
 int TileValue(const std::string& folder, double lon, double lat) {
-    int column = static_cast<int>(std::floor((lon + 180) * 120));
-    int row = static_cast<int>(std::floor((90 - lat) * 120));
-    for (const Gtopo30Tile& tile : Gtopo30Tiles()) {
-        if (column < tile.firstColumn || column >= tile.firstColumn + tile.columns ||
-            row < tile.firstRow || row >= tile.firstRow + tile.rows) {
-            continue;
-        }
-        std::ifstream in(folder + "/" + tile.name + ".dem", std::ios::binary);
-        in.seekg(
-            2 * ((std::streamoff(row) - tile.firstRow) * tile.columns + column - tile.firstColumn));
-        unsigned char bytes[2] = {};
-        in.read(reinterpret_cast<char*>(bytes), 2);
-        EXPECT_TRUE(in) << tile.name;
-        return std::int16_t(bytes[0] << 8 | bytes[1]);
-    }
-    ADD_FAILURE() << "no tile";
-    return 0;
+    const int column = static_cast<int>(std::floor((lon + 180) * 120));
+    const int row = static_cast<int>(std::floor((90 - lat) * 120));
+    const gtopo30::TileLayout& tile = gtopo30::kTiles[gtopo30::SlotOf(column, row)];
+    std::uint8_t bytes[2] = {};
+    EXPECT_TRUE(ReadOnlyFile(folder + "/" + tile.Name() + ".dem")
+                    .ReadExactAt(2 * (std::uint64_t(row - tile.firstRow) * tile.columns +
+                                      std::uint64_t(column - tile.firstColumn)),
+                                 bytes, 2));
+    return LoadBigEndianInt16(bytes);
 }
 
 int GridValue(const Bytes& grid, int row, int column) {
@@ -126,14 +110,19 @@ TEST(Importdem, TilesAndGridCarryTheInputWithOceanFromTheShorelines) {
     dir.Write("shore.b", Bytes(shore.begin(), shore.end()));
 
     // Nearest cells are the averages here (each 30" cell lies in one degree) and twice as fast.
-    ToolRun run =
-        RunImportdem(dir, "--quiet --resampling nearest --tiles " + dir / "tiles" + " --grid " +
-                              dir / "grid" + " --shorelines " + dir / "shore.b " + input);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    EXPECT_NE(run.errors.find("had no data"), std::string::npos) << run.errors;
+    CommandResult run =
+        RunImportdem("--quiet --resampling nearest --tiles " + dir / "tiles" + " --grid " +
+                     dir / "grid" + " --shorelines " + dir / "shore.b " + input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("had no data"), std::string::npos) << run.err;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "tiles"),
                             std::filesystem::directory_iterator{}),
               66);  // tiles and headers, no temporary left
+    for (const gtopo30::TileLayout& tile : gtopo30::kTiles) {
+        EXPECT_EQ(std::filesystem::file_size(dir / ("tiles/" + tile.Name() + ".dem")),
+                  2u * tile.columns * tile.rows)
+            << tile.Name();
+    }
 
     bool belowSeaLevel = false;
     for (int row = 70; row < 80; ++row) {
@@ -182,11 +171,10 @@ TEST(Importdem, PartOfTheWorldIsConvertedWithANoteAndTheRestAtSeaLevel) {
     patch.transform = {10, 1, 0, 50, 0, -1};  // 10° to 14° E, 48° to 50° N
     patch.values = {100, 200, 300, 400, -100, -200, -300, -400};
     std::string input = WriteGeoTiff(dir / "patch.tif", patch);
-    ToolRun run = RunImportdem(dir, "--grid " + dir / "grid " + input);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    EXPECT_NE(run.errors.find("covers only 10.00°E to 14.00°E, 48.00°N to 50.00°N"),
-              std::string::npos)
-        << run.errors;
+    CommandResult run = RunImportdem("--grid " + dir / "grid " + input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("covers only 10.00°E to 14.00°E, 48.00°N to 50.00°N"), std::string::npos)
+        << run.err;
     Bytes grid = ReadWholeFile(dir / "grid");
     EXPECT_EQ(GridValue(grid, 12 * 40 + 6, 12 * 10 + 6), 100);
     EXPECT_EQ(GridValue(grid, 12 * 41 + 6, 12 * 13 + 6), -400);
@@ -214,15 +202,14 @@ TEST(Importdem, BadInputFailsNamingTheFileAndWritesNothing) {
         std::string arguments = bad.arguments.find("--tiles") == std::string::npos
                                     ? "--grid " + dir / "grid " + bad.arguments
                                     : bad.arguments;
-        ToolRun run = RunImportdem(dir, arguments);
+        CommandResult run = RunImportdem(arguments);
         EXPECT_EQ(run.status, 1) << arguments;
-        EXPECT_NE(run.errors.find(bad.named), std::string::npos) << run.errors;
+        EXPECT_NE(run.err.find(bad.named), std::string::npos) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "grid"));
-    EXPECT_EQ(
-        RunImportdem(dir, "--resampling cubic --grid " + dir / "grid " + dir / "world.tif").status,
-        2);
-    EXPECT_EQ(RunImportdem(dir, dir / "world.tif").status, 2);
+    EXPECT_EQ(RunImportdem("--resampling cubic --grid " + dir / "grid " + dir / "world.tif").status,
+              2);
+    EXPECT_EQ(RunImportdem(dir / "world.tif").status, 2);
 }
 
 TEST(DemSource, MercatorRasterLandsInTheCellsItCovers) {
