@@ -185,6 +185,10 @@ public:
     bool MouseCaptured() const { return captured_; }
     void SetMouseCapture(bool captured);
 
+    // The picture is thin dark lines on a light ground (a map's outlines): shown smaller, it
+    // keeps the darkest pixel of each area, where averaging would fade the lines away.
+    bool lineDrawing = false;
+
 private:
     bool stretch_ = false;
     bool captured_ = false;
