@@ -326,6 +326,9 @@ struct OpenDialog {
     std::string fileName;
     std::string defaultExt;
     unsigned options = HideReadOnly | EnableSizing;
+    // The program finds the files asked for here in any capitals (downloads name them W180N90.DEM),
+    // so the dialog takes a name in any capitals too (OpenDialogNames.h).
+    bool namesIgnoreCase = false;
 };
 
 enum class Cursor { Default, HourGlass, Hand };

@@ -20,6 +20,9 @@ struct ProgramDescription {
     std::string summary;  // one line for --help
     const VersionBlock* version = nullptr;  // the compiled-in block (--version, the About box)
     std::vector<OptionSpec> options;        // the program's own options
+    // The program keeps settings (QSettings under "Varnholt" and its name); the window front end
+    // then keeps the open dialogs' size there too. Programs without settings must not gain any.
+    bool keepsSettings = false;
 
     // The main window, made after the command line was read. Its constructor makes the
     // controls; FormCreate runs afterwards.

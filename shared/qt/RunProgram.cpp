@@ -96,6 +96,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     QApplication::setQuitOnLastWindowClosed(false);
     qtui::QtInteraction ui;
     ui.SetTitle(ApplicationTitle(program));
+    ui.SetDialogSizeRemembered(program.keepsSettings);
     ui::LifeCycle cycle;
     cycle.makeMainForm = [&] { return program.makeMainForm(ui, options); };
     if (program.makeAboutBox)
