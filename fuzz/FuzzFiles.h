@@ -1,8 +1,7 @@
 #pragma once
-// Files for fuzz inputs that readers insist on opening by name. An in-memory file keeps each run
-// off the disk; a scratch folder (in /dev/shm when there is one) holds sets of named files.
-// Both live for the whole fuzzing process and are emptied or rewritten for every input.
-#include <sys/mman.h>
+// Files for fuzz inputs that readers insist on opening by name. A scratch folder (in /dev/shm
+// when there is one, so that runs stay off the disk) holds them; it lives for the whole fuzzing
+// process and its files are rewritten, through the platform's writer, for every input.
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,32 +10,8 @@
 #include <filesystem>
 #include <string>
 
-// A file held in memory, opened by readers through its /proc/self/fd name.
-class MemoryFile {
-public:
-    MemoryFile() : fd_(::memfd_create("varnholt-fuzz", MFD_CLOEXEC)) {
-        if (fd_ < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-        path_ = "/proc/self/fd/" + std::to_string(fd_);
-    }
-    ~MemoryFile() { ::close(fd_); }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-
-    void Replace(const std::uint8_t* data, std::size_t size) {
-        if (::ftruncate(fd_, 0) != 0 || (size && ::pwrite(fd_, data, size, 0) != ssize_t(size))) {
-            std::perror("MemoryFile");
-            std::abort();
-        }
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    int fd_;
-    std::string path_;
-};
+#include "Errors.h"
+#include "ReplacingFile.h"
 
 class ScratchFolder {
 public:
@@ -64,4 +39,26 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// One named file in a scratch folder of its own, replaced whole for every input.
+class ScratchFile {
+public:
+    ScratchFile() : path_(folder_.Folder() + "input") {}
+
+    void Replace(const std::uint8_t* data, std::size_t size) {
+        try {
+            ReplacingFile file(path_);
+            file.Write(data, size);
+            file.Commit();
+        } catch (const VarnholtError& error) {
+            std::fprintf(stderr, "ScratchFile: %s\n", error.what());
+            std::abort();
+        }
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    ScratchFolder folder_;
+    std::string path_;
 };

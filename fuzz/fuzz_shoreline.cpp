@@ -48,7 +48,7 @@ bool Wanted(int rule, const TGSHHSHeader& header) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MemoryFile file;
+    static ScratchFile file;
     FuzzedDataProvider input(data, size);
     const std::uint8_t caller = input.ConsumeIntegral<std::uint8_t>();
     const std::vector<std::uint8_t> bytes = input.ConsumeRemainingBytes<std::uint8_t>();

@@ -3,50 +3,32 @@
 // half, less than a row). Heights the input chooses are written at cells it chooses, or at the
 // ends of their rows where the bad-data check looks, and then read back. A set with a short
 // tile must refuse to open; an opened set must return what was written and report bad rows.
-#include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <array>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Errors.h"
 #include "FuzzFiles.h"
+#include "Gtopo30Layout.h"
+#include "ReplacingFile.h"
 #include "TileData.h"
 
 namespace {
 
-constexpr int kBandRows = 6000;
-constexpr int kNarrowColumns = 4800;
-constexpr int kWideColumns = 7200;
-constexpr int kPolarRows = 3600;
+using namespace gtopo30;
 
-struct TileFile {
-    std::string name;
-    int columns;
-    int rows;
-    std::uint64_t GridBytes() const { return std::uint64_t(columns) * rows * 2; }
-};
-
-std::array<TileFile, TTileArray::kTileCount> TileFiles() {
-    const char* const narrow[9] = {"W180", "W140", "W100", "W060", "W020",
-                                   "E020", "E060", "E100", "E140"};
-    const char* const wide[6] = {"W180", "W120", "W060", "W000", "E060", "E120"};
-    const char* const bands[3] = {"N90.dem", "N40.dem", "S10.dem"};
-    std::array<TileFile, TTileArray::kTileCount> files;
-    for (int band = 0; band < 3; ++band)
-        for (int t = 0; t < 9; ++t)
-            files[9 * band + t] = {std::string(narrow[t]) + bands[band], kNarrowColumns, kBandRows};
-    for (int t = 0; t < 6; ++t)
-        files[27 + t] = {std::string(wide[t]) + "S60.dem", kWideColumns, kPolarRows};
-    return files;
+std::uint64_t GridBytes(const TileLayout& tile) {
+    return std::uint64_t(tile.columns) * tile.rows * 2;
 }
 
 std::string Upper(std::string name) {
@@ -61,15 +43,14 @@ struct CellPlace {
 };
 
 CellPlace Locate(int column, int row) {
-    const int band = row / kBandRows;
-    const int tileColumns = band == 3 ? kWideColumns : kNarrowColumns;
-    const int slot = band == 3 ? 27 + column / tileColumns : 9 * band + column / tileColumns;
-    const std::uint64_t rowStart = std::uint64_t(row % kBandRows) * tileColumns * 2;
-    return {slot, rowStart, rowStart + std::uint64_t(column % tileColumns) * 2};
+    const int slot = SlotOf(column, row);
+    const TileLayout& tile = kTiles[slot];
+    const std::uint64_t rowStart = std::uint64_t(row - tile.firstRow) * tile.columns * 2;
+    return {slot, rowStart, rowStart + std::uint64_t(column - tile.firstColumn) * 2};
 }
 
-std::uint64_t TileLength(std::uint8_t code, const TileFile& tile) {
-    const std::uint64_t grid = tile.GridBytes();
+std::uint64_t TileLength(std::uint8_t code, const TileLayout& tile) {
+    const std::uint64_t grid = GridBytes(tile);
     const std::uint64_t rowBytes = std::uint64_t(tile.columns) * 2;
     if (code < 0xC0) return grid + code % 4;
     switch (code & 7) {
@@ -96,45 +77,46 @@ void Fail(const char* what) {
     std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static ScratchFolder folder;
-    static const std::array<TileFile, TTileArray::kTileCount> files = TileFiles();
-    FuzzedDataProvider input(data, size);
-
-    std::array<std::uint64_t, TTileArray::kTileCount> lengths{};
-    std::array<int, TTileArray::kTileCount> descriptors{};
+struct TileSet {
+    std::array<std::string, kTileCount> paths;
+    std::array<std::uint64_t, kTileCount> lengths{};
     bool anyShort = false;
-    for (int slot = 0; slot < TTileArray::kTileCount; ++slot) {
-        const std::uint8_t code = input.ConsumeIntegral<std::uint8_t>();
-        const TileFile& tile = files[slot];
-        lengths[slot] = TileLength(code, tile);
-        anyShort = anyShort || lengths[slot] < tile.GridBytes();
-        // Downloads carry the names in capitals; the set must find them either way.
-        const std::string asWritten = folder.Folder() + tile.name;
-        const std::string capitals = folder.Folder() + Upper(tile.name);
-        ::unlink(asWritten.c_str());
-        ::unlink(capitals.c_str());
-        const std::string& path = (code & 0x20) ? capitals : asWritten;
-        descriptors[slot] = ::open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
-        if (descriptors[slot] < 0 || ::ftruncate(descriptors[slot], off_t(lengths[slot])) != 0)
-            Fail("cannot make a tile");
-    }
+};
 
-    struct Probe {
-        int column;
-        int row;
-    };
-    std::map<std::pair<int, std::uint64_t>, std::int16_t> written;
-    std::vector<Probe> probes;
+// Lengths and the capitals of the names, one input byte per tile.
+TileSet ChooseTiles(FuzzedDataProvider& input, const std::string& folder) {
+    TileSet set;
+    for (int slot = 0; slot < kTileCount; ++slot) {
+        const std::uint8_t code = input.ConsumeIntegral<std::uint8_t>();
+        const TileLayout& tile = kTiles[slot];
+        set.lengths[slot] = TileLength(code, tile);
+        set.anyShort = set.anyShort || set.lengths[slot] < GridBytes(tile);
+        // Downloads carry the names in capitals; the set must find them either way.
+        const std::string name = tile.Name() + ".dem";
+        std::filesystem::remove(folder + name);
+        std::filesystem::remove(folder + Upper(name));
+        set.paths[slot] = folder + ((code & 0x20) ? Upper(name) : name);
+    }
+    return set;
+}
+
+struct Probe {
+    int column;
+    int row;
+};
+
+// Heights written by (slot, byte offset), at cells, row starts or row ends the input chooses.
+using Heights = std::map<std::pair<int, std::uint64_t>, std::int16_t>;
+
+Heights ChooseHeights(FuzzedDataProvider& input, const TileSet& set, std::vector<Probe>& probes) {
+    Heights written;
     const int patches = input.ConsumeIntegralInRange(0, 48);
     for (int i = 0; i < patches && input.remaining_bytes() > 0; ++i) {
-        Probe probe{input.ConsumeIntegralInRange(0, TTileArray::kGridColumns - 1),
-                    input.ConsumeIntegralInRange(0, TTileArray::kGridRows - 1)};
+        Probe probe{input.ConsumeIntegralInRange(0, kGridColumns - 1),
+                    input.ConsumeIntegralInRange(0, kGridRows - 1)};
         const auto height = input.ConsumeIntegral<std::int16_t>();
         const CellPlace place = Locate(probe.column, probe.row);
-        const std::uint64_t rowBytes = std::uint64_t(files[place.slot].columns) * 2;
+        const std::uint64_t rowBytes = std::uint64_t(kTiles[place.slot].columns) * 2;
         std::uint64_t at = place.offset;
         switch (input.ConsumeIntegralInRange(0, 2)) {
             case 1:
@@ -145,18 +127,75 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
         }
         probes.push_back(probe);
-        if (at + 2 > lengths[place.slot]) continue;
-        const std::uint8_t bytes[2] = {std::uint8_t(std::uint16_t(height) >> 8),
-                                       std::uint8_t(height)};
-        if (::pwrite(descriptors[place.slot], bytes, 2, off_t(at)) != 2) Fail("cannot write");
-        written[{place.slot, at}] = height;
+        if (at + 2 <= set.lengths[place.slot]) written[{place.slot, at}] = height;
     }
-    for (int fd : descriptors) ::close(fd);
+    return written;
+}
 
+// Sparse tiles: zeros except where heights were written.
+void WriteTiles(const TileSet& set, const Heights& written) {
+    try {
+        for (int slot = 0; slot < kTileCount; ++slot) {
+            ReplacingFile tile(set.paths[slot]);
+            for (auto at = written.lower_bound({slot, 0});
+                 at != written.end() && at->first.first == slot; ++at) {
+                tile.ExtendTo(at->first.second);
+                const std::uint16_t bits = std::uint16_t(at->second);
+                const std::uint8_t bytes[2] = {std::uint8_t(bits >> 8), std::uint8_t(bits)};
+                tile.Write(bytes, 2);
+            }
+            tile.ExtendTo(set.lengths[slot]);
+            tile.Commit();
+        }
+    } catch (const VarnholtError&) {
+        Fail("cannot make a tile");
+    }
+}
+
+// Every probed cell reads what was written there, and each bad row it lies in is reported.
+void CheckProbes(const TTileArray& tiles, const std::vector<Probe>& probes, const Heights& written,
+                 const int& messages) {
     auto heightAt = [&](int slot, std::uint64_t offset) -> std::int32_t {
         auto found = written.find({slot, offset});
         return found == written.end() ? 0 : found->second;
     };
+    int expectedMessages = 0;
+    for (const Probe& probe : probes) {
+        const CellPlace place = Locate(probe.column, probe.row);
+        const std::uint64_t rowBytes = std::uint64_t(kTiles[place.slot].columns) * 2;
+        if (heightAt(place.slot, place.rowStart) < kOcean ||
+            heightAt(place.slot, place.rowStart + rowBytes - 2) < kOcean)
+            ++expectedMessages;
+        if (tiles.CellHeight(probe.column, probe.row) != heightAt(place.slot, place.offset))
+            Fail("a cell reads other than written");
+    }
+    if (messages != expectedMessages) Fail("bad rows reported wrongly");
+}
+
+// Cells anywhere, the grid's edges and beyond them included.
+void CheckEdges(FuzzedDataProvider& input, const TTileArray& tiles) {
+    while (input.remaining_bytes() >= 8) {
+        const int column = input.ConsumeIntegralInRange(-2, kGridColumns + 1);
+        const int row = input.ConsumeIntegralInRange(-2, kGridRows + 1);
+        const bool inside = column >= 0 && column < kGridColumns && row >= 0 && row < kGridRows;
+        try {
+            tiles.CellHeight(column, row);
+            if (!inside) Fail("a cell outside the grid was read");
+        } catch (const std::out_of_range&) {
+            if (inside) Fail("a cell inside the grid was refused");
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static ScratchFolder folder;
+    FuzzedDataProvider input(data, size);
+    const TileSet set = ChooseTiles(input, folder.Folder());
+    std::vector<Probe> probes;
+    const Heights written = ChooseHeights(input, set, probes);
+    WriteTiles(set, written);
 
     int messages = 0;
     const std::string where =
@@ -166,35 +205,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (text != "Bad Data") Fail("unexpected message");
             ++messages;
         });
-        if (anyShort) Fail("a set with a short tile opened");
-
-        int expectedMessages = 0;
-        for (const Probe& probe : probes) {
-            const CellPlace place = Locate(probe.column, probe.row);
-            const std::uint64_t rowBytes = std::uint64_t(files[place.slot].columns) * 2;
-            if (heightAt(place.slot, place.rowStart) < -9999 ||
-                heightAt(place.slot, place.rowStart + rowBytes - 2) < -9999)
-                ++expectedMessages;
-            if (tiles.CellHeight(probe.column, probe.row) != heightAt(place.slot, place.offset))
-                Fail("a cell reads other than written");
-        }
-        if (messages != expectedMessages) Fail("bad rows reported wrongly");
-
-        // Cells anywhere, the grid's edges and beyond them included.
-        while (input.remaining_bytes() >= 8) {
-            const int column = input.ConsumeIntegralInRange(-2, TTileArray::kGridColumns + 1);
-            const int row = input.ConsumeIntegralInRange(-2, TTileArray::kGridRows + 1);
-            const bool inside = column >= 0 && column < TTileArray::kGridColumns && row >= 0 &&
-                                row < TTileArray::kGridRows;
-            try {
-                tiles.CellHeight(column, row);
-                if (!inside) Fail("a cell outside the grid was read");
-            } catch (const std::out_of_range&) {
-                if (inside) Fail("a cell inside the grid was refused");
-            }
-        }
+        if (set.anyShort) Fail("a set with a short tile opened");
+        CheckProbes(tiles, probes, written, messages);
+        CheckEdges(input, tiles);
     } catch (const EFOpenError&) {
-        if (!anyShort) Fail("a set of whole tiles did not open");
+        if (!set.anyShort) Fail("a set of whole tiles did not open");
     }
     return 0;
 }

@@ -3,9 +3,7 @@
 // samples and other bytes chosen by the input. The layout found must follow the recognition
 // table; the grid is then mapped (sometimes after the file was cut short behind its back) and
 // read at input-chosen latitudes and longitudes, which must never reach past the mapping.
-#include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +13,9 @@
 #include <map>
 #include <string>
 
+#include "Errors.h"
 #include "FuzzFiles.h"
+#include "ReplacingFile.h"
 #include "Topography.h"
 
 namespace {
@@ -76,10 +76,29 @@ std::uint8_t ExpectedLayout(std::uint64_t length, std::uint16_t first, std::uint
     return 0;
 }
 
-void WriteAt(int fd, std::uint64_t length, std::uint64_t at, std::uint16_t bytesInOrder) {
+// The bytes written into an otherwise empty grid, by offset; a later patch wins.
+using Patches = std::map<std::uint64_t, std::uint8_t>;
+
+void Patch(Patches& patches, std::uint64_t length, std::uint64_t at, std::uint16_t bytesInOrder) {
     if (at + 2 > length) return;
-    const std::uint8_t bytes[2] = {std::uint8_t(bytesInOrder >> 8), std::uint8_t(bytesInOrder)};
-    if (::pwrite(fd, bytes, 2, off_t(at)) != 2) Fail("cannot write the grid");
+    patches[at] = std::uint8_t(bytesInOrder >> 8);
+    patches[at + 1] = std::uint8_t(bytesInOrder);
+}
+
+// A sparse grid of length bytes holding the patches that fit.
+void WriteGrid(const std::string& path, const Patches& patches, std::uint64_t length) {
+    try {
+        ReplacingFile grid(path);
+        for (const auto& [at, byte] : patches) {
+            if (at >= length) break;
+            grid.ExtendTo(at);
+            grid.Write(&byte, 1);
+        }
+        grid.ExtendTo(length);
+        grid.Commit();
+    } catch (const VarnholtError&) {
+        Fail("cannot make the grid");
+    }
 }
 
 }  // namespace
@@ -92,14 +111,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t length = GridLength(input);
     const std::uint16_t first = ProbeBytes(input);
     const std::uint16_t secondRow = ProbeBytes(input);
-    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
-    if (fd < 0 || ::ftruncate(fd, off_t(length)) != 0) Fail("cannot make the grid");
-    for (int patches = input.ConsumeIntegralInRange(0, 16); patches > 0; --patches) {
+    Patches patches;
+    for (int count = input.ConsumeIntegralInRange(0, 16); count > 0; --count) {
         const auto at = input.ConsumeIntegralInRange<std::uint64_t>(0, kLayout4Bytes);
-        WriteAt(fd, length, at, input.ConsumeIntegral<std::uint16_t>());
+        Patch(patches, length, at, input.ConsumeIntegral<std::uint16_t>());
     }
-    WriteAt(fd, length, 0, first);
-    WriteAt(fd, length, kSecondRowProbe, secondRow);
+    Patch(patches, length, 0, first);
+    Patch(patches, length, kSecondRowProbe, secondRow);
+    WriteGrid(path, patches, length);
 
     const std::uint8_t layout = RecogniseTopoLayout(path);
     const bool probed = length >= kSecondRowProbe + 2;
@@ -113,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 ? input.ConsumeIntegralInRange<std::uint8_t>(0, 6)
                                 : layout;
     const bool cut = input.ConsumeIntegralInRange(0, 7) == 0;
-    if (cut && ::ftruncate(fd, off_t(length / 2)) != 0) Fail("cannot cut the grid");
-    ::close(fd);
+    if (cut) WriteGrid(path, patches, length / 2);
 
     // A grid is mapped exactly when the file, as it is now, holds every sample of its layout.
     const std::uint64_t needed[] = {0, kLayout1Bytes, kLayout23Bytes, kLayout23Bytes,

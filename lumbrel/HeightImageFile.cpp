@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstring>
-#include <fstream>
 
 #include "Errors.h"
 #include "PNG_IO.h"
+#include "ReadOnlyFile.h"
 
 namespace {
 
@@ -20,8 +20,11 @@ void RefuseOtherKindsOfPng(const std::string& fileName) {
     constexpr std::array<unsigned char, 8> signature = {0x89, 'P',  'N',  'G',
                                                         '\r', '\n', 0x1A, '\n'};
     std::array<unsigned char, 26> start{};
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.read(reinterpret_cast<char*>(start.data()), std::streamsize(start.size()))) return;
+    try {
+        if (!ReadOnlyFile(fileName).ReadExactAt(0, start.data(), start.size())) return;
+    } catch (const EInOutError&) {
+        return;
+    }
     if (std::memcmp(start.data(), signature.data(), signature.size()) != 0) return;
     if (std::memcmp(start.data() + 12, "IHDR", 4) != 0) return;
     const int bitDepth = start[24];

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <istream>
 #include <new>
+
+#include "ReadOnlyFile.h"
 
 static_assert(std::endian::native == std::endian::little,
               "points are copied without conversion from the little-endian file");
@@ -131,20 +131,9 @@ void TCartogList::LoadFromStream(std::istream& stream) {
 void TCartogList::LoadFromFile(const std::string& fileName) {
     Clear();
     try {
-        // Only plain files: a folder or a pipe has no size to read up to.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(fileName, error)) return;
-        std::ifstream file(fileName, std::ios::binary);
-        if (!file) return;
-        file.seekg(0, std::ios::end);
-        const auto size = file.tellg();
-        file.seekg(0);
-        if (size < 0 || !file) return;
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-        // A file that shrank while being read is parsed as far as it was read.
-        bytes.resize(std::size_t(file.gcount()));
-        LoadFromStream(bytes);
+        // Only plain files (a folder or a pipe has no size to read up to); a file that shrank
+        // while being read is parsed as far as it was read.
+        LoadFromStream(ReadWholeFile(fileName));
     } catch (...) {
     }
 }

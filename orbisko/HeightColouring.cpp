@@ -32,26 +32,7 @@ void CopyRows(Bitmap& target, const Bitmap& source, int first, int end) {
 void THeightColouring::BuildColourTable() {
     std::array<int, 11> metres{};
     for (std::size_t i = 0; i < metres.size(); ++i) metres[i] = FeetToMetres(HeightAnchorsFeet[i]);
-    auto entry = [this](int height) -> Colour& { return ColourTable[std::size_t(height + 32768)]; };
-
-    for (int height = -32768; height <= 0; ++height) entry(height) = AnchorColours[0];
-    for (std::size_t i = 0; i < metres.size(); ++i) {
-        entry(metres[i]) = AnchorColours[i];
-        if (i == 0) continue;
-        const int low = metres[i - 1];
-        const int high = metres[i];
-        const Colour from = AnchorColours[i - 1];
-        const Colour to = AnchorColours[i];
-        auto blend = [&](std::uint8_t a, std::uint8_t b, int height) {
-            return std::uint8_t((a * (high - height) + b * (height - low)) / (high - low));
-        };
-        for (int height = low + 1; height < high; ++height)
-            entry(height) = MakeColour(blend(RedOf(from), RedOf(to), height),
-                                       blend(GreenOf(from), GreenOf(to), height),
-                                       blend(BlueOf(from), BlueOf(to), height));
-    }
-    for (int height = metres.back(); height <= 32767; ++height)
-        entry(height) = AnchorColours.back();
+    FillElevationRamp(ColourTable, metres, AnchorColours);
 }
 
 bool THeightColouring::AddTopography(Bitmap& picture, TTopography& topography, const TMapView& view,

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "Bitmap.h"
+#include "ElevationColours.h"
 #include "MapView.h"
 #include "Tick.h"
 #include "Topography.h"
 
 constexpr std::array<int, 11> HeightAnchorsFeet = {-200, -100, 0,    300,   600,  1000,
                                                    1500, 3000, 6000, 10000, 16000};
-constexpr std::array<Colour, 11> AnchorColours = {0x0085DB37, 0x005FDE62, 0x0039E18D, 0x0089EDBB,
-                                                  0x00C2F5DC, 0x00BCD8E0, 0x009AC4D1, 0x0068B0E6,
-                                                  0x004F96AA, 0x00B995B6, 0x00FFFFFF};
+// The colours of the builder's ramp, at heights given in feet.
+constexpr std::array<Colour, 11> AnchorColours = ControlColours;
 constexpr Colour WaterColour = 0x00F0F080;
 
 // What the pass reports while it runs; every hook is optional.

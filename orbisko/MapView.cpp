@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "CountriesFormat.h"
 
 namespace {
 
@@ -116,17 +117,19 @@ Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const 
         for (std::size_t j = 0; j < points.size(); ++j)
             points[j] = Point{LonToX(segment.Points[j].Lon), LatToY(segment.Points[j].Lat)};
 
-        const int drawingClass = segment.Kind & 0xFE;
-        if (drawingClass == 0)
+        const int drawingClass = segment.Kind & countries::kClassMask;
+        if (drawingClass == countries::kLand)
             canvas.GetBrush().colour =
                 MonochromeMap ? MapColours::kMonochromeLand : MapColours::kLandColour;
-        else if (drawingClass == 8)
+        else if (drawingClass == countries::kWater)
             canvas.GetBrush().colour =
                 MonochromeMap ? MapColours::kMonochromeLake : MapColours::kLakeColour;
-        // Class 4 is filled with whatever brush the previous segment left.
-        if ((drawingClass != 0 && drawingClass != 4 && drawingClass != 8) || points.empty())
+        // The keep-brush class is filled with whatever brush the previous segment left.
+        if ((drawingClass != countries::kLand && drawingClass != countries::kKeepBrush &&
+             drawingClass != countries::kWater) ||
+            points.empty())
             continue;
-        if (segment.Kind & 1)
+        if (segment.Kind & countries::kOpenLineBit)
             canvas.Polyline(points);
         else
             canvas.Polygon(points);

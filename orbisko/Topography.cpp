@@ -1,36 +1,24 @@
 #include "Topography.h"
 
 #include <cmath>
-#include <fstream>
+#include <optional>
 
+#include "ByteOrder.h"
+#include "Errors.h"
+#include "ReadOnlyFile.h"
 #include "SearchFolders.h"
+#include "TopographyLayout.h"
 
 namespace {
 
-constexpr std::uint64_t kLayout1Samples = 9'333'360;
-constexpr std::uint64_t kLayout23Samples = 9'331'200;
-constexpr std::uint64_t kLayout4Samples = 68'428'800;
+using namespace topography;
+
+const std::uint64_t kLayout1Samples = kLayouts[0].Samples();
+const std::uint64_t kLayout23Samples = kLayouts[1].Samples();
+const std::uint64_t kLayout4Samples = kLayouts[3].Samples();
 
 std::uint64_t GridSamples(std::uint8_t layout) {
-    switch (layout) {
-        case 1:
-            return kLayout1Samples;
-        case 2:
-        case 3:
-            return kLayout23Samples;
-        case 4:
-            return kLayout4Samples;
-        default:
-            return 0;
-    }
-}
-
-std::int16_t LittleEndian(const std::uint8_t* bytes) {
-    return std::int16_t(std::uint16_t(bytes[0] | bytes[1] << 8));
-}
-
-std::int16_t BigEndian(const std::uint8_t* bytes) {
-    return std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1]));
+    return layout >= 1 && layout <= 4 ? kLayouts[layout - 1].Samples() : 0;
 }
 
 }  // namespace
@@ -55,27 +43,30 @@ int MercatorMinutes(int latitudeMinutes) {
 }
 
 std::uint8_t RecogniseTopoLayout(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return 0;
-    file.seekg(0, std::ios::end);
-    const auto bytes = file.tellg();
-    if (bytes < 0) return 0;
-    const std::uint64_t samples = std::uint64_t(bytes) / 2;
+    std::optional<ReadOnlyFile> file;
+    try {
+        file.emplace(path);
+    } catch (const EInOutError&) {
+        return 0;
+    }
+    const std::uint64_t samples = file->Size() / 2;
     if (samples == kLayout4Samples) return 4;
     if (samples != kLayout1Samples && samples != kLayout23Samples) return 0;
 
     std::uint8_t first[2] = {0, 0};
     std::uint8_t secondRow[2] = {0, 0};
-    file.seekg(0);
-    file.read(reinterpret_cast<char*>(first), 2);
-    file.seekg(4320 * 2);
-    file.read(reinterpret_cast<char*>(secondRow), 2);
-    if (!file) return 0;
+    try {
+        if (!file->ReadExactAt(0, first, 2) ||
+            !file->ReadExactAt(kSecondRowProbeSample * 2, secondRow, 2))
+            return 0;
+    } catch (const EInOutError&) {
+        return 0;
+    }
 
-    if (samples == kLayout1Samples) return LittleEndian(first) == -4290 ? 1 : 0;
-    if (BigEndian(first) != -4290) return 0;
-    if (BigEndian(secondRow) == -4288) return 3;
-    if (BigEndian(secondRow) == -4278) return 2;
+    if (samples == kLayout1Samples) return LoadLittleEndianInt16(first) == kPoleDepth ? 1 : 0;
+    if (LoadBigEndianInt16(first) != kPoleDepth) return 0;
+    if (LoadBigEndianInt16(secondRow) == kLayout3Probe) return 3;
+    if (LoadBigEndianInt16(secondRow) == kLayout2Probe) return 2;
     return 0;
 }
 
@@ -150,5 +141,5 @@ std::optional<std::int16_t> TTopography::TopoSample(std::size_t rowStart,
     const std::size_t offset = (rowStart + column) * 2;
     if (offset + 2 > view_->Size()) return std::nullopt;
     const std::uint8_t* sample = view_->Data() + offset;
-    return TopoLayout == 1 ? LittleEndian(sample) : BigEndian(sample);
+    return TopoLayout == 1 ? LoadLittleEndianInt16(sample) : LoadBigEndianInt16(sample);
 }

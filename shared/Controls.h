@@ -28,7 +28,14 @@ struct Bounds {
 };
 
 enum class ControlKind {
-    Button, Label, ProgressBar, Image, TabControl, RadioGroup, ScrollBox, Panel
+    Button,
+    Label,
+    ProgressBar,
+    Image,
+    TabControl,
+    RadioGroup,
+    ScrollBox,
+    Panel
 };
 
 // Bounds are in the parent's coordinates (the form's client area for controls on the form;
@@ -266,7 +273,9 @@ public:
     bool Checked() const { return checked_; }
     // Checking a radio item clears the other radio items of its group among its siblings.
     void SetChecked(bool checked);
-    void Click() { if (OnClick) OnClick(); }
+    void Click() {
+        if (OnClick) OnClick();
+    }
 
     const std::vector<std::unique_ptr<MenuItem>>& Items() const { return items_; }
     MenuItem* Parent() const { return parent_; }
@@ -298,7 +307,9 @@ public:
     void SetInterval(int milliseconds);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    void Fire() { if (OnTimer) OnTimer(); }
+    void Fire() {
+        if (OnTimer) OnTimer();
+    }
     std::function<void()> OnTimer;
     [[nodiscard]] Subscription Subscribe(Observer observer) {
         return observers_.Subscribe(std::move(observer));

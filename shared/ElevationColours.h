@@ -12,19 +12,22 @@ constexpr int kLowestElevation = -32768;
 constexpr int kHighestElevation = 32767;
 using ElevationColourArray = std::array<Colour, 65536>;
 
-constexpr std::array<std::int32_t, 11> ControlHeights = {-60, -30,  0,    100,  200, 300,
-                                                         500, 1000, 2000, 3000, 5000};
+constexpr std::array<int, 11> ControlHeights = {-60, -30,  0,    100,  200, 300,
+                                                500, 1000, 2000, 3000, 5000};
 constexpr std::array<Colour, 11> ControlColours = {0x0085DB37, 0x005FDE62, 0x0039E18D, 0x0089EDBB,
                                                    0x00C2F5DC, 0x00BCD8E0, 0x009AC4D1, 0x0068B0E6,
                                                    0x004F96AA, 0x00B995B6, 0x00FFFFFF};
 
-constexpr Colour& ColourAt(ElevationColourArray& table, int metres) {
+// Tables are 65536 colours indexed by metres + 32768: the array here, or the viewer's vector.
+template <typename Table>
+constexpr Colour& ColourAt(Table& table, int metres) {
     return table[std::size_t(metres - kLowestElevation)];
 }
 
 // Fills the heights strictly between low and high by linear interpolation of each channel
 // between the colours already stored at low and high (integer division, truncating).
-constexpr void InterpolateColours(ElevationColourArray& table, int low, int high) {
+template <typename Table>
+constexpr void InterpolateColours(Table& table, int low, int high) {
     const Colour lowColour = ColourAt(table, low);
     const Colour highColour = ColourAt(table, high);
     const int span = high - low;
@@ -40,17 +43,23 @@ constexpr void InterpolateColours(ElevationColourArray& table, int low, int high
     }
 }
 
+// The ramp both map programs colour heights with: the first colour up to the first height (and
+// at or below 0 m), linear between the anchors, the last colour from the last height up.
+template <typename Table>
+constexpr void FillElevationRamp(Table& table, const std::array<int, 11>& heights,
+                                 const std::array<Colour, 11>& colours) {
+    for (int h = kLowestElevation; h <= 0; ++h) ColourAt(table, h) = colours[0];
+    for (std::size_t k = 0; k < heights.size(); ++k) {
+        ColourAt(table, heights[k]) = colours[k];
+        if (k > 0) InterpolateColours(table, heights[k - 1], heights[k]);
+    }
+    for (int h = heights.back(); h <= kHighestElevation; ++h) ColourAt(table, h) = colours.back();
+}
+
 constexpr ElevationColourArray BuildElevationColours() {
     ElevationColourArray table{};
-    for (int h = kLowestElevation; h <= 0; ++h) ColourAt(table, h) = ControlColours[0];
+    FillElevationRamp(table, ControlHeights, ControlColours);
     ColourAt(table, -9999) = 0;
-    for (std::size_t k = 0; k < ControlHeights.size(); ++k) {
-        ColourAt(table, ControlHeights[k]) = ControlColours[k];
-        if (k > 0) InterpolateColours(table, ControlHeights[k - 1], ControlHeights[k]);
-    }
-    for (int h = ControlHeights.back(); h <= kHighestElevation; ++h) {
-        ColourAt(table, h) = ControlColours.back();
-    }
     return table;
 }
 

@@ -2,16 +2,11 @@
 // Every failure the user can see is an exception whose what() is the text shown.
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 class VarnholtError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-// A data file could not be opened ("Cannot open file: ...").
-class EFOpenError : public VarnholtError {
-public:
-    using VarnholtError::VarnholtError;
 };
 
 // A read, write or positioning failure of a file or stream.
@@ -19,6 +14,22 @@ class EInOutError : public VarnholtError {
 public:
     using VarnholtError::VarnholtError;
 };
+
+// A file could not be opened or created ("Cannot open file: ..."); readers that give up on any
+// file failure catch both through EInOutError.
+class EFOpenError : public EInOutError {
+public:
+    using EInOutError::EInOutError;
+};
+
+// The system's words for an errno value.
+inline std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+// "<what>: <path>: <reason>", the form of every file error.
+inline std::string FileErrorText(const std::string& what, const std::string& path,
+                                 const std::string& reason) {
+    return what + ": " + path + ": " + reason;
+}
 
 // An operation a bitmap or picture cannot do ("Unsupported bitmap format", ...).
 class EInvalidGraphicOperation : public VarnholtError {

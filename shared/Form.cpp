@@ -7,8 +7,7 @@
 
 namespace ui {
 
-Form::Form(Interaction& interaction, std::string name)
-    : ui_(interaction), name_(std::move(name)) {}
+Form::Form(Interaction& interaction, std::string name) : ui_(interaction), name_(std::move(name)) {}
 
 void Form::SetCaption(std::string caption) {
     if (caption == caption_) return;
@@ -61,10 +60,14 @@ void Form::ApplyAnchors(int oldWidth, int oldHeight) {
         Bounds b = control->GetBounds();
         const Bounds old = b;
         unsigned a = control->Anchors();
-        if ((a & AnchorLeft) && (a & AnchorRight)) b.width += dx;
-        else if (a & AnchorRight) b.left += dx;
-        if ((a & AnchorTop) && (a & AnchorBottom)) b.height += dy;
-        else if (a & AnchorBottom) b.top += dy;
+        if ((a & AnchorLeft) && (a & AnchorRight))
+            b.width += dx;
+        else if (a & AnchorRight)
+            b.left += dx;
+        if ((a & AnchorTop) && (a & AnchorBottom))
+            b.height += dy;
+        else if (a & AnchorBottom)
+            b.top += dy;
         control->SetBounds(b);
         // Controls are made after their parent, so a container is done before its children.
         if (b.width != old.width || b.height != old.height)
@@ -111,8 +114,10 @@ Subscription Form::AttachWindow(std::function<void()> closeWindow) {
 }
 
 void Form::Close() {
-    if (*closeWindow_) (*closeWindow_)();
-    else CloseNow();
+    if (*closeWindow_)
+        (*closeWindow_)();
+    else
+        CloseNow();
 }
 
 bool Form::CloseNow() {

@@ -30,7 +30,8 @@ public:
     bool Centred() const { return centred_; }
     void SetDesign(int left, int top, int outerWidth, int outerHeight, bool centred = false);
     // Designed by its client area (a dialog, whose frame has no menu bar).
-    void SetDesignClient(int left, int top, int clientWidth, int clientHeight, bool centred = false);
+    void SetDesignClient(int left, int top, int clientWidth, int clientHeight,
+                         bool centred = false);
     int ClientWidth() const { return clientWidth_; }
     int ClientHeight() const { return clientHeight_; }
     // Resizes the client area: anchored controls follow, then FormResize runs.
@@ -51,8 +52,8 @@ public:
     MenuItem* FindMenuItem(const std::string& name) { return menu_.Find(name); }
 
     // Life cycle, driven by a front end or a test.
-    void Create();   // FormCreate
-    void Show();     // FormShow (first showing)
+    void Create();  // FormCreate
+    void Show();    // FormShow (first showing)
     // Each modal showing of a dialog: the form is open again and FormShow runs every time.
     void OpenModal();
     // Asks to close: the front end's close hook if one is attached, else CloseNow.

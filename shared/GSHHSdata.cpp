@@ -1,14 +1,10 @@
 #include "GSHHSdata.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "Errors.h"
 
 namespace {
@@ -16,11 +12,6 @@ namespace {
 constexpr std::size_t kBufferBytes = 64 * 1024;
 // The nearest extended-precision value to one millionth: the maps were computed with it.
 constexpr long double kMicro = 0.000001L;
-
-std::int16_t SwapBytes16(std::int16_t value) {
-    const auto bits = std::uint16_t(value);
-    return std::int16_t(std::uint16_t((bits >> 8) | (bits << 8)));
-}
 
 float MicroDegreesToDegrees(std::int32_t microDegrees) {
     return static_cast<float>(static_cast<long double>(microDegrees) * kMicro);
@@ -31,22 +22,36 @@ int RoundToPixel(double value) { return int(std::clamp(std::nearbyint(value), -1
 
 }  // namespace
 
-void SwapHeader(TGSHHSHeader& header) {
-    header.Id = SwapBytes32(header.Id);
-    header.NumPoints = SwapBytes32(header.NumPoints);
-    header.Level = SwapBytes32(header.Level);
-    header.West = SwapBytes32(header.West);
-    header.East = SwapBytes32(header.East);
-    header.South = SwapBytes32(header.South);
-    header.North = SwapBytes32(header.North);
-    header.Area = SwapBytes32(header.Area);
-    header.Greenwich = SwapBytes16(header.Greenwich);
-    header.Source = SwapBytes16(header.Source);
+TGSHHSHeader DecodeShorelineHeader(const std::uint8_t* bytes) {
+    auto field = [bytes](int index) { return std::int32_t(LoadBigEndian32(bytes + 4 * index)); };
+    return {field(0),
+            field(1),
+            field(2),
+            field(3),
+            field(4),
+            field(5),
+            field(6),
+            LoadBigEndian32(bytes + 28),
+            LoadBigEndianInt16(bytes + 32),
+            LoadBigEndianInt16(bytes + 34)};
 }
 
-void SwapPoint(TGSHHSPoint& point) {
-    point.Lon = SwapBytes32(point.Lon);
-    point.Lat = SwapBytes32(point.Lat);
+TGSHHSPoint DecodeShorelinePoint(const std::uint8_t* bytes) {
+    return {std::int32_t(LoadBigEndian32(bytes)), std::int32_t(LoadBigEndian32(bytes + 4))};
+}
+
+void AppendShorelineHeader(std::string& out, const TGSHHSHeader& header) {
+    for (std::int32_t field : {header.Id, header.NumPoints, header.Level, header.West, header.East,
+                               header.South, header.North})
+        AppendBigEndian32(out, std::uint32_t(field));
+    AppendBigEndian32(out, header.Area);
+    AppendBigEndian16(out, std::uint16_t(header.Greenwich));
+    AppendBigEndian16(out, std::uint16_t(header.Source));
+}
+
+void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point) {
+    AppendBigEndian32(out, std::uint32_t(point.Lon));
+    AppendBigEndian32(out, std::uint32_t(point.Lat));
 }
 
 Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
@@ -63,24 +68,12 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
             RoundToPixel(double(height) * (90.0 - double(latDeg)) / 180.0)};
 }
 
-ShorelineReader::ShorelineReader(const std::string& path) : path_(path) {
-    // Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
-    // read the same either way, and nothing else is read.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat status {};
-    if (fd_ < 0 || ::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-        throw EInOutError("Cannot open file: " + path);
-    }
-    // Devices and pipes report no size and are read as empty: /dev/zero would never end.
-    fileSize_ = S_ISREG(status.st_mode) ? std::uint64_t(status.st_size) : 0;
-    buffer_.resize(kBufferBytes);
-}
-
-ShorelineReader::~ShorelineReader() {
-    if (fd_ >= 0) ::close(fd_);
-}
+// Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
+// read the same either way. Devices and pipes count as empty: /dev/zero would never end.
+ShorelineReader::ShorelineReader(const std::string& path)
+    : file_(path, {.accept = ReadOnlyFile::Accept::AnythingButFolders, .nonBlocking = true}),
+      fileSize_(file_.Size()),
+      buffer_(kBufferBytes) {}
 
 std::uint64_t ShorelineReader::RemainingBytes() const {
     const std::uint64_t position = Position();
@@ -90,7 +83,7 @@ std::uint64_t ShorelineReader::RemainingBytes() const {
 std::size_t ShorelineReader::StorablePoints(const TGSHHSHeader& header) const {
     if (header.NumPoints <= 0) return 0;
     return std::size_t(std::min<std::uint64_t>(std::uint64_t(header.NumPoints),
-                                               RemainingBytes() / sizeof(TGSHHSPoint)));
+                                               RemainingBytes() / kShorelinePointBytes));
 }
 
 bool ShorelineReader::ReadExactly(void* destination, std::size_t count) {
@@ -103,16 +96,12 @@ bool ShorelineReader::ReadExactly(void* destination, std::size_t count) {
                 bufferFileOffset_ < fileSize_ ? fileSize_ - bufferFileOffset_ : 0;
             const std::size_t want = std::size_t(std::min<std::uint64_t>(buffer_.size(), left));
             if (want == 0) return false;
-            ssize_t got;
-            do {
-                got = ::read(fd_, buffer_.data(), want);
-            } while (got < 0 && errno == EINTR);
-            if (got < 0) throw EInOutError("Cannot read file: " + path_);
+            const std::size_t got = file_.ReadAt(bufferFileOffset_, buffer_.data(), want);
             if (got == 0) {
                 fileSize_ = bufferFileOffset_;  // shrank while open
                 return false;
             }
-            filled_ = std::size_t(got);
+            filled_ = got;
         }
         const std::size_t take = std::min(count, filled_ - next_);
         std::memcpy(out, buffer_.data() + next_, take);
@@ -124,29 +113,27 @@ bool ShorelineReader::ReadExactly(void* destination, std::size_t count) {
 }
 
 bool ShorelineReader::ReadHeader(TGSHHSHeader& header) {
-    if (!ReadExactly(&header, sizeof header)) return false;
-    SwapHeader(header);
+    std::uint8_t bytes[kShorelineHeaderBytes];
+    if (!ReadExactly(bytes, sizeof bytes)) return false;
+    header = DecodeShorelineHeader(bytes);
     return true;
 }
 
 bool ShorelineReader::ReadPoint(TGSHHSPoint& point) {
-    if (!ReadExactly(&point, sizeof point)) return false;
-    SwapPoint(point);
+    std::uint8_t bytes[kShorelinePointBytes];
+    if (!ReadExactly(bytes, sizeof bytes)) return false;
+    point = DecodeShorelinePoint(bytes);
     return true;
 }
 
 void ShorelineReader::SkipPoints(const TGSHHSHeader& header) {
     if (header.NumPoints <= 0) return;  // a damaged count; never move backwards
-    const std::uint64_t bytes = std::uint64_t(header.NumPoints) * sizeof(TGSHHSPoint);
+    const std::uint64_t bytes = std::uint64_t(header.NumPoints) * kShorelinePointBytes;
     if (bytes <= filled_ - next_) {
         next_ += std::size_t(bytes);
         return;
     }
-    const std::uint64_t target = Position() + bytes;
-    if (::lseek(fd_, off_t(target), SEEK_SET) < 0) {
-        throw EInOutError("Cannot position in file: " + path_);
-    }
-    bufferFileOffset_ = target;
+    bufferFileOffset_ = Position() + bytes;
     next_ = filled_ = 0;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Geometry.h"
+#include "ReadOnlyFile.h"
 
 struct TGSHHSHeader {
     std::int32_t Id;
@@ -27,26 +28,20 @@ struct TGSHHSHeader {
     std::int16_t Greenwich;
     std::int16_t Source;
 };
-// One block read fills a record, so the layout must be the file's, without padding.
-static_assert(sizeof(TGSHHSHeader) == 36);
-static_assert(offsetof(TGSHHSHeader, Area) == 28 && offsetof(TGSHHSHeader, Source) == 34);
 
 struct TGSHHSPoint {
     std::int32_t Lon;  // micro-degrees east; 0 .. 360 and -180 .. 180 degrees both occur
     std::int32_t Lat;  // micro-degrees north
 };
-static_assert(sizeof(TGSHHSPoint) == 8);
 
-constexpr std::uint32_t SwapBytes32(std::uint32_t value) {
-    return (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) |
-           (value << 24);
-}
-constexpr std::int32_t SwapBytes32(std::int32_t value) {
-    return std::int32_t(SwapBytes32(std::uint32_t(value)));
-}
-// Converts a record as read from the file to host order, in place.
-void SwapHeader(TGSHHSHeader& header);
-void SwapPoint(TGSHHSPoint& point);
+// Record sizes in the file, and the records to and from its bytes. The tools that write and
+// check shoreline files use the same codec.
+inline constexpr std::size_t kShorelineHeaderBytes = 36;
+inline constexpr std::size_t kShorelinePointBytes = 8;
+TGSHHSHeader DecodeShorelineHeader(const std::uint8_t* bytes);
+TGSHHSPoint DecodeShorelinePoint(const std::uint8_t* bytes);
+void AppendShorelineHeader(std::string& out, const TGSHHSHeader& header);
+void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point);
 
 // Longitudes of 360 degrees or more are brought down by 360 once (the shoreline viewer) or as
 // often as needed (the height-image builder); the two differ only beyond 540 degrees.
@@ -61,7 +56,7 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
 // Drops points of one polygon that land on the pixel just used, except its first and its last
 // point (index numPoints), which are always used. Indices count from 1.
 class PointThinner {
-  public:
+public:
     explicit PointThinner(std::int32_t numPoints) : numPoints_(numPoints) {}
     // True when the point is used; it then becomes the pixel later points are compared with.
     bool Use(std::int32_t index, Point pixel) {
@@ -70,7 +65,7 @@ class PointThinner {
         return used;
     }
 
-  private:
+private:
     std::int32_t numPoints_;
     Point last_{-1, -1};
 };
@@ -78,15 +73,13 @@ class PointThinner {
 // Streams a GSHHS file through a buffer: headers and points are read in file order and the
 // points of unwanted polygons are skipped without being read.
 class ShorelineReader {
-  public:
-    // Throws EInOutError when the file cannot be opened.
+public:
+    // Throws EFOpenError (an EInOutError) naming the file and the reason when it cannot be
+    // opened.
     explicit ShorelineReader(const std::string& path);
-    ~ShorelineReader();
-    ShorelineReader(const ShorelineReader&) = delete;
-    ShorelineReader& operator=(const ShorelineReader&) = delete;
 
     // False at the end of the file (fewer than 36 or 8 bytes left); throws EInOutError when the
-    // system reports a read or positioning error.
+    // system reports a read error.
     bool ReadHeader(TGSHHSHeader& header);
     bool ReadPoint(TGSHHSPoint& point);
     // Moves past the header's points; a count of zero or less moves nowhere. Skipping beyond the
@@ -98,12 +91,11 @@ class ShorelineReader {
     // How many of the header's points the rest of the file can hold: the most worth reserving.
     std::size_t StorablePoints(const TGSHHSHeader& header) const;
 
-  private:
+private:
     bool ReadExactly(void* destination, std::size_t count);
     std::uint64_t Position() const { return bufferFileOffset_ + next_; }
 
-    std::string path_;
-    int fd_ = -1;
+    ReadOnlyFile file_;
     std::uint64_t fileSize_ = 0;
     std::vector<unsigned char> buffer_;
     std::uint64_t bufferFileOffset_ = 0;  // where buffer_[0] came from

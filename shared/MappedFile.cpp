@@ -1,37 +1,24 @@
 #include "MappedFile.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <limits>
 #include <utility>
 
 #include "Errors.h"
-
-namespace {
-
-// Closes the descriptor on every exit path; the mapping does not need it once made.
-struct Descriptor {
-    int fd;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-}  // namespace
+#include "ReadOnlyFile.h"
 
 MappedFile::MappedFile(const std::string& path) : path_(path) {
-    Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    struct stat status {};
-    // Only regular files: a folder or a device would map nothing sensible.
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    // Only regular files: a folder or a device would map nothing sensible. The descriptor is
+    // not needed once the mapping is made.
+    const ReadOnlyFile file(path, {.message = ReadOnlyFile::OpenMessage::PathOnly});
+    if (file.Size() > std::numeric_limits<std::size_t>::max())
         throw EFOpenError("Cannot open file: " + path);
-    }
-    size_ = std::size_t(status.st_size);
+    size_ = std::size_t(file.Size());
     if (size_ == 0) return;
-    void* view = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, file.fd, 0);
+    void* view = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
     if (view == MAP_FAILED) {
+        size_ = 0;
         throw EFOpenError("Cannot open file: " + path);
     }
     ::madvise(view, size_, MADV_SEQUENTIAL);

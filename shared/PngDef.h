@@ -13,4 +13,3 @@
 #endif
 
 inline constexpr const char* kPngVersionText = PNG_LIBPNG_VER_STRING;
-

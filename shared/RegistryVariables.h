@@ -11,7 +11,7 @@
 std::string ProgramBaseName();
 
 class TRegistryVariable {
-  public:
+public:
     // Settings of the running program.
     explicit TRegistryVariable(std::string name);
     // Settings of the named program, as if the executable were called programName.
@@ -25,19 +25,19 @@ class TRegistryVariable {
     std::string KeyPath;  // "\Software\Varnholt\" + program name
     std::string ValueName;
 
-  private:
+private:
     std::string programName_;
 };
 
 class TRegistryString : public TRegistryVariable {
-  public:
+public:
     TRegistryString(std::string name, std::string defaultValue);
     TRegistryString(std::string name, std::string defaultValue, std::string programName);
     ~TRegistryString() override;
 
     std::string Value;
 
-  private:
+private:
     void Load();
     void Store() noexcept;
 };

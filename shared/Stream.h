@@ -1,6 +1,6 @@
 #pragma once
-// Byte streams: a file on disk, a block in memory, and a file that only replaces its target once
-// it is complete.
+// Byte streams: a file read from disk, a block in memory, and a file that only replaces its
+// target once it is complete.
 //
 // ReadBuffer and WriteBuffer move exact counts and throw EInOutError ("Stream read error",
 // "Stream write error") when the stream has fewer bytes or refuses them, so a caller never works
@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
 
 class Stream {
 public:
@@ -29,45 +32,40 @@ public:
     void WriteBuffer(const void* buffer, std::size_t count) { Write(buffer, count); }
 };
 
+// A file read from the start through the platform's read-only file.
 class FileStream : public Stream {
 public:
-    enum class Mode { Read, Create };
-    // Read opens an existing file ("Cannot open file: <name>"); Create makes or empties it
-    // ("Cannot create file: <name>"), both as EFOpenError.
+    enum class Mode { Read };
+    // Throws EFOpenError "Cannot open file: <name>".
     FileStream(const std::string& fileName, Mode mode);
-    ~FileStream() override;
 
     std::size_t Read(void* buffer, std::size_t count) override;
     void Write(const void* buffer, std::size_t count) override;
-    std::uint64_t Position() const override;
-    void SetPosition(std::uint64_t position) override;
-    std::uint64_t Size() const override;
-
-    // Flushes to the disk and closes, reporting what the system refused on the way.
-    void Close();
-    const std::string& FileName() const { return fileName_; }
-
-protected:
-    FileStream() = default;
-    void Adopt(int descriptor, std::string fileName);
+    std::uint64_t Position() const override { return position_; }
+    void SetPosition(std::uint64_t position) override { position_ = position; }
+    std::uint64_t Size() const override { return file_.Size(); }
 
 private:
-    int descriptor_ = -1;
-    std::string fileName_;
+    ReadOnlyFile file_;
+    std::uint64_t position_ = 0;
 };
 
-// Writes into a new file beside the target and renames it over the target on Commit, so the
-// target is either left as it was or replaced whole. Destroyed without Commit, it removes the
-// partial file.
-class ReplacingFileStream : public FileStream {
+// Writes from the start into a ReplacingFile: the target is replaced whole on Commit, or left
+// as it was. Errors name the file and the system's reason.
+class ReplacingFileStream : public Stream {
 public:
-    explicit ReplacingFileStream(const std::string& fileName);
-    ~ReplacingFileStream() override;
-    void Commit();
+    explicit ReplacingFileStream(const std::string& fileName) : file_(fileName) {}
+    void Commit() { file_.Commit(); }
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    void Write(const void* buffer, std::size_t count) override { file_.Write(buffer, count); }
+    std::uint64_t Position() const override { return file_.BytesWritten(); }
+    // Only where it is: the file is written in order.
+    void SetPosition(std::uint64_t position) override;
+    std::uint64_t Size() const override { return file_.BytesWritten(); }
 
 private:
-    std::string target_;
-    bool committed_ = false;
+    ReplacingFile file_;
 };
 
 class MemoryStream : public Stream {

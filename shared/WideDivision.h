@@ -1,6 +1,7 @@
 #pragma once
 // Exact rounding division on 128-bit integers: pixel coordinates of far-off points reach 2^32,
-// and the rasterisers multiply two such differences before dividing.
+// and the rasterisers multiply two such differences before dividing. The tools floor longitudes
+// into turns with it too.
 
 using Wide = __int128;
 

@@ -169,14 +169,10 @@ void TFormMain::DrawShorelines() {
     canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
     try {
-        ShorelineReader file(DataFile->Value);
-        TGSHHSHeader header;
-        while (file.ReadHeader(header)) {
-            if (IsSelected(header))
-                DrawPolygonOutline(file, header, canvas);
-            else
-                SkipPolygon(file, header);
-        }
+        ShorelineCallbacks callbacks;
+        callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
+        callbacks.OnPoint = OutlineDrawer(canvas);
+        ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }
@@ -203,11 +199,10 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
 // Lines leave out their end pixel, which the next line starts from; only a polygon's last point
 // can repeat the pixel just used (thinning drops the others), and that step plots the pixel, so
 // that an island smaller than a pixel shows as a dot instead of vanishing.
-void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header,
-                                   Canvas& canvas) {
+std::function<void(const TGSHHSHeader&, std::int32_t, Point)> TFormMain::OutlineDrawer(
+    Canvas& canvas) {
     constexpr int kCrossingJump = kMapWidth / 4;
-    Point last;
-    auto drawTo = [&](std::int32_t index, Point pixel) {
+    return [&canvas, last = Point{}](const TGSHHSHeader&, std::int32_t index, Point pixel) mutable {
         if (index == 1) {
             canvas.MoveTo(pixel.x, pixel.y);
         } else if (pixel == last) {
@@ -226,9 +221,4 @@ void TFormMain::DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& he
         }
         last = pixel;
     };
-    ReadPolygonPixels(file, header, kMapWidth, kMapHeight, LongitudeWrap::Once, drawTo);
-}
-
-void TFormMain::SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header) {
-    file.SkipPoints(header);
 }

@@ -10,15 +10,16 @@
 // the 180th meridian and cut at both edges. A file that cannot be opened or read ends the
 // drawing silently, keeping what was drawn (the batch front end asks ReadFailure()).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "Bitmap.h"
 #include "Form.h"
+#include "Geometry.h"
 
 class Canvas;
-class ShorelineReader;
 class TRegistryString;
 struct TGSHHSHeader;
 
@@ -82,8 +83,8 @@ protected:
 
 private:
     bool IsSelected(const TGSHHSHeader& header) const;
-    void DrawPolygonOutline(ShorelineReader& file, const TGSHHSHeader& header, Canvas& canvas);
-    void SkipPolygon(ShorelineReader& file, const TGSHHSHeader& header);
+    static std::function<void(const TGSHHSHeader&, std::int32_t, Point)> OutlineDrawer(
+        Canvas& canvas);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
 
     std::optional<std::string> readFailure_;

@@ -80,8 +80,7 @@ app::ProgramDescription StrandelProgram() {
         if (options.Has("gshhs")) form->CommandLineFile = options.Value("gshhs");
         return form;
     };
-    program.makeAboutBox =
-        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Strandel);
+    program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Strandel);
     program.answerDialog = [](const ui::OpenDialog&,
                               const app::Options& options) -> std::optional<std::string> {
         if (options.Has("gshhs")) return options.Value("gshhs");

@@ -1,33 +1,19 @@
 #include "TileData.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <stdexcept>
 
+#include "ByteOrder.h"
 #include "Errors.h"
 #include "FileLookup.h"
+#include "Gtopo30Layout.h"
 
 namespace {
 
-constexpr int kBandRows = 6000;
-constexpr int kNarrowColumns = 4800;
-constexpr int kWideColumns = 7200;
-constexpr int kPolarRows = 3600;
-constexpr std::int32_t kOcean = -9999;
+using namespace gtopo30;
 
-const char* const kNarrowPrefixes[9] = {"W180", "W140", "W100", "W060", "W020",
-                                        "E020", "E060", "E100", "E140"};
-const char* const kWidePrefixes[6] = {"W180", "W120", "W060", "W000", "E060", "E120"};
-const char* const kBandSuffixes[4] = {"N90.dem", "N40.dem", "S10.dem", "S60.dem"};
-
-std::int32_t BigEndianSample(const std::uint8_t* at) {
-    return std::int16_t(std::uint16_t((at[0] << 8) | at[1]));
-}
+std::int32_t BigEndianSample(const std::uint8_t* at) { return LoadBigEndianInt16(at); }
 
 // Only the name decides: a folder called ...0S60 must not turn every tile into a polar one.
 bool IsPolarTile(const std::string& path) {
@@ -43,51 +29,37 @@ TTile::TTile(const std::string& path, TileMessageHandler onMessage)
     : Columns(IsPolarTile(path) ? kWideColumns : kNarrowColumns),
       RowBytes(2 * Columns),
       Rows(Columns == kWideColumns ? kPolarRows : kBandRows),
-      path_(path),
+      // Only regular files: a folder or a device holds no grid.
+      file_(path, {.message = ReadOnlyFile::OpenMessage::PathOnly}),
       onMessage_(std::move(onMessage)),
       row_(std::size_t(RowBytes)) {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    // Only regular files: a folder or a device holds no grid.
-    if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode)) {
-        if (descriptor_ >= 0) ::close(descriptor_);
-        throw EFOpenError("Cannot open file: " + path);
-    }
-    if (std::uint64_t(status.st_size) < std::uint64_t(Rows) * std::uint64_t(RowBytes)) {
-        ::close(descriptor_);
+    if (file_.Size() < std::uint64_t(Rows) * std::uint64_t(RowBytes))
         throw EFOpenError("Cannot open file: " + path + " (file is shorter than its grid)");
-    }
 }
 
-TTile::~TTile() { ::close(descriptor_); }
+TTile::~TTile() = default;
 
-const std::uint8_t* TTile::RowPointer(int row) const {
+const std::uint8_t* TTile::RowPointer(int row, int lookups) const {
     if (row < 0 || row >= Rows) throw std::out_of_range("Tile row outside the tile");
     if (row != rowNumber_) {
         rowNumber_ = -1;
-        const off_t start = off_t(row) * RowBytes;
-        std::size_t done = 0;
-        while (done < row_.size()) {
-            const ssize_t got =
-                ::pread(descriptor_, row_.data() + done, row_.size() - done, start + off_t(done));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) throw EInOutError("Cannot read file: " + path_);
-            done += std::size_t(got);
-        }
+        if (!file_.ReadExactAt(std::uint64_t(row) * std::uint64_t(RowBytes), row_.data(),
+                               row_.size()))
+            throw EInOutError("Cannot read file: " + file_.Path());
         rowNumber_ = row;
     }
     const std::uint8_t* rowStart = row_.data();
-    if (BigEndianSample(rowStart) < kOcean || BigEndianSample(rowStart + RowBytes - 2) < kOcean) {
-        if (onMessage_) onMessage_("Bad Data");
+    if (IsBadRow(rowStart, Columns) && onMessage_) {
+        for (int i = 0; i < lookups; ++i) onMessage_("Bad Data");
     }
     return rowStart;
 }
 
 TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
     : Folder(FolderPart(path)) {
-    auto open = [&](int slot, const std::string& name) {
+    auto openSlot = [&](int slot) {
         // A missing tile resolves to the name as written, so the message names what was asked.
-        const std::string tilePath = ResolveFileName(Folder, name);
+        const std::string tilePath = ResolveFileName(Folder, kTiles[slot].Name() + ".dem");
         try {
             Tiles[slot] = std::make_unique<TTile>(tilePath, onMessage);
         } catch (const EFOpenError&) {
@@ -97,14 +69,11 @@ TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
         }
     };
     try {
+        // Column by column, north to south.
         for (int t = 0; t < 9; ++t) {
-            for (int band = 0; band < 3; ++band) {
-                open(9 * band + t, std::string(kNarrowPrefixes[t]) + kBandSuffixes[band]);
-            }
+            for (int band = 0; band < 3; ++band) openSlot(9 * band + t);
         }
-        for (int t = 0; t < 6; ++t) {
-            open(27 + t, std::string(kWidePrefixes[t]) + kBandSuffixes[3]);
-        }
+        for (int slot = 27; slot < kTileCount; ++slot) openSlot(slot);
     } catch (...) {
         ReleaseTiles();
         throw;
@@ -114,19 +83,14 @@ TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
 TTileArray::~TTileArray() { ReleaseTiles(); }
 
 void TTileArray::ReleaseTiles() noexcept {
-    for (int t = 0; t < 9; ++t) {
-        for (int band = 0; band < 3; ++band) Tiles[9 * band + t].reset();
-    }
-    for (int t = 0; t < 6; ++t) Tiles[27 + t].reset();
+    for (auto& tile : Tiles) tile.reset();
 }
 
 std::int32_t TTileArray::CellHeight(int column, int row) const {
     if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
         throw std::out_of_range("Cell outside the GTOPO30 grid");
     }
-    const int band = row / kBandRows;
-    const int tileColumns = band == 3 ? kWideColumns : kNarrowColumns;
-    const int slot = band == 3 ? 27 + column / tileColumns : 9 * band + column / tileColumns;
-    const std::uint8_t* rowStart = Tiles[slot]->RowPointer(row % kBandRows);
-    return BigEndianSample(rowStart + 2 * (column % tileColumns));
+    const int slot = SlotOf(column, row);
+    const std::uint8_t* rowStart = Tiles[slot]->RowPointer(row - kTiles[slot].firstRow);
+    return BigEndianSample(rowStart + 2 * (column - kTiles[slot].firstColumn));
 }

@@ -17,11 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "Gtopo30Layout.h"
+#include "ReadOnlyFile.h"
+
 // Shows a message to the user (a message box in the window, a line in batch mode).
 using TileMessageHandler = std::function<void(const std::string& text)>;
 
 class TTile {
-  public:
+public:
     // Throws EFOpenError "Cannot open file: " + path when the file cannot be opened as a file,
     // and with " (file is shorter than its grid)" added when it is too short.
     TTile(const std::string& path, TileMessageHandler onMessage = {});
@@ -29,28 +32,28 @@ class TTile {
     TTile(const TTile&) = delete;
     TTile& operator=(const TTile&) = delete;
 
-    // First sample of a row within the tile (0 at its north edge), after the bad-data check.
-    // Valid until the next call on this tile; the same row again is not read again. Throws
-    // EInOutError "Cannot read file: " + path when the row can no longer be read whole.
-    const std::uint8_t* RowPointer(int row) const;
+    // First sample of a row within the tile (0 at its north edge), after the bad-data check,
+    // which reports a bad row once for each of the cell lookups the call stands for. Valid until
+    // the next call on this tile; the same row again is not read again. Throws EInOutError
+    // "Cannot read file: " + path when the row can no longer be read whole.
+    const std::uint8_t* RowPointer(int row, int lookups = 1) const;
 
     const int Columns;   // 7200 for the tiles of band 3, else 4800
     const int RowBytes;  // 2 x Columns
     const int Rows;      // 3600 for the tiles of band 3, else 6000
 
-  private:
-    std::string path_;
-    int descriptor_ = -1;
+private:
+    ReadOnlyFile file_;
     TileMessageHandler onMessage_;
     mutable std::vector<std::uint8_t> row_;
     mutable int rowNumber_ = -1;
 };
 
 class TTileArray {
-  public:
-    static constexpr int kTileCount = 33;
-    static constexpr int kGridColumns = 43200;
-    static constexpr int kGridRows = 21600;
+public:
+    static constexpr int kTileCount = gtopo30::kTileCount;
+    static constexpr int kGridColumns = gtopo30::kGridColumns;
+    static constexpr int kGridRows = gtopo30::kGridRows;
 
     // path is the tile folder ending in "/" or any file inside it. Throws EFOpenError naming the
     // first tile, in opening order, that cannot be opened; the tiles opened before it are
@@ -68,6 +71,6 @@ class TTileArray {
     // Slot 9 x band + tile column for bands 0-2, 27 + tile column for band 3.
     std::array<std::unique_ptr<TTile>, kTileCount> Tiles;
 
-  private:
+private:
     void ReleaseTiles() noexcept;
 };

@@ -3,21 +3,14 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "ByteOrder.h"
 #include "TileData.h"
 
 namespace {
 
-constexpr int kOcean = -9999;
+using gtopo30::kOcean;
 
-std::int32_t BigEndianSample(const std::uint8_t* at) {
-    return std::int16_t(std::uint16_t((at[0] << 8) | at[1]));
-}
-
-// The tiles' own bad-data rule: the first or the last sample of the row below -9999.
-bool RowFailsCheck(const std::uint8_t* rowStart, int columns) {
-    return BigEndianSample(rowStart) < kOcean ||
-           BigEndianSample(rowStart + 2 * (columns - 1)) < kOcean;
-}
+std::int32_t BigEndianSample(const std::uint8_t* at) { return LoadBigEndianInt16(at); }
 
 struct BandLayout {
     int tileCount;
@@ -62,24 +55,20 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
     for (int band = 0; band < 4; ++band) {
         const BandLayout layout = band == 3 ? BandLayout{6, W * 60 / 360, H * 30 / 180}
                                             : BandLayout{9, W * 40 / 360, H * 50 / 180};
-        const int tileColumns = band == 3 ? 7200 : 4800;
         for (int t = 0; t < layout.tileCount; ++t) {
             if (events.TileStarting) events.TileStarting();
-            const TTile& tile = *tiles.Tiles[std::size_t(band == 3 ? 27 + t : 9 * band + t)];
-            if (tile.Columns != tileColumns) throw std::logic_error("Tile of unexpected width");
+            const int slot = band == 3 ? 27 + t : 9 * band + t;
+            const TTile& tile = *tiles.Tiles[std::size_t(slot)];
+            if (tile.Columns != gtopo30::kTiles[slot].columns)
+                throw std::logic_error("Tile of unexpected width");
             const int firstX = t * layout.tileWidthPixels;
-            const int firstCell = t * tileColumns;
+            const int firstCell = gtopo30::kTiles[slot].firstColumn;
             for (int y = band * bandHeightPixels;
                  y < band * bandHeightPixels + layout.tileHeightPixels; ++y) {
                 const int gridRow = y * gridRows / H;
-                const int tileRow = gridRow % 6000;
-                const std::uint8_t* rowStart = tile.RowPointer(tileRow);
-                if (RowFailsCheck(rowStart, tile.Columns)) {
-                    // One report per pixel of this row, as one lookup per pixel gives.
-                    for (int repeat = 1; repeat < layout.tileWidthPixels; ++repeat) {
-                        tile.RowPointer(tileRow);
-                    }
-                }
+                // One bad-row report per pixel, as one lookup per pixel gives.
+                const std::uint8_t* rowStart =
+                    tile.RowPointer(gridRow % gtopo30::kBandRows, layout.tileWidthPixels);
                 std::uint8_t* heightRow = heightBitmap.Row(y);
                 std::uint8_t* maskRow = maskBitmap.Row(y);
                 for (int x = firstX; x < firstX + layout.tileWidthPixels; ++x) {

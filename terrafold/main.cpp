@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
         if (options.Has("gshhs")) startup.GSHHSFile = options.Value("gshhs");
         return std::make_unique<TFormMain>(ui, startup);
     };
-    program.makeAboutBox =
-        AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
+    program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
     // Without tiles the form has already shown why, which makes the exit status 1.
     program.batchCommand = [](ui::Form& form, const app::Options&) {
         static_cast<TFormMain&>(form).ButtonRefreshClick();

@@ -9,10 +9,11 @@
 #include "ClassicShoreline.h"
 #include "DatelineCut.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "GshhgNative.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
 #include "SphericalArea.h"
 #include "ToolMain.h"
 
@@ -38,8 +39,13 @@ app::CommandLineSyntax Syntax() {
          "level (1 land, 2 lake, 3 island in lake, 4 pond) of the text inputs after it\n"
          "whose segment headers name none",
          "", true},
-        {"antarctica", "COAST", "Antarctica from native files; it becomes a level-1 polygon",
-         "ice-front", false, false, {"ice-front", "grounding-line"}},
+        {"antarctica",
+         "COAST",
+         "Antarctica from native files; it becomes a level-1 polygon",
+         "ice-front",
+         false,
+         false,
+         {"ice-front", "grounding-line"}},
         {"cut-dateline", "",
          "cut polygons that cross the 180th meridian into pieces closed along it, for\n"
          "readers that draw longitudes from 180 W to 180 E (a ring round the globe,\n"
@@ -197,7 +203,7 @@ WrittenSummary WriteClassic(const std::vector<ShoreRing>& rings, const std::stri
     if (polygons.empty()) throw VarnholtError("no polygons found in the input");
     summary.polygons = polygons.size();
 
-    OutputFile file(output);
+    ReplacingFile file(output);
     file.Write(EncodeClassicShoreline(polygons));
     file.Commit();
     return summary;

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "Cartography.h"
 #include "ClassicShoreline.h"
+#include "CountriesBuilder.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
 #include "ToolMain.h"
 
 namespace {
@@ -77,7 +78,7 @@ void Build(const app::Options& options) {
     std::vector<CartogSegment> segments = BuildCartography(shore, borders);
     if (segments.empty()) throw VarnholtError("no outlines found in the input");
     std::string bytes = EncodeCartography(segments);
-    OutputFile file(output);
+    ReplacingFile file(output);
     file.Write(bytes);
     file.Commit();
 

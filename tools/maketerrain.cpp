@@ -9,7 +9,7 @@
 
 #include "ClassicShoreline.h"
 #include "Errors.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TerrainFiles.h"
 #include "TerrainModel.h"
 #include "ToolMain.h"
@@ -26,8 +26,15 @@ const char kSummary[] =
 app::CommandLineSyntax Syntax() {
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     std::vector<app::OptionSpec> options = {
-        {"shore", "FILE", "classic shoreline file whose level-1 polygons are land", "", false,
-         false, {}, 0, true},
+        {"shore",
+         "FILE",
+         "classic shoreline file whose level-1 polygons are land",
+         "",
+         false,
+         false,
+         {},
+         0,
+         true},
         {"tiles", "FOLDER",
          "write the 33 GTOPO30 tiles (W180N90.dem ... E120S60.dem, big-endian int16,\n"
          "ocean -9999) with .HDR headers into FOLDER, created if missing: 1.87 GB",
@@ -61,7 +68,8 @@ struct GridRequest {
 GridRequest ParseGridRequest(const std::string& text) {
     std::size_t colon = text.find(':');
     if (colon != 1 || text.size() < 3 || text[0] < '1' || text[0] > '4') {
-        throw app::UsageError("option --grid takes LAYOUT:FILE with a layout from 1 to 4, not '" + text + "'");
+        throw app::UsageError("option --grid takes LAYOUT:FILE with a layout from 1 to 4, not '" +
+                              text + "'");
     }
     return {text[0] - '0', text.substr(2)};
 }

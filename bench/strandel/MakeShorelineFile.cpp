@@ -14,8 +14,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
+
+#include "ReplacingFile.h"
 
 namespace {
 
@@ -40,28 +43,19 @@ private:
 
 class BigEndianWriter {
 public:
-    explicit BigEndianWriter(std::FILE* file) : file_(file) { buffer_.reserve(1 << 20); }
-    ~BigEndianWriter() { Flush(); }
+    explicit BigEndianWriter(ReplacingFile& file) : file_(file) {}
     void Put32(std::uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8) buffer_.push_back(char(value >> shift));
-        if (buffer_.size() >= (1u << 20)) Flush();
+        const std::uint8_t bytes[4] = {std::uint8_t(value >> 24), std::uint8_t(value >> 16),
+                                       std::uint8_t(value >> 8), std::uint8_t(value)};
+        file_.Write(bytes, 4);
     }
     void Put16(std::uint16_t value) {
-        buffer_.push_back(char(value >> 8));
-        buffer_.push_back(char(value));
-    }
-    void Flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            std::perror("write");
-            std::exit(1);
-        }
-        buffer_.clear();
+        const std::uint8_t bytes[2] = {std::uint8_t(value >> 8), std::uint8_t(value)};
+        file_.Write(bytes, 2);
     }
 
 private:
-    std::FILE* file_;
-    std::vector<char> buffer_;
+    ReplacingFile& file_;
 };
 
 struct Outline {
@@ -138,6 +132,46 @@ void WriteOutline(BigEndianWriter& out, SplitMix64& random, const Outline& outli
     }
 }
 
+// Continents: Eurasia-like past 180 E, America-like, Africa-like, Australia-like, Antarctica-like
+// near the pole, and one straddling the date line with negative values.
+std::int64_t WriteContinents(BigEndianWriter& out, SplitMix64& random, std::int64_t totalPoints,
+                             int& id) {
+    const Outline continents[] = {
+        {95, 50, 95, 25, 1, totalPoints * 12 / 100}, {-90, 20, 40, 50, 1, totalPoints * 9 / 100},
+        {20, 5, 30, 30, 1, totalPoints * 6 / 100},   {135, -25, 20, 15, 1, totalPoints * 4 / 100},
+        {0, -80, 178, 8, 1, totalPoints * 5 / 100},  {-175, 65, 12, 6, 1, totalPoints * 3 / 100},
+    };
+    std::int64_t written = 0;
+    for (const Outline& continent : continents) {
+        WriteOutline(out, random, continent, id++);
+        written += continent.points;
+    }
+    return written;
+}
+
+// Islands, lakes, islands in lakes and ponds until the points are all used.
+void WriteSmallOutlines(BigEndianWriter& out, SplitMix64& random, std::int64_t totalPoints,
+                        std::int64_t& written, int& id) {
+    while (written < totalPoints) {
+        std::uint64_t kind = random.Next() % 100;
+        std::int32_t level = kind < 76 ? 1 : kind < 96 ? 2 : kind < 99 ? 3 : 4;
+        // Mostly tiny polygons, a long tail of larger ones.
+        double size = random.Unit();
+        std::int64_t points = random.Next() % 500 == 0 ? 200 + std::int64_t(size * size * 20000)
+                                                       : 4 + std::int64_t(std::pow(size, 8) * 160);
+        points = std::min(points, totalPoints - written);
+        double radiusDeg = 0.00002 * double(points) * (0.8 + 0.4 * random.Unit()) + 0.002;
+        Outline outline{random.Unit() * 360 - 180,
+                        random.Unit() * 150 - 70,
+                        radiusDeg,
+                        radiusDeg * (0.5 + random.Unit()),
+                        level,
+                        points};
+        WriteOutline(out, random, outline, id++);
+        written += points;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,54 +184,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "TOTAL_POINTS must be at least 100000\n");
         return 2;
     }
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (!file) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    SplitMix64 random(20240601);
-    std::int64_t written = 0;
-    int id = 0;
-    {
+    try {
+        ReplacingFile file(argv[1], 1 << 20);
         BigEndianWriter out(file);
-        // Continents: Eurasia-like past 180 E, America-like, Africa-like, Australia-like,
-        // Antarctica-like near the pole, and one straddling the date line with negative values.
-        const Outline continents[] = {
-            {95, 50, 95, 25, 1, totalPoints * 12 / 100},
-            {-90, 20, 40, 50, 1, totalPoints * 9 / 100},
-            {20, 5, 30, 30, 1, totalPoints * 6 / 100},
-            {135, -25, 20, 15, 1, totalPoints * 4 / 100},
-            {0, -80, 178, 8, 1, totalPoints * 5 / 100},
-            {-175, 65, 12, 6, 1, totalPoints * 3 / 100},
-        };
-        for (const Outline& continent : continents) {
-            WriteOutline(out, random, continent, id++);
-            written += continent.points;
-        }
-        while (written < totalPoints) {
-            std::uint64_t kind = random.Next() % 100;
-            std::int32_t level = kind < 76 ? 1 : kind < 96 ? 2 : kind < 99 ? 3 : 4;
-            // Mostly tiny polygons, a long tail of larger ones.
-            double size = random.Unit();
-            std::int64_t points = random.Next() % 500 == 0
-                                      ? 200 + std::int64_t(size * size * 20000)
-                                      : 4 + std::int64_t(std::pow(size, 8) * 160);
-            points = std::min(points, totalPoints - written);
-            double radiusDeg = 0.00002 * double(points) * (0.8 + 0.4 * random.Unit()) + 0.002;
-            Outline outline{random.Unit() * 360 - 180,
-                            random.Unit() * 150 - 70,
-                            radiusDeg,
-                            radiusDeg * (0.5 + random.Unit()),
-                            level,
-                            points};
-            WriteOutline(out, random, outline, id++);
-            written += points;
-        }
-    }
-    if (std::fclose(file) != 0) {
-        std::perror(argv[1]);
+        SplitMix64 random(20240601);
+        int id = 0;
+        std::int64_t written = WriteContinents(out, random, totalPoints, id);
+        WriteSmallOutlines(out, random, totalPoints, written, id);
+        file.Commit();
+        std::printf("%s: %d polygons, %lld points\n", argv[1], id, (long long)written);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
-    std::printf("%s: %d polygons, %lld points\n", argv[1], id, (long long)written);
     return 0;
 }

@@ -32,15 +32,14 @@ std::vector<ReadPolygon> ReadAll(const std::string& path, int level = 0) {
 }  // namespace
 
 TEST(GSHHSdata, RecordsAreConvertedFromBigEndian) {
-    EXPECT_EQ(SwapBytes32(std::uint32_t(0x12345678)), 0x78563412u);
     const auto raw =
         ShorelineFile().Polygon(1, -1, 0xFFFFFFFF, 0x12345678, 1, -2).Point(-1, 2).bytes;
-    TGSHHSHeader header;
-    TGSHHSPoint point;
-    std::memcpy(&header, raw.data(), sizeof header);
-    std::memcpy(&point, raw.data() + sizeof header, sizeof point);
-    SwapHeader(header);
-    SwapPoint(point);
+    const TGSHHSHeader header = DecodeShorelineHeader(raw.data());
+    const TGSHHSPoint point = DecodeShorelinePoint(raw.data() + kShorelineHeaderBytes);
+    std::string encoded;
+    AppendShorelineHeader(encoded, header);
+    AppendShorelinePoint(encoded, point);
+    EXPECT_EQ(encoded, std::string(raw.begin(), raw.end()));
     EXPECT_EQ(header.Id, 0x12345678);
     EXPECT_EQ(header.NumPoints, 1);
     EXPECT_EQ(header.Level, -1);

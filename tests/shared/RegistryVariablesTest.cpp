@@ -13,7 +13,7 @@ namespace {
 
 // Every test gets its own per-user store, never the real ~/.config.
 class RegistryVariables : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { PointStoreAt(dir.Folder()); }
     static void PointStoreAt(const std::string& folder) {
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {

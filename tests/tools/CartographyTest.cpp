@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Cartography.h"
 #include "ClassicShoreline.h"
+#include "CountriesBuilder.h"
 #include "DatelineCut.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TempDir.h"
 #include "ToolTestSupport.h"
 

@@ -7,11 +7,11 @@
 
 #include "ClassicShoreline.h"
 #include "Errors.h"
-#include "FileIo.h"
 #include "GSHHSdata.h"
 #include "GshhgNative.h"
 #include "MultisegmentText.h"
 #include "PieceChainer.h"
+#include "ReadOnlyFile.h"
 #include "SphericalArea.h"
 #include "TempDir.h"
 #include "ToolTestSupport.h"

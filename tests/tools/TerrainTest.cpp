@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "ClassicShoreline.h"
-#include "FileIo.h"
+#include "ReadOnlyFile.h"
 #include "TempDir.h"
 #include "TerrainFiles.h"
 #include "TerrainModel.h"

@@ -6,21 +6,18 @@
 
 #include "ByteOrder.h"
 #include "Errors.h"
+#include "GSHHSdata.h"
 #include "SphericalArea.h"
+#include "WideDivision.h"
 
 namespace {
 
-constexpr std::size_t kHeaderBytes = 36;
-constexpr std::size_t kPointBytes = 8;
+constexpr std::size_t kHeaderBytes = kShorelineHeaderBytes;
+constexpr std::size_t kPointBytes = kShorelinePointBytes;
 // Readers map 180° E to the map's western edge, like 180° W. A polygon's easternmost points
 // on that meridian are moved this far west (11 m) so that they stay on the eastern edge and
 // no line is drawn across the whole map to reach them.
 constexpr std::int64_t kDatelineNudge = 100;
-
-std::int64_t FloorDiv(std::int64_t value, std::int64_t divisor) {
-    std::int64_t quotient = value / divisor;
-    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
-}
 
 GeoPoint Interpolate(GeoPoint a, GeoPoint b, std::int64_t lon) {
     long double t = static_cast<long double>(lon - a.lon) / static_cast<long double>(b.lon - a.lon);
@@ -93,9 +90,10 @@ ClassicPolygon ToClassicPolygon(const ShoreRing& shore) {
                                                 : AreaTenthsKm2(SphericalAreaKm2(unwrapped.points));
     GeoRing ring;
     if (unwrapped.closedThroughPole) {
-        GeoRing open(unwrapped.points.begin(), unwrapped.points.end() - 3);
-        std::int64_t travel = unwrapped.points[unwrapped.points.size() - 3].lon - open.front().lon;
-        ring = RoundTheGlobe(open, travel, unwrapped.points.back().lat);
+        GeoRing openRing(unwrapped.points.begin(), unwrapped.points.end() - 3);
+        std::int64_t travel =
+            unwrapped.points[unwrapped.points.size() - 3].lon - openRing.front().lon;
+        ring = RoundTheGlobe(openRing, travel, unwrapped.points.back().lat);
         polygon.greenwich = 1;
     } else {
         ring = std::move(unwrapped.points);
@@ -107,7 +105,7 @@ ClassicPolygon ToClassicPolygon(const ShoreRing& shore) {
         // Frame: west in [0°, 360°), or in [-360°, 0°) when the ring crosses a multiple of
         // 360°, i.e. the prime meridian.
         auto [westIt, eastIt] = std::minmax_element(ring.begin(), ring.end(), byLon);
-        std::int64_t shift = -FloorDiv(westIt->lon, kTurn) * kTurn;
+        std::int64_t shift = -std::int64_t(FloorDiv(westIt->lon, kTurn)) * kTurn;
         bool crossesPrime = eastIt->lon + shift > kTurn;
         if (crossesPrime) shift -= kTurn;
         polygon.greenwich = crossesPrime ? 1 : 0;
@@ -129,20 +127,11 @@ ClassicPolygon ToClassicPolygon(const ShoreRing& shore) {
 std::string EncodeClassicShoreline(const std::vector<ClassicPolygon>& polygons) {
     std::string out;
     for (const ClassicPolygon& polygon : polygons) {
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.id));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.points.size()));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.level));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.west));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.east));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.south));
-        AppendBigEndian32(out, static_cast<std::uint32_t>(polygon.north));
-        AppendBigEndian32(out, polygon.areaTenthsKm2);
-        AppendBigEndian16(out, static_cast<std::uint16_t>(polygon.greenwich));
-        AppendBigEndian16(out, static_cast<std::uint16_t>(polygon.source));
-        for (GeoPoint p : polygon.points) {
-            AppendBigEndian32(out, static_cast<std::uint32_t>(Narrow(p.lon)));
-            AppendBigEndian32(out, static_cast<std::uint32_t>(Narrow(p.lat)));
-        }
+        AppendShorelineHeader(
+            out, {polygon.id, static_cast<std::int32_t>(polygon.points.size()), polygon.level,
+                  polygon.west, polygon.east, polygon.south, polygon.north, polygon.areaTenthsKm2,
+                  polygon.greenwich, polygon.source});
+        for (GeoPoint p : polygon.points) AppendShorelinePoint(out, {Narrow(p.lon), Narrow(p.lat)});
     }
     return out;
 }
@@ -156,21 +145,18 @@ std::vector<ClassicPolygon> ParseClassicShoreline(const std::vector<unsigned cha
         if (bytes.size() - offset < kHeaderBytes) {
             throw VarnholtError(where + ": the file ends inside its header");
         }
-        const unsigned char* header = bytes.data() + offset;
-        auto field = [header](int index) {
-            return static_cast<std::int32_t>(LoadBigEndian32(header + 4 * index));
-        };
+        const TGSHHSHeader header = DecodeShorelineHeader(bytes.data() + offset);
         ClassicPolygon polygon;
-        polygon.id = field(0);
-        std::int32_t count = field(1);
-        polygon.level = field(2);
-        polygon.west = field(3);
-        polygon.east = field(4);
-        polygon.south = field(5);
-        polygon.north = field(6);
-        polygon.areaTenthsKm2 = LoadBigEndian32(header + 28);
-        polygon.greenwich = static_cast<std::int16_t>(LoadBigEndian16(header + 32));
-        polygon.source = static_cast<std::int16_t>(LoadBigEndian16(header + 34));
+        polygon.id = header.Id;
+        std::int32_t count = header.NumPoints;
+        polygon.level = header.Level;
+        polygon.west = header.West;
+        polygon.east = header.East;
+        polygon.south = header.South;
+        polygon.north = header.North;
+        polygon.areaTenthsKm2 = header.Area;
+        polygon.greenwich = header.Greenwich;
+        polygon.source = header.Source;
         offset += kHeaderBytes;
         if (count < 0 || static_cast<std::size_t>(count) > (bytes.size() - offset) / kPointBytes) {
             throw VarnholtError(where + " (id " + std::to_string(polygon.id) + "): its " +
@@ -178,8 +164,8 @@ std::vector<ClassicPolygon> ParseClassicShoreline(const std::vector<unsigned cha
         }
         polygon.points.reserve(static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i, offset += kPointBytes) {
-            GeoPoint p{static_cast<std::int32_t>(LoadBigEndian32(bytes.data() + offset)),
-                       static_cast<std::int32_t>(LoadBigEndian32(bytes.data() + offset + 4))};
+            const TGSHHSPoint point = DecodeShorelinePoint(bytes.data() + offset);
+            GeoPoint p{point.Lon, point.Lat};
             if (p.lat < -kPoleLat || p.lat > kPoleLat) {
                 throw VarnholtError(where + " (id " + std::to_string(polygon.id) + "): point " +
                                     std::to_string(i + 1) + " has latitude " +

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "WideDivision.h"
+
 namespace {
 
-std::int64_t FloorDiv(std::int64_t value, std::int64_t divisor) {
-    std::int64_t quotient = value / divisor;
-    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
-}
-
 // Strip k holds longitudes k·360° - 180° .. k·360° + 180°.
-std::int64_t StripOf(std::int64_t lon) { return FloorDiv(lon + kHalfTurn, kTurn); }
+std::int64_t StripOf(std::int64_t lon) { return std::int64_t(FloorDiv(lon + kHalfTurn, kTurn)); }
 
 GeoPoint AtLongitude(GeoPoint a, GeoPoint b, std::int64_t lon) {
     if (a.lon == b.lon) return {lon, a.lat};

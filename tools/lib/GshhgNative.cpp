@@ -16,6 +16,45 @@ std::int32_t Field(const unsigned char* header, int index) {
     return static_cast<std::int32_t>(LoadBigEndian32(header + 4 * index));
 }
 
+// The level to keep a polygon as, or 0 to skip it: the chosen Antarctic coast becomes land.
+int KeptLevel(std::uint32_t flag, AntarcticCoast antarctica) {
+    const int level = static_cast<int>(flag & 0xFF);
+    const bool antarcticIceFront = level == 5;
+    const bool antarcticGrounding = level == 6;
+    if (antarcticIceFront || antarcticGrounding) {
+        const bool wanted =
+            antarctica == AntarcticCoast::IceFront ? antarcticIceFront : antarcticGrounding;
+        return wanted ? 1 : 0;
+    }
+    return level >= 1 && level <= 4 ? level : 0;
+}
+
+std::uint32_t AreaInTenths(std::uint32_t flag, std::uint32_t area) {
+    const int version = static_cast<int>((flag >> 8) & 0xFF);
+    if (version < kFirstScaledAreaVersion) return area;
+    const int magnitude = static_cast<int>(flag >> 26);
+    return AreaTenthsKm2(area / std::pow(10.0L, magnitude));
+}
+
+void ReadPoints(const unsigned char* pointBytes, std::int32_t count, const std::string& where,
+                ShoreRing& ring) {
+    ring.points.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        const unsigned char* point = pointBytes + i * kPointBytes;
+        GeoPoint p{static_cast<std::int32_t>(LoadBigEndian32(point)),
+                   static_cast<std::int32_t>(LoadBigEndian32(point + 4))};
+        if (p.lat < -kPoleLat || p.lat > kPoleLat) {
+            throw VarnholtError(where + " (id " + std::to_string(ring.id) + "): point " +
+                                std::to_string(i + 1) + " has latitude " + std::to_string(p.lat) +
+                                " micro-degrees");
+        }
+        ring.points.push_back(p);
+    }
+    if (ring.points.size() > 1 && SamePlace(ring.points.front(), ring.points.back())) {
+        ring.points.pop_back();
+    }
+}
+
 }  // namespace
 
 GshhgReadResult ParseGshhgNative(const std::vector<unsigned char>& bytes,
@@ -41,49 +80,17 @@ GshhgReadResult ParseGshhgNative(const std::vector<unsigned char>& bytes,
         const unsigned char* pointBytes = bytes.data() + offset;
         offset += static_cast<std::size_t>(count) * kPointBytes;
 
-        int level = static_cast<int>(flag & 0xFF);
-        bool antarcticIceFront = level == 5;
-        bool antarcticGrounding = level == 6;
-        if (antarcticIceFront || antarcticGrounding) {
-            bool wanted =
-                antarctica == AntarcticCoast::IceFront ? antarcticIceFront : antarcticGrounding;
-            if (!wanted) {
-                ++result.skipped;
-                continue;
-            }
-            level = 1;
-        }
-        if (level < 1 || level > 4) {
+        const int level = KeptLevel(flag, antarctica);
+        if (level == 0) {
             ++result.skipped;
             continue;
         }
-
         ShoreRing ring;
         ring.id = id;
         ring.level = level;
         ring.source = static_cast<int>((flag >> 24) & 1);
-        int version = static_cast<int>((flag >> 8) & 0xFF);
-        if (version >= kFirstScaledAreaVersion) {
-            int magnitude = static_cast<int>(flag >> 26);
-            ring.areaTenthsKm2 = AreaTenthsKm2(area / std::pow(10.0L, magnitude));
-        } else {
-            ring.areaTenthsKm2 = area;
-        }
-        ring.points.reserve(static_cast<std::size_t>(count));
-        for (std::int32_t i = 0; i < count; ++i) {
-            const unsigned char* point = pointBytes + i * kPointBytes;
-            GeoPoint p{static_cast<std::int32_t>(LoadBigEndian32(point)),
-                       static_cast<std::int32_t>(LoadBigEndian32(point + 4))};
-            if (p.lat < -kPoleLat || p.lat > kPoleLat) {
-                throw VarnholtError(where + " (id " + std::to_string(id) + "): point " +
-                                    std::to_string(i + 1) + " has latitude " +
-                                    std::to_string(p.lat) + " micro-degrees");
-            }
-            ring.points.push_back(p);
-        }
-        if (ring.points.size() > 1 && SamePlace(ring.points.front(), ring.points.back())) {
-            ring.points.pop_back();
-        }
+        ring.areaTenthsKm2 = AreaInTenths(flag, area);
+        ReadPoints(pointBytes, count, where, ring);
         result.rings.push_back(std::move(ring));
     }
     return result;

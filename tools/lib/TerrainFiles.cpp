@@ -10,18 +10,19 @@
 
 #include "ByteOrder.h"
 #include "Errors.h"
-#include "FileIo.h"
+#include "Gtopo30Layout.h"
+#include "ReplacingFile.h"
+#include "TopographyLayout.h"
 
 namespace {
 
 constexpr int kCellsPerDegree = 120;
-constexpr std::int16_t kOcean = -9999;
+constexpr std::int16_t kOcean = gtopo30::kOcean;
 constexpr std::size_t kWriteBuffer = 8 << 20;
 
-// Probe values a map viewer uses to recognise the 5-minute layouts (depths at the pole).
-constexpr std::int16_t kPoleDepth = -4290;
-constexpr std::int16_t kLayout2Probe = -4278;
-constexpr std::int16_t kLayout3Probe = -4288;
+using topography::kLayout2Probe;
+using topography::kLayout3Probe;
+using topography::kPoleDepth;
 
 std::int16_t ToSample(float metres) {
     return static_cast<std::int16_t>(std::clamp(std::nearbyint(metres), -32768.0f, 32767.0f));
@@ -37,22 +38,8 @@ std::string Number(double value) {
 
 std::vector<Gtopo30Tile> Gtopo30Tiles() {
     std::vector<Gtopo30Tile> tiles;
-    const char* bands[] = {"N90", "N40", "S10"};
-    for (int band = 0; band < 3; ++band) {
-        for (int t = 0; t < 9; ++t) {
-            int west = -180 + 40 * t;
-            char name[16];
-            std::snprintf(name, sizeof name, "%c%03d%s", west < 0 ? 'W' : 'E', std::abs(west),
-                          bands[band]);
-            tiles.push_back({name, t * 4800, band * 6000, 4800, 6000});
-        }
-    }
-    for (int t = 0; t < 6; ++t) {
-        int west = -180 + 60 * t;
-        char name[16];
-        std::snprintf(name, sizeof name, "%c%03dS60", west <= 0 ? 'W' : 'E', std::abs(west));
-        tiles.push_back({name, t * 7200, 18000, 7200, 3600});
-    }
+    for (const gtopo30::TileLayout& tile : gtopo30::kTiles)
+        tiles.push_back({tile.Name(), tile.firstColumn, tile.firstRow, tile.columns, tile.rows});
     return tiles;
 }
 
@@ -106,19 +93,11 @@ void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std
 }
 
 EtopoLayout EtopoLayoutOf(int code) {
-    switch (code) {
-        case 1:
-            return {1, 4321, 2160, true};
-        case 2:
-            return {2, 4320, 2160, false};
-        case 3:
-            return {3, 4320, 2160, false};
-        case 4:
-            return {4, 10800, 6336, false};
-        default:
-            throw VarnholtError("Unknown grid layout " + std::to_string(code) +
-                                " (layouts are 1 to 4)");
-    }
+    if (code < 1 || code > 4)
+        throw VarnholtError("Unknown grid layout " + std::to_string(code) +
+                            " (layouts are 1 to 4)");
+    const topography::Layout& layout = topography::kLayouts[code - 1];
+    return {layout.code, layout.columns, layout.rows, layout.littleEndian};
 }
 
 void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row,
@@ -161,10 +140,10 @@ void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int
             for (std::size_t index = nextTile++; index < tiles.size() && !failed;
                  index = nextTile++) {
                 const Gtopo30Tile& tile = tiles[index];
-                OutputFile header(base + tile.name + ".HDR", 4096);
+                ReplacingFile header(base + tile.name + ".HDR", 4096);
                 header.Write(Gtopo30Header(tile));
                 header.Commit();
-                OutputFile dem(base + tile.name + ".dem", kWriteBuffer);
+                ReplacingFile dem(base + tile.name + ".dem", kWriteBuffer);
                 rowBytes.resize(2 * static_cast<std::size_t>(tile.columns));
                 for (int row = 0; row < tile.rows && !failed; ++row) {
                     Gtopo30Row(model, tile, row, rowBytes.data());
@@ -192,7 +171,7 @@ void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int
 void WriteEtopoGrid(const TerrainModel& model, int layoutCode, const std::string& path,
                     const ProgressReport& progress) {
     const EtopoLayout layout = EtopoLayoutOf(layoutCode);
-    OutputFile file(path, kWriteBuffer);
+    ReplacingFile file(path, kWriteBuffer);
     std::vector<std::int16_t> samples(static_cast<std::size_t>(layout.columns));
     std::vector<std::uint8_t> bytes(2 * samples.size());
     for (int row = 0; row < layout.rows; ++row) {

@@ -14,7 +14,7 @@
 #include "ClassicShoreline.h"
 
 class TerrainModel {
-  public:
+public:
     TerrainModel(const std::vector<ClassicPolygon>& shore, std::uint64_t seed,
                  int cellsPerDegree = 15, int threads = 2);
 
@@ -32,7 +32,7 @@ class TerrainModel {
     void SampleRow(double latDeg, double firstLonDeg, double stepLonDeg, int count, float* heights,
                    std::uint8_t* land) const;
 
-  private:
+private:
     void Rasterise(const std::vector<ClassicPolygon>& shore);
     std::vector<float> CoastDistanceKm() const;
     void ComputeRelief(const std::vector<float>& coastKm, std::uint64_t seed, int threads);

@@ -15,7 +15,7 @@ struct SpherePoint {
 SpherePoint OnUnitSphere(double lonDeg, double latDeg);
 
 class ValueNoise {
-  public:
+public:
     explicit ValueNoise(std::uint64_t seed) : seed_(seed) {}
     // One octave in [-1, 1]; `frequency` is lattice cells per Earth radius.
     double At(SpherePoint p, double frequency) const;
@@ -25,7 +25,7 @@ class ValueNoise {
     // In [0, 1].
     double Ridged(SpherePoint p, double frequency, int octaves) const;
 
-  private:
+private:
     double Lattice(std::int64_t x, std::int64_t y, std::int64_t z) const;
     std::uint64_t seed_;
 };

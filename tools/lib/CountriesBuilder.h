@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ClassicShoreline.h"
+#include "CountriesFormat.h"
 #include "GeoRing.h"
 
 struct CartogPoint {
@@ -26,9 +27,9 @@ struct CartogSegment {
     std::vector<CartogPoint> points;
 };
 
-constexpr std::uint8_t kKindLand = 0;
-constexpr std::uint8_t kKindLine = 1;
-constexpr std::uint8_t kKindWater = 8;
+constexpr std::uint8_t kKindLand = countries::kLand;
+constexpr std::uint8_t kKindLine = countries::kLand | countries::kOpenLineBit;
+constexpr std::uint8_t kKindWater = countries::kWater;
 
 // Rounded to whole arc-minutes (halves to even); consecutive repeats dropped.
 std::vector<CartogPoint> ToArcMinutes(const GeoRing& points);

@@ -1,7 +1,7 @@
 #pragma once
 // Fixed-width integers in a given byte order, read from and written to raw byte buffers.
-// The file formats these tools handle are big-endian (shorelines, tiles, most grids) or
-// little-endian (the cartography file, one grid layout), whatever the host is.
+// The file formats are big-endian (shorelines, tiles, most grids) or little-endian (the
+// cartography file, one grid layout), whatever the host is.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +17,15 @@ inline std::uint16_t LoadBigEndian16(const std::uint8_t* bytes) {
 
 inline std::uint16_t LoadLittleEndian16(const std::uint8_t* bytes) {
     return std::uint16_t(bytes[1] << 8 | bytes[0]);
+}
+
+// A signed 16-bit sample, as the height grids store them.
+inline std::int16_t LoadBigEndianInt16(const std::uint8_t* bytes) {
+    return std::int16_t(LoadBigEndian16(bytes));
+}
+
+inline std::int16_t LoadLittleEndianInt16(const std::uint8_t* bytes) {
+    return std::int16_t(LoadLittleEndian16(bytes));
 }
 
 inline void StoreBigEndian32(std::uint8_t* bytes, std::uint32_t value) {

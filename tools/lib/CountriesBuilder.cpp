@@ -1,4 +1,4 @@
-#include "Cartography.h"
+#include "CountriesBuilder.h"
 
 #include <algorithm>
 #include <cmath>

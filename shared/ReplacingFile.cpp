@@ -1,0 +1,118 @@
+#include "ReplacingFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <random>
+
+#include "Errors.h"
+
+namespace {
+
+std::filesystem::path ResolvedTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    if (!fs::is_symlink(path, ignored)) return path;
+    fs::path resolved = fs::weakly_canonical(path, ignored);
+    return ignored ? fs::path(path) : resolved;
+}
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(const std::string& path, std::size_t bufferBytes)
+    : path_(path), buffer_(std::max<std::size_t>(bufferBytes, 1)) {
+    const std::filesystem::path target = ResolvedTarget(path);
+    target_ = target.string();
+    // Hidden, so that readers of the folder never take it for a finished file.
+    std::random_device seed;
+    int error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += std::to_string(seed() % 1000000);
+        name += ".part";
+        std::filesystem::path temporary = target;
+        temporary.replace_filename(name);
+        temporary_ = temporary.string();
+        // Mode 0666 lets the umask decide, as for any newly created file.
+        descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor_ >= 0) return;
+        error = errno;
+        if (error != EEXIST) break;
+    }
+    temporary_.clear();
+    throw EFOpenError(FileErrorText("Cannot create file", path_, SystemReason(error)));
+}
+
+ReplacingFile::~ReplacingFile() {
+    if (!committed_) Discard();
+}
+
+void ReplacingFile::Discard() noexcept {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    descriptor_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+void ReplacingFile::Fail(int error) {
+    Discard();
+    throw EInOutError(FileErrorText("Cannot write file", path_, SystemReason(error)));
+}
+
+void ReplacingFile::Flush() {
+    const char* bytes = buffer_.data();
+    std::size_t left = buffered_;
+    buffered_ = 0;
+    while (left > 0) {
+        const ssize_t put = ::write(descriptor_, bytes, left);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) Fail(errno);
+        if (put == 0) Fail(ENOSPC);
+        bytes += put;
+        left -= std::size_t(put);
+    }
+}
+
+void ReplacingFile::Write(const void* data, std::size_t count) {
+    if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    const char* bytes = static_cast<const char*>(data);
+    written_ += count;
+    while (count > 0) {
+        const std::size_t take = std::min(count, buffer_.size() - buffered_);
+        std::memcpy(buffer_.data() + buffered_, bytes, take);
+        buffered_ += take;
+        bytes += take;
+        count -= take;
+        if (buffered_ == buffer_.size()) Flush();
+    }
+}
+
+void ReplacingFile::ExtendTo(std::uint64_t length) {
+    if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    if (length <= written_) return;
+    Flush();
+    if (length > std::uint64_t(std::numeric_limits<off_t>::max())) Fail(EFBIG);
+    if (::ftruncate(descriptor_, off_t(length)) != 0) Fail(errno);
+    if (::lseek(descriptor_, off_t(length), SEEK_SET) < 0) Fail(errno);
+    written_ = length;
+}
+
+void ReplacingFile::Commit() {
+    if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    Flush();
+    // EINVAL: a file system that cannot sync; the data is as safe as it will get.
+    if (::fsync(descriptor_) != 0 && errno != EINVAL) Fail(errno);
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (::close(descriptor) != 0) Fail(errno);
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
+    committed_ = true;
+}

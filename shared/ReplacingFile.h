@@ -1,0 +1,45 @@
+#pragma once
+// The platform's one way to write a file: into a temporary beside the target, flushed to the
+// disk and renamed over the target on Commit, so the target is either left as it was or
+// replaced whole. Destroyed without Commit, or after any failure, it removes the temporary.
+// Writing through a symbolic link replaces the file it points at and keeps the link.
+//
+// Errors name the target and the system's reason: EFOpenError "Cannot create file: ..." when
+// the temporary cannot be made, EInOutError "Cannot write file: ..." for a refused write, flush
+// or rename (a full disk, a file-size limit).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const std::string& path, std::size_t bufferBytes = 1 << 18);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    void Write(const void* data, std::size_t count);
+    void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
+    // Continues the file with zeros up to length bytes, as a hole where the file system allows:
+    // for large grids that are mostly empty. Nothing happens when it is that long already.
+    void ExtendTo(std::uint64_t length);
+    void Commit();
+
+    const std::string& Path() const { return path_; }
+    std::uint64_t BytesWritten() const { return written_; }
+
+private:
+    void Flush();
+    [[noreturn]] void Fail(int error);
+    void Discard() noexcept;
+
+    std::string path_;    // as given, for messages
+    std::string target_;  // what the rename replaces
+    std::string temporary_;
+    int descriptor_ = -1;
+    std::vector<char> buffer_;
+    std::size_t buffered_ = 0;
+    std::uint64_t written_ = 0;
+    bool committed_ = false;
+};

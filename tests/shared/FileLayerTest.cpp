@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Errors.h"
+#include "ReadOnlyFile.h"
+#include "ReplacingFile.h"
+#include "TempDir.h"
+
+namespace {
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Text(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+template <typename Error, typename Action>
+std::string MessageOf(Action action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+}  // namespace
+
+TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string target = dir.Write("out.bin", {'o', 'l', 'd'});
+    {
+        ReplacingFile abandoned(target);
+        abandoned.Write("partial");
+    }
+    EXPECT_EQ(Text(target), "old");
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"out.bin"});
+
+    ReplacingFile file(target, 4);  // a buffer smaller than the writes
+    file.Write("new contents");
+    EXPECT_EQ(Text(target), "old") << "the old file stays until the new one is whole";
+    file.Commit();
+    EXPECT_EQ(Text(target), "new contents");
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(ReplacingFile, WritesThroughALinkAndKeepsIt) {
+    TempDir dir;
+    const std::string real = dir.Write("real.bin", {'o', 'l', 'd'});
+    std::filesystem::create_symlink(real, dir / "link.bin");
+    ReplacingFile file(dir / "link.bin");
+    file.Write("new");
+    file.Commit();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.bin"));
+    EXPECT_EQ(Text(real), "new");
+}
+
+TEST(ReplacingFile, FailuresNameTheFileAndTheReasonAndLeaveNothing) {
+    TempDir dir;
+    const std::string missing = dir / "no-such-folder/out.bin";
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { ReplacingFile file(missing); }),
+              "Cannot create file: " + missing + ": No such file or directory");
+
+    // A file-size limit refuses the write the way a full disk would.
+    const std::string target = dir.Write("big.bin", {'o', 'l', 'd'});
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string message = MessageOf<EInOutError>([&] {
+        ReplacingFile file(target, 64);
+        file.Write(std::string(5000, 'x'));
+        file.Commit();
+    });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(message, "Cannot write file: " + target + ": File too large");
+    EXPECT_EQ(Text(target), "old");
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"big.bin"});
+}
+
+TEST(ReplacingFile, ATargetThatCannotBeReplacedStaysAsItWas) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "blocked");
+    dir.Write("blocked/keep", {1});
+    const std::string message = MessageOf<EInOutError>([&] {
+        ReplacingFile file(dir / "blocked");
+        file.Write("x");
+        file.Commit();
+    });
+    EXPECT_EQ(message.rfind("Cannot write file: " + (dir / "blocked") + ": ", 0), 0u) << message;
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"blocked"});
+    EXPECT_EQ(FilesIn(dir / "blocked"), std::vector<std::string>{"keep"});
+}
+
+TEST(ReadOnlyFile, ReadsExactlyAtAPositionAndRefusesPastTheEnd) {
+    TempDir dir;
+    const ReadOnlyFile file(dir.Write("data.bin", {1, 2, 3, 4, 5}));
+    EXPECT_EQ(file.Size(), 5u);
+    std::uint8_t bytes[3] = {};
+    ASSERT_TRUE(file.ReadExactAt(2, bytes, 3));
+    EXPECT_EQ(bytes[0], 3);
+    EXPECT_EQ(bytes[2], 5);
+    EXPECT_FALSE(file.ReadExactAt(3, bytes, 3));
+    EXPECT_EQ(file.ReadAt(3, bytes, 3), 2u);
+    EXPECT_EQ(file.ReadAt(1u << 30, bytes, 3), 0u);
+}
+
+TEST(ReadOnlyFile, OpenFailuresNameTheFileAndTheReason) {
+    TempDir dir;
+    const std::string missing = dir / "missing.bin";
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadWholeFile(missing); }),
+              "Cannot open file: " + missing + ": No such file or directory");
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadOnlyFile file(dir.Folder()); }),
+              "Cannot open file: " + dir.Folder() + ": Is a directory");
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadOnlyFile file("/dev/null"); }),
+              "Cannot open file: /dev/null: not a regular file");
+    const ReadOnlyFile device("/dev/zero", {.accept = ReadOnlyFile::Accept::AnythingButFolders});
+    EXPECT_EQ(device.Size(), 0u) << "an endless device counts as empty";
+    EXPECT_TRUE(ReadWholeFile(dir.Write("empty", {})).empty());
+}
+
+TEST(ReplacingFile, ExtendsWithZerosBetweenWrites) {
+    TempDir dir;
+    ReplacingFile file(dir / "grid.bin", 2);
+    file.Write("ab");
+    file.ExtendTo(5);
+    file.Write("c");
+    file.ExtendTo(3);  // already longer
+    file.Commit();
+    EXPECT_EQ(Text(dir / "grid.bin"), std::string("ab\0\0\0c", 6));
+}
