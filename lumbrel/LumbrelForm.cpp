@@ -118,15 +118,7 @@ void TFormMain::TimerOnShowTimer() {
     SelectTab(kTabSource);
 
     SetStep(1);
-    MakeColourImage();
-    SelectTab(kTabColour);
-
-    SetStep(2);
-    MakeReliefImage();
-    SelectTab(kTabRelief);
-
-    SetStep(3);
-    MakeCombinedImage();
+    MakeShadedImage();
     ProgressBarPercent.SetPosition(0);
     ProgressBarPercent.Repaint();
     SelectTab(kTabCombined);
@@ -144,9 +136,11 @@ void TFormMain::TabControlImageChange() {
             ImageDisplay.Show(SourceBitmap);
             break;
         case kTabColour:
+            if (ColourBitmap->IsEmpty() && !CombinedBitmap->IsEmpty()) MakeColourImage();
             ImageDisplay.Show(ColourBitmap);
             break;
         case kTabRelief:
+            if (ReliefBitmap->IsEmpty() && !CombinedBitmap->IsEmpty()) MakeReliefImage();
             ImageDisplay.Show(ReliefBitmap);
             break;
         case kTabCombined:
@@ -186,6 +180,15 @@ void TFormMain::MakeReliefImage() {
 void TFormMain::MakeCombinedImage() {
     ::MakeCombinedImage(*ColourBitmap, *ReliefBitmap, *CombinedBitmap,
                         [this](int percent) { ShowPercent(percent); });
+}
+
+void TFormMain::MakeShadedImage() {
+    // The colour and relief of an earlier image would no longer match; their tabs remake them.
+    ColourBitmap->SetSize(0, 0);
+    ReliefBitmap->SetSize(0, 0);
+    CellCounts.Clear();
+    CellCounts = ::MakeShadedImage(*SourceBitmap, *CombinedBitmap,
+                                   [this](int percent) { ShowPercent(percent); });
 }
 
 void TFormMain::ShowPercent(int percent) {

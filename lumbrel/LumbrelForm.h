@@ -1,7 +1,8 @@
 #pragma once
 // The hill shader's main window: loads the height image once, shortly after it is first shown,
-// makes the colour, relief and combined images, writes "combined.bmp" and shows each image on
-// its tab. The counts of small height differences stay for the "Cell statistics" command.
+// makes the combined image, writes "combined.bmp" and shows each image on its tab; the colour
+// and relief images are made when their tabs are first shown. The counts of small height
+// differences stay for the "Cell statistics" command.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,6 +54,8 @@ public:
     void MakeColourImage();
     void MakeReliefImage();
     void MakeCombinedImage();
+    // The combined image and the counts straight from the source, in one pass.
+    void MakeShadedImage();
     void ShowPercent(int percent);
 
     std::string CellStatisticsMessage() const;

@@ -26,10 +26,10 @@ app::ProgramDescription LumbrelProgram() {
         if (!options.Has("file")) return std::nullopt;
         return options.Value("file");
     };
-    // Counts exist once the relief was made; after an earlier failure zeros would mislead.
+    // Counts exist once the shading was done; after an earlier failure zeros would mislead.
     program.batchCommand = [](ui::Form& form, const app::Options&) {
         auto& shader = static_cast<TFormMain&>(form);
-        if (shader.ReliefBitmap && !shader.ReliefBitmap->IsEmpty())
+        if (shader.CombinedBitmap && !shader.CombinedBitmap->IsEmpty())
             shader.ViewCellStatisticsClick();
     };
     program.progressBar = "ProgressBarPercent";

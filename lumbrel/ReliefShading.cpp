@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "ElevationColours.h"
@@ -41,6 +44,87 @@ std::array<std::array<std::uint8_t, 3>, 256> CodeColours() {
     return table;
 }
 
+// Every (relief, colour byte) result, so each byte is one look-up: twice as fast as clamping
+// byte by byte.
+using ShiftTable = std::vector<std::array<std::uint8_t, 256>>;
+ShiftTable ShiftedBytes() {
+    ShiftTable shifted(256);
+    for (int shade = 0; shade < 256; ++shade)
+        for (int value = 0; value < 256; ++value)
+            shifted[shade][value] =
+                std::uint8_t(std::clamp(value + shade - kNeutralRelief, 0, 255));
+    return shifted;
+}
+
+// The relief of one row from its codes and those of the row below; difference is scratch of
+// the row's width. The last cell has no south-east neighbour and stays flat.
+void ReliefRow(const std::uint8_t* __restrict here, const std::uint8_t* __restrict belowRow,
+               int width, std::uint8_t referenceLevel, std::uint8_t* __restrict out,
+               std::uint8_t* __restrict difference, CellCounts& counts) {
+    // Byte masks instead of branches, and the counting in separate passes over a row of
+    // differences, so that the compiler vectorises both (a branchy loop took half the budget).
+    // The step for a difference d is the sum of the increments of ReliefStep up to d.
+    static_assert(ReliefStep[0] == 5 && ReliefStep[1] == 7 && ReliefStep[2] == 10 &&
+                  ReliefStep[3] == 15 && ReliefStep[4] == 20);
+    auto mask = [](bool condition) { return std::uint8_t(-std::uint8_t(condition)); };
+    const std::uint8_t* __restrict below = belowRow + 1;
+    const int pairs = width - 1;
+    for (int x = 0; x < pairs; ++x) {
+        const std::uint8_t codeHere = here[x];
+        const std::uint8_t codeBelow = below[x];
+        const std::uint8_t d =
+            std::uint8_t(codeHere > codeBelow ? codeHere - codeBelow : codeBelow - codeHere);
+        const std::uint8_t land =
+            mask(codeHere != referenceLevel) & mask(codeBelow != referenceLevel);
+        const std::uint8_t step =
+            std::uint8_t(((mask(d >= 1) & 5) + (mask(d >= 2) & 2) + (mask(d >= 3) & 3) +
+                          (mask(d >= 4) & 5) + (mask(d >= 5) & 5)) &
+                         land);
+        const std::uint8_t darker = mask(codeBelow < codeHere);
+        out[x] = std::uint8_t(kNeutralRelief + step - ((step + step) & darker));
+        difference[x] = d & land;
+    }
+    if (width > 0) out[width - 1] = kNeutralRelief;
+    for (int d = 1; d <= 5; ++d) {
+        std::int64_t found = 0;
+        for (int x = 0; x < pairs; ++x) found += difference[x] == d;
+        counts[d] += found;
+    }
+}
+
+struct ShadingTables {
+    std::array<std::array<std::uint8_t, 3>, 256> colours = CodeColours();
+    ShiftTable shifted = ShiftedBytes();
+};
+
+// Rows first..last-1 of the combined image, each made in one go from two rows of codes.
+void ShadeRows(const Bitmap& source, Bitmap& combined, int first, int last,
+               const ShadingTables& tables, CellCounts& counts,
+               const std::function<void(int row)>& rowDone) {
+    const int width = source.Width();
+    const int height = source.Height();
+    const std::uint8_t referenceLevel = source.Row(0)[0];
+    std::vector<std::uint8_t> relief(std::size_t(width), kNeutralRelief);
+    std::vector<std::uint8_t> difference(std::size_t(width), 0);
+    for (int y = first; y < last; ++y) {
+        const std::uint8_t* codes = source.Row(y);
+        if (y + 1 < height)
+            ReliefRow(codes, source.Row(y + 1), width, referenceLevel, relief.data(),
+                      difference.data(), counts);
+        else
+            std::fill(relief.begin(), relief.end(), kNeutralRelief);
+        std::uint8_t* out = combined.Row(y);
+        for (int x = 0; x < width; ++x, out += 3) {
+            const std::uint8_t* shift = tables.shifted[relief[std::size_t(x)]].data();
+            const std::uint8_t* colour = tables.colours[codes[x]].data();
+            out[0] = shift[colour[0]];
+            out[1] = shift[colour[1]];
+            out[2] = shift[colour[2]];
+        }
+        if (rowDone) rowDone(y);
+    }
+}
+
 }  // namespace
 
 void MakeColourImage(const Bitmap& source, Bitmap& colour, const PercentCallback& showPercent) {
@@ -70,40 +154,10 @@ CellCounts MakeReliefImage(const Bitmap& source, Bitmap& relief,
     CellCounts counts;
     if (source.IsEmpty()) return counts;
     const std::uint8_t referenceLevel = source.Row(0)[0];
-
-    // Byte masks instead of branches, and the counting in separate passes over a row of
-    // differences, so that the compiler vectorises both (a branchy loop took half the budget).
-    // The step for a difference d is the sum of the increments of ReliefStep up to d.
-    static_assert(ReliefStep[0] == 5 && ReliefStep[1] == 7 && ReliefStep[2] == 10 &&
-                  ReliefStep[3] == 15 && ReliefStep[4] == 20);
-    auto mask = [](bool condition) { return std::uint8_t(-std::uint8_t(condition)); };
-    std::vector<std::uint8_t> landDifference(std::size_t(width), 0);
+    std::vector<std::uint8_t> difference(std::size_t(width), 0);
     for (int y = 0; y + 1 < height; ++y) {
-        const std::uint8_t* __restrict here = source.Row(y);
-        const std::uint8_t* __restrict below = source.Row(y + 1) + 1;
-        std::uint8_t* __restrict out = relief.Row(y);
-        std::uint8_t* __restrict difference = landDifference.data();
-        const int pairs = width - 1;
-        for (int x = 0; x < pairs; ++x) {
-            const std::uint8_t codeHere = here[x];
-            const std::uint8_t codeBelow = below[x];
-            const std::uint8_t d =
-                std::uint8_t(codeHere > codeBelow ? codeHere - codeBelow : codeBelow - codeHere);
-            const std::uint8_t land =
-                mask(codeHere != referenceLevel) & mask(codeBelow != referenceLevel);
-            const std::uint8_t step =
-                std::uint8_t(((mask(d >= 1) & 5) + (mask(d >= 2) & 2) + (mask(d >= 3) & 3) +
-                              (mask(d >= 4) & 5) + (mask(d >= 5) & 5)) &
-                             land);
-            const std::uint8_t darker = mask(codeBelow < codeHere);
-            out[x] = std::uint8_t(kNeutralRelief + step - ((step + step) & darker));
-            difference[x] = d & land;
-        }
-        for (int d = 1; d <= 5; ++d) {
-            std::int64_t found = 0;
-            for (int x = 0; x < pairs; ++x) found += difference[x] == d;
-            counts[d] += found;
-        }
+        ReliefRow(source.Row(y), source.Row(y + 1), width, referenceLevel, relief.Row(y),
+                  difference.data(), counts);
         Report(showPercent, y, height);
     }
     relief.MarkModified();
@@ -118,13 +172,7 @@ void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combi
         relief.Width() != width || relief.Height() != height)
         throw EInvalidGraphicOperation("The colour and relief images do not match");
     Prepare(combined, PixelFormat::Bgr24, width, height);
-    // Every (relief, colour byte) result, so each byte is one look-up: twice as fast as
-    // clamping byte by byte. Only the rows of the reliefs present are touched.
-    std::vector<std::array<std::uint8_t, 256>> shifted(256);
-    for (int shade = 0; shade < 256; ++shade)
-        for (int value = 0; value < 256; ++value)
-            shifted[shade][value] =
-                std::uint8_t(std::clamp(value + shade - kNeutralRelief, 0, 255));
+    const ShiftTable shifted = ShiftedBytes();
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* in = colour.Row(y);
         const std::uint8_t* shade = relief.Row(y);
@@ -138,4 +186,43 @@ void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combi
         Report(showPercent, y, height);
     }
     combined.MarkModified();
+}
+
+CellCounts MakeShadedImage(const Bitmap& source, Bitmap& combined,
+                           const PercentCallback& showPercent) {
+    RequireHeightImage(source);
+    const int width = source.Width();
+    const int height = source.Height();
+    Prepare(combined, PixelFormat::Bgr24, width, height);
+    CellCounts counts;
+    if (source.IsEmpty()) {
+        combined.MarkModified();
+        return counts;
+    }
+    const ShadingTables tables;
+    // The lower half on a second core; the rows are independent, and only this thread reports.
+    const int middle = height / 2;
+    CellCounts lowerCounts;
+    std::exception_ptr lowerFailure;
+    auto shadeLower = [&]() noexcept {
+        try {
+            ShadeRows(source, combined, middle, height, tables, lowerCounts, {});
+        } catch (...) {
+            lowerFailure = std::current_exception();
+        }
+    };
+    {
+        std::jthread helper;
+        try {
+            helper = std::jthread(shadeLower);
+        } catch (const std::system_error&) {
+            shadeLower();
+        }
+        ShadeRows(source, combined, 0, middle, tables, counts,
+                  [&](int y) { Report(showPercent, y, std::max(middle, 1)); });
+    }
+    if (lowerFailure) std::rethrow_exception(lowerFailure);
+    for (int d = 1; d <= 5; ++d) counts[d] += lowerCounts[d];
+    combined.MarkModified();
+    return counts;
 }

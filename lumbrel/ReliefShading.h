@@ -9,6 +9,9 @@
 //    pair touching the top-left cell's code, which marks sea;
 //  - combined: each colour byte moved by (relief - 128), clamped to 0..255.
 // Each pass reports the percentage of rows done after every row.
+//
+// MakeShadedImage gives the combined image and the counts of the three passes in one pass over
+// the rows, on both cores, without making the colour and relief images.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -49,3 +52,8 @@ CellCounts MakeReliefImage(const Bitmap& source, Bitmap& relief,
 // The colour image brightened or darkened by the relief image of the same size.
 void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combined,
                        const PercentCallback& showPercent);
+
+// The combined image of an 8-bit height image, byte for byte what the three passes give, and
+// the counts MakeReliefImage returns.
+CellCounts MakeShadedImage(const Bitmap& source, Bitmap& combined,
+                           const PercentCallback& showPercent);

@@ -2,6 +2,7 @@
 // One-call PNG file routines for the programs: a bitmap out to a PNG file, a PNG file into a
 // bitmap. Failures pass on to the caller as exceptions; true means the work was done.
 #include <string>
+#include <vector>
 
 #include "Bitmap.h"
 #include "PngImage.h"
@@ -11,6 +12,21 @@
 bool SaveBitmapToPng(const Bitmap& bitmap, const std::string& fileName, const std::string& author,
                      const std::string& description, const std::string& software,
                      const std::string& title, const TPngProgressEvent& onProgress = {});
+
+// One file of SaveBitmapsToPng, with the texts SaveBitmapToPng takes.
+struct PngFileJob {
+    const Bitmap* bitmap = nullptr;
+    std::string fileName;
+    std::string author;
+    std::string description;
+    std::string software;
+    std::string title;
+};
+
+// The same files as SaveBitmapToPng for each job in turn, encoded at the same time on threads
+// of their own. A file replaces its target only once every file before it did, so a failure
+// leaves the files as the first one failing in turn would, and throws that failure.
+void SaveBitmapsToPng(const std::vector<PngFileJob>& jobs);
 
 // Replaces the bitmap's contents with the image; with convertToRgb false, grey and palette
 // images stay 8-bit (a palette image bringing its palette).

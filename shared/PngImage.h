@@ -11,8 +11,8 @@
 // Writing produces IHDR, PLTE (palette images only), tEXt for the non-blank texts, IDAT, tIME
 // (local wall-clock time) and IEND, in this order.
 //
-// Only one read or write runs at a time: the stream and image being worked on are module-wide,
-// because libpng's transfer callbacks reach them from there.
+// Only one read or write runs at a time on each thread: the stream and image being worked on
+// are module-wide for the thread, because libpng's transfer callbacks reach them from there.
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -112,6 +112,9 @@ public:
     std::int32_t CompressionType = 0;
     std::int32_t FilterType = 0;
     std::int32_t FilterFlags = 0x38;  // None, Sub, Up
+    // Each row's filter is chosen before the write, as libpng would choose it, so that libpng
+    // applies only that one: the same file, sooner. False leaves the choice to libpng.
+    bool FiltersChosenAhead = true;
     Colour BackgroundColour = 0;
     bool Transparent = false;  // the file read had a bKGD chunk
     std::int32_t RowBytes = 0;

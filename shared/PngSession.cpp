@@ -24,11 +24,12 @@ constexpr std::size_t kTransferLimit = 8193;
 constexpr png_alloc_size_t kMaxLibpngBlock = png_alloc_size_t(16) << 20;
 constexpr std::uint32_t kProgressIntervalMs = 100;
 
-// The codec's module-wide state: libpng's callbacks find the stream and image here.
-Stream* currentStream = nullptr;
-TPngImage* currentImage = nullptr;
-std::uint32_t lastReportTick = 0;
-bool operationRunning = false;
+// The codec's module-wide state, one copy per thread: libpng's callbacks find the stream and
+// image here, and images on different threads are written at the same time.
+thread_local Stream* currentStream = nullptr;
+thread_local TPngImage* currentImage = nullptr;
+thread_local std::uint32_t lastReportTick = 0;
+thread_local bool operationRunning = false;
 
 PngSession* SessionOf(png_structp png) { return static_cast<PngSession*>(png_get_error_ptr(png)); }
 

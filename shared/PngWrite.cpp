@@ -1,9 +1,11 @@
 // Writing: the whole libpng write sequence in one stage, fed by a plan made from the image.
 #include <csetjmp>
 #include <string>
+#include <vector>
 
 #include "Errors.h"
 #include "PngChunks.h"
+#include "PngFilterChoice.h"
 #include "PngImage.h"
 #include "PngSession.h"
 
@@ -26,6 +28,8 @@ struct WritePlan {
     int textCount = 0;
     int filterFlags = 0;
     png_bytepp rows = nullptr;
+    // The filter of each row after the first, chosen ahead; null leaves every choice to libpng.
+    const std::uint8_t* rowFilters = nullptr;
     bool reportRows = false;
 };
 
@@ -45,7 +49,15 @@ struct WritePlan {
     if (plan->rows) {
         if (plan->bitDepth == 16) png_set_swap(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
-        png_write_image(png, plan->rows);
+        if (plan->rowFilters) {
+            // libpng's own choice on the first row makes it keep the row above for the rest.
+            for (png_uint_32 y = 0; y < plan->height; ++y) {
+                if (y > 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters[y]);
+                png_write_row(png, plan->rows[y]);
+            }
+        } else {
+            png_write_image(png, plan->rows);
+        }
         png_time stamp = LocalTimeStamp();
         png_set_tIME(png, info, &stamp);
         png_write_end(png, info);
@@ -127,6 +139,14 @@ void TPngImage::SaveToStream(Stream& stream) {
     CheckRowsMatchHeader(*this);
     WritePlan plan = PlanWrite(*this);
     plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
+    std::vector<std::uint8_t> rowFilters;
+    if (plan.rows && FiltersChosenAhead && BitDepth == 8 && InterlaceType == PNG_INTERLACE_NONE &&
+        Height > 1) {
+        const int bytesPerPixel = SamplesPerPixel(ColourType);
+        rowFilters = ChooseRowFilters(plan.rows, Height, std::size_t(Width) * bytesPerPixel,
+                                      bytesPerPixel, UsableFilters(FilterFlags, Width, Height));
+        plan.rowFilters = rowFilters.data();
+    }
     bool rowsWritten = false;
     if (!WriteStage(&session, &plan, &rowsWritten)) RaiseFailure(session);
     if (rowsWritten) Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG write");

@@ -180,10 +180,10 @@ void TFormMain::ButtonRefreshClick() {
     ProgressBar.SetPosition(0);
 
     const std::string author = TerrafoldAuthor();
-    SaveBitmapToPng(HeightBitmap, "topo.png", author, "Scaled World Map Heights", "Terrafold",
-                    "Topographic Data");
-    SaveBitmapToPng(MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
-                    "Topographic Data");
+    SaveBitmapsToPng({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights", "Terrafold",
+                       "Topographic Data"},
+                      {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
+                       "Topographic Data"}});
     Ui().ShowMessage("Image(s) written to file topo.png");
 }
 

@@ -40,6 +40,13 @@ TTile::TTile(const std::string& path, TileMessageHandler onMessage)
 TTile::~TTile() = default;
 
 const std::uint8_t* TTile::RowPointer(int row, int lookups) const {
+    bool bad = false;
+    const std::uint8_t* rowStart = ReadRow(row, bad);
+    if (bad) ReportBadRow(lookups);
+    return rowStart;
+}
+
+const std::uint8_t* TTile::ReadRow(int row, bool& bad) const {
     if (row < 0 || row >= Rows) throw std::out_of_range("Tile row outside the tile");
     if (row != rowNumber_) {
         rowNumber_ = -1;
@@ -48,11 +55,13 @@ const std::uint8_t* TTile::RowPointer(int row, int lookups) const {
             throw EInOutError("Cannot read file: " + file_.Path());
         rowNumber_ = row;
     }
-    const std::uint8_t* rowStart = row_.data();
-    if (IsBadRow(rowStart, Columns) && onMessage_) {
-        for (int i = 0; i < lookups; ++i) onMessage_("Bad Data");
-    }
-    return rowStart;
+    bad = IsBadRow(row_.data(), Columns);
+    return row_.data();
+}
+
+void TTile::ReportBadRow(int lookups) const {
+    if (!onMessage_) return;
+    for (int i = 0; i < lookups; ++i) onMessage_("Bad Data");
 }
 
 TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)

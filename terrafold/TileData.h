@@ -37,6 +37,10 @@ public:
     // the next call on this tile; the same row again is not read again. Throws EInOutError
     // "Cannot read file: " + path when the row can no longer be read whole.
     const std::uint8_t* RowPointer(int row, int lookups = 1) const;
+    // RowPointer without the report, for a thread that must not show messages: bad tells
+    // whether the row fails the check, and ReportBadRow later says what RowPointer would have.
+    const std::uint8_t* ReadRow(int row, bool& bad) const;
+    void ReportBadRow(int lookups) const;
 
     const int Columns;   // 7200 for the tiles of band 3, else 4800
     const int RowBytes;  // 2 x Columns

@@ -1,7 +1,14 @@
 #include "WorldHeightImage.h"
 
 #include <cmath>
+#include <cstring>
+#include <exception>
+#include <future>
 #include <stdexcept>
+#include <stop_token>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "ByteOrder.h"
 #include "TileData.h"
@@ -12,11 +19,95 @@ using gtopo30::kOcean;
 
 std::int32_t BigEndianSample(const std::uint8_t* at) { return LoadBigEndianInt16(at); }
 
-struct BandLayout {
-    int tileCount;
-    int tileWidthPixels;
-    int tileHeightPixels;
+// The pixels one tile gives: a block of whole tile rows and columns of the image.
+struct TileBlock {
+    int slot;
+    int firstX;
+    int firstY;
+    int width;
+    int height;
 };
+
+// The tiles in the order they are sampled: band by band from the north, west to east.
+std::vector<TileBlock> TileBlocks(int W, int H) {
+    std::vector<TileBlock> blocks;
+    const int bandHeightPixels = H * 50 / 180;
+    for (int band = 0; band < 4; ++band) {
+        const int count = band == 3 ? 6 : 9;
+        const int width = band == 3 ? W * 60 / 360 : W * 40 / 360;
+        const int height = band == 3 ? H * 30 / 180 : H * 50 / 180;
+        for (int t = 0; t < count; ++t)
+            blocks.push_back({band == 3 ? 27 + t : 9 * band + t, t * width, band * bandHeightPixels,
+                              width, height});
+    }
+    return blocks;
+}
+
+// Where a block's pixels go: its first row in each image and the step between rows.
+struct BlockTarget {
+    std::uint8_t* heights;
+    std::uint8_t* mask;
+    std::size_t stride;
+};
+
+// Samples the block row by row. A bad row is reported through report, once per pixel taken
+// from it, before the next row is read.
+template <class ReportBadRow>
+void SampleBlock(const TTileArray& tiles, const HeightCodeTable& codes, const TileBlock& block,
+                 int W, int H, const BlockTarget& target, ReportBadRow&& report) {
+    const TTile& tile = *tiles.Tiles[std::size_t(block.slot)];
+    if (tile.Columns != gtopo30::kTiles[block.slot].columns)
+        throw std::logic_error("Tile of unexpected width");
+    const int firstCell = gtopo30::kTiles[block.slot].firstColumn;
+    for (int row = 0; row < block.height; ++row) {
+        const int y = block.firstY + row;
+        const int gridRow = y * TTileArray::kGridRows / H;
+        bool bad = false;
+        const std::uint8_t* rowStart = tile.ReadRow(gridRow % gtopo30::kBandRows, bad);
+        if (bad) report(tile, block.width);
+        std::uint8_t* heightRow = target.heights + std::size_t(row) * target.stride;
+        std::uint8_t* maskRow = target.mask + std::size_t(row) * target.stride;
+        for (int i = 0; i < block.width; ++i) {
+            const int x = block.firstX + i;
+            const int cellColumn = x * TTileArray::kGridColumns / W - firstCell;
+            const std::int32_t h = BigEndianSample(rowStart + 2 * cellColumn);
+            heightRow[i] = codes[std::size_t(h + 32768)];
+            maskRow[i] = h > 0 ? 255 : 0;
+        }
+    }
+}
+
+// A block sampled on the helper thread, with the reports it owes and what stopped it.
+struct SampledBlock {
+    std::vector<std::uint8_t> heights;
+    std::vector<std::uint8_t> mask;
+    int badReports = 0;
+    std::exception_ptr failure;
+    std::promise<void> done;
+};
+
+// Samples every other block into buffers of its own; the caller owns the images and the
+// messages. Stops at the first failure, or when asked to.
+void SampleOddBlocks(std::stop_token stop, const TTileArray& tiles, const HeightCodeTable& codes,
+                     const std::vector<TileBlock>& blocks, std::vector<SampledBlock>& results,
+                     int W, int H) {
+    for (std::size_t i = 1; i < blocks.size() && !stop.stop_requested(); i += 2) {
+        SampledBlock& result = results[i];
+        try {
+            const TileBlock& block = blocks[i];
+            const std::size_t pixels = std::size_t(block.width) * std::size_t(block.height);
+            result.heights.resize(pixels);
+            result.mask.resize(pixels);
+            SampleBlock(tiles, codes, block, W, H,
+                        {result.heights.data(), result.mask.data(), std::size_t(block.width)},
+                        [&](const TTile&, int lookups) { result.badReports += lookups; });
+        } catch (...) {
+            result.failure = std::current_exception();
+        }
+        result.done.set_value();
+        if (result.failure) return;
+    }
+}
 
 }  // namespace
 
@@ -48,37 +139,40 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
             throw std::invalid_argument("World images must be 8-bit 5400 x 2700 bitmaps");
         }
     }
-    const int bandHeightPixels = H * 50 / 180;
-    const int gridRows = TTileArray::kGridRows;
-    const int gridColumns = TTileArray::kGridColumns;
-
-    for (int band = 0; band < 4; ++band) {
-        const BandLayout layout = band == 3 ? BandLayout{6, W * 60 / 360, H * 30 / 180}
-                                            : BandLayout{9, W * 40 / 360, H * 50 / 180};
-        for (int t = 0; t < layout.tileCount; ++t) {
-            if (events.TileStarting) events.TileStarting();
-            const int slot = band == 3 ? 27 + t : 9 * band + t;
-            const TTile& tile = *tiles.Tiles[std::size_t(slot)];
-            if (tile.Columns != gtopo30::kTiles[slot].columns)
-                throw std::logic_error("Tile of unexpected width");
-            const int firstX = t * layout.tileWidthPixels;
-            const int firstCell = gtopo30::kTiles[slot].firstColumn;
-            for (int y = band * bandHeightPixels;
-                 y < band * bandHeightPixels + layout.tileHeightPixels; ++y) {
-                const int gridRow = y * gridRows / H;
-                // One bad-row report per pixel, as one lookup per pixel gives.
-                const std::uint8_t* rowStart =
-                    tile.RowPointer(gridRow % gtopo30::kBandRows, layout.tileWidthPixels);
-                std::uint8_t* heightRow = heightBitmap.Row(y);
-                std::uint8_t* maskRow = maskBitmap.Row(y);
-                for (int x = firstX; x < firstX + layout.tileWidthPixels; ++x) {
-                    const int cellColumn = x * gridColumns / W - firstCell;
-                    const std::int32_t h = BigEndianSample(rowStart + 2 * cellColumn);
-                    heightRow[x] = codes[std::size_t(h + 32768)];
-                    maskRow[x] = h > 0 ? 255 : 0;
-                }
+    const std::vector<TileBlock> blocks = TileBlocks(W, H);
+    // Every other tile is read and sampled on a second core. Events, messages and failures
+    // still come here in tile order, and only this thread touches the images, which a window
+    // may be drawing from.
+    std::vector<SampledBlock> results(blocks.size());
+    std::jthread helper;
+    try {
+        helper = std::jthread(SampleOddBlocks, std::cref(tiles), std::cref(codes),
+                              std::cref(blocks), std::ref(results), W, H);
+    } catch (const std::system_error&) {
+        // No thread to be had: every tile is sampled here.
+    }
+    const std::size_t stride = std::size_t(heightBitmap.Row(1) - heightBitmap.Row(0));
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (events.TileStarting) events.TileStarting();
+        const TileBlock& block = blocks[i];
+        const BlockTarget target{heightBitmap.Row(block.firstY) + block.firstX,
+                                 maskBitmap.Row(block.firstY) + block.firstX, stride};
+        if (i % 2 == 1 && helper.joinable()) {
+            SampledBlock& result = results[i];
+            result.done.get_future().wait();
+            tiles.Tiles[std::size_t(block.slot)]->ReportBadRow(result.badReports);
+            if (result.failure) std::rethrow_exception(result.failure);
+            for (int row = 0; row < block.height; ++row) {
+                const std::size_t from = std::size_t(row) * std::size_t(block.width);
+                std::memcpy(target.heights + std::size_t(row) * stride, &result.heights[from],
+                            std::size_t(block.width));
+                std::memcpy(target.mask + std::size_t(row) * stride, &result.mask[from],
+                            std::size_t(block.width));
             }
-            if (events.TileDone) events.TileDone();
+        } else {
+            SampleBlock(tiles, codes, block, W, H, target,
+                        [](const TTile& tile, int lookups) { tile.ReportBadRow(lookups); });
         }
+        if (events.TileDone) events.TileDone();
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "Errors.h"
@@ -196,4 +197,56 @@ TEST(ReliefImage, WideRowsFollowTheRulesUpToTheFlatLastRowAndColumn) {
             EXPECT_EQ(relief.image.Row(y)[x], expected) << "at " << x << ", " << y;
         }
     ExpectCounts(relief.counts, expectedCounts);
+}
+
+TEST(ShadedImage, OnePassGivesTheBytesAndCountsOfTheThreePasses) {
+    auto codesOf = [](int width, int height, unsigned seed) {
+        Codes codes(static_cast<std::size_t>(height),
+                    std::vector<int>(static_cast<std::size_t>(width)));
+        for (auto& row : codes)
+            for (int& code : row) {
+                seed = seed * 1103515245u + 12345u;
+                // Runs of sea and close codes, so every step and the sea rule occur.
+                code = (seed >> 12) % 4 == 0 ? 0 : int(100 + (seed >> 16) % 7);
+            }
+        return codes;
+    };
+    // One cell, one row, one column, an odd and an even number of rows for the split, a
+    // top-left cell of a land code, and extremes that clamp.
+    std::vector<Codes> cases = {{{9}},
+                                codesOf(33, 1, 1),
+                                codesOf(1, 40, 2),
+                                codesOf(71, 7, 3),
+                                codesOf(64, 10, 4),
+                                {{255, 0, 255}, {0, 255, 1}, {1, 0, 255}}};
+    cases.push_back(codesOf(17, 9, 5));
+    cases.back()[0][0] = 103;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Bitmap source = HeightImage(cases[i]);
+        Bitmap colour, relief, threePasses, onePass;
+        MakeColourImage(source, colour, {});
+        const CellCounts counts = MakeReliefImage(source, relief, {});
+        MakeCombinedImage(colour, relief, threePasses, {});
+        const CellCounts fused = MakeShadedImage(source, onePass, {});
+        ASSERT_EQ(onePass.Format(), PixelFormat::Bgr24) << i;
+        ASSERT_EQ(onePass.Width(), threePasses.Width()) << i;
+        ASSERT_EQ(onePass.Height(), threePasses.Height()) << i;
+        for (int y = 0; y < onePass.Height(); ++y)
+            EXPECT_EQ(
+                std::memcmp(onePass.Row(y), threePasses.Row(y), 3 * std::size_t(onePass.Width())),
+                0)
+                << "case " << i << " row " << y;
+        for (int d = 1; d <= 5; ++d)
+            EXPECT_EQ(fused[d], counts[d]) << "case " << i << " step " << d;
+    }
+}
+
+TEST(ShadedImage, ReportsTheRowsOfItsOwnHalfAndRefusesOtherImages) {
+    Bitmap combined;
+    std::vector<int> reports;
+    MakeShadedImage(HeightImage({{0, 1}, {2, 3}, {4, 5}, {6, 7}}), combined,
+                    [&](int p) { reports.push_back(p); });
+    EXPECT_EQ(reports, (std::vector<int>{0, 50}));
+    Bitmap rgb(2, 2, PixelFormat::Bgr24);
+    EXPECT_THROW(MakeShadedImage(rgb, combined, {}), EInvalidGraphicOperation);
 }

@@ -17,6 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct Chunk {
     std::string type;
     Bytes data;
+    bool operator==(const Chunk&) const = default;
 };
 
 inline const Bytes Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Errors.h"
+#include "Gtopo30Layout.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
 #include "TileData.h"
@@ -173,4 +176,26 @@ TEST(TileSamplingSizes, RefusesBitmapsOfAnotherSize) {
     Bitmap mask(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);
     EXPECT_THROW(SampleTiles(tiles, Table(), small, mask), std::invalid_argument);
     EXPECT_THROW(SampleTiles(tiles, Table(), mask, small), std::invalid_argument);
+}
+
+TEST(TileSamplingFailure, ATileThatFailsOnTheSecondCoreStopsTheRunThereAsInTurn) {
+    // Tiles in turn from the north-west: the second, sampled on the helper thread, and the
+    // fourth, sampled here, shrink after opening; the first failure in tile order is reported.
+    TempDir dir;
+    GtopoTiles tileSet(dir.Folder());
+    TTileArray tiles(dir.Folder(), [](const std::string&) {});
+    for (int slot : {1, 3})
+        std::filesystem::resize_file(dir.Folder() + gtopo30::kTiles[slot].Name() + ".dem", 100);
+    Bitmap heights(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);
+    Bitmap mask(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);
+    std::string trace;
+    TileSamplingEvents events{[&] { trace += 'S'; }, [&] { trace += 'D'; }};
+    try {
+        SampleTiles(tiles, Table(), heights, mask, events);
+        ADD_FAILURE() << "the shrunk tile was not reported";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot read file: " + dir.Folder() + gtopo30::kTiles[1].Name() + ".dem");
+    }
+    EXPECT_EQ(trace, "SDS");
 }

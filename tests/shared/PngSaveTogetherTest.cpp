@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Errors.h"
+#include "PNG_IO.h"
+#include "PngFiles.h"
+#include "TempDir.h"
+
+namespace {
+
+using namespace pngfiles;
+
+Bitmap GreyOf(int width, int height, int (*value)(int x, int y)) {
+    Bitmap bitmap(width, height, PixelFormat::Indexed8);
+    SetGreyPalette(bitmap);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bitmap.Row(y)[x] = std::uint8_t(value(x, y));
+    return bitmap;
+}
+
+// Everything but the time of writing.
+std::vector<Chunk> ChunksWithoutTime(const std::string& file) {
+    std::vector<Chunk> chunks = FileChunks(file);
+    std::erase_if(chunks, [](const Chunk& chunk) { return chunk.type == "tIME"; });
+    return chunks;
+}
+
+PngFileJob JobFor(const Bitmap& bitmap, std::string fileName) {
+    return {&bitmap, std::move(fileName), "A. Uthor", "Heights", "Terrafold", "World"};
+}
+
+}  // namespace
+
+TEST(PngSaveTogether, FilesMatchThoseWrittenOneAfterTheOther) {
+    // One row, one column, equal neighbours where Paeth's predictors tie, and a 0/255 mask.
+    const std::vector<Bitmap> images = {
+        GreyOf(301, 1, [](int x, int) { return x * 37 % 256; }),
+        GreyOf(1, 257, [](int, int y) { return y % 3 == 0 ? 255 : y; }),
+        GreyOf(64, 48, [](int x, int y) { return (x / 4 + y / 4) % 2 * 100; }),
+        GreyOf(200, 100, [](int x, int y) { return (x * x + y * y) % 900 < 450 ? 255 : 0; }),
+    };
+    TempDir folder;
+    std::vector<PngFileJob> jobs;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const std::string name = "image" + std::to_string(i) + ".png";
+        SaveBitmapToPng(images[i], folder / ("alone-" + name), "A. Uthor", "Heights", "Terrafold",
+                        "World");
+        jobs.push_back(JobFor(images[i], folder / name));
+    }
+    SaveBitmapsToPng(jobs);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const std::string name = "image" + std::to_string(i) + ".png";
+        EXPECT_EQ(ChunksWithoutTime(folder / name), ChunksWithoutTime(folder / ("alone-" + name)))
+            << name;
+    }
+}
+
+TEST(PngSaveTogether, AFailureLeavesTheFilesAsWritingInTurnWould) {
+    const Bitmap image = GreyOf(40, 30, [](int x, int y) { return x ^ y; });
+    TempDir folder;
+    const std::string missing = folder / "no-such-folder/mask.png";
+    std::string alone;
+    try {
+        SaveBitmapToPng(image, missing, "", "", "", "");
+    } catch (const VarnholtError& error) {
+        alone = error.what();
+    }
+    ASSERT_FALSE(alone.empty());
+
+    // Failing second: the first is in place, and the error is the one writing alone gives.
+    try {
+        SaveBitmapsToPng({JobFor(image, folder / "topo.png"), JobFor(image, missing)});
+        ADD_FAILURE() << "the missing folder was not reported";
+    } catch (const VarnholtError& error) {
+        EXPECT_EQ(error.what(), alone);
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / "topo.png"));
+
+    // Failing first: the second, though written, does not replace what was there.
+    const std::string old = folder.Write("mask.png", {'o', 'l', 'd'});
+    try {
+        SaveBitmapsToPng({JobFor(image, missing), JobFor(image, old)});
+        ADD_FAILURE() << "the missing folder was not reported";
+    } catch (const VarnholtError& error) {
+        EXPECT_EQ(error.what(), alone);
+    }
+    EXPECT_EQ(ReadFile(old), (Bytes{'o', 'l', 'd'}));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"mask.png", "topo.png"}));
+}
