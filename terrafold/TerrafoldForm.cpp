@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "FileLookup.h"
+#include "GeoreferenceChoice.h"
 #include "LargeLakes.h"
 #include "PNG_IO.h"
 #include "ProgramVersion.h"
@@ -45,7 +46,9 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
       ButtonClose(Make<ui::Button>("ButtonClose")),
       ProgressBar(Make<ui::ProgressBar>("ProgressBar")),
       FileMenu(MainMenu().Add("FileMenu", "&File")),
-      FileExit(FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); })),
+      FileGeoreferencing(AddGeoreferenceItem(FileMenu)),
+      FileExit((FileMenu.AddSeparator("N1"),
+                FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
       HelpMenu(MainMenu().Add("HelpMenu", "&Help")),
       HelpAbout(HelpMenu.Add("HelpAbout", "&About...", [this] { HelpAboutClick(); })),
       HeightBitmap(ImageDisplay.OwnPicture()),
@@ -173,12 +176,17 @@ void TFormMain::ButtonRefreshClick() {
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
 
-    const std::string author = TerrafoldAuthor();
-    SaveBitmapToPng(HeightBitmap, "topo.png", author, "Scaled World Map Heights", "Terrafold",
-                    "Topographic Data");
-    SaveBitmapToPng(MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
-                    "Topographic Data");
+    SaveImage(HeightBitmap, "topo.png", "Scaled World Map Heights");
+    SaveImage(MaskBitmap, "LandSeaMask.png", "Scaled World Map Mask");
     Ui().ShowMessage("Image(s) written to file topo.png");
+}
+
+void TFormMain::SaveImage(const Bitmap& bitmap, const std::string& fileName,
+                          const std::string& description) {
+    SaveBitmapToPng(bitmap, fileName, TerrafoldAuthor(), description, "Terrafold",
+                    "Topographic Data");
+    WriteGeoreference(fileName, FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform())
+                                                             : GeoReference{});
 }
 
 void TFormMain::ButtonCloseClick() { Close(); }
