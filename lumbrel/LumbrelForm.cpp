@@ -4,6 +4,7 @@
 
 #include "BmpFile.h"
 #include "FileLookup.h"
+#include "GeoreferenceChoice.h"
 #include "HeightImageFile.h"
 #include "Tick.h"
 
@@ -44,7 +45,9 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
           PlaceBar(Make<ui::ProgressBar>("ProgressBarPercent"), {232, 488, 145, 17}, 100)),
       TimerOnShow(MakeTimer("TimerOnShow")),
       MenuFile(MainMenu().Add("MenuFile", "&File")),
-      FileExit(MenuFile.Add("FileExit", "E&xit", [this] { FileExitClick(); })),
+      FileGeoreferencing(AddGeoreferenceItem(MenuFile)),
+      FileExit((MenuFile.AddSeparator("N1"),
+                MenuFile.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
       MenuView(MainMenu().Add("MenuView", "View")),
       ViewCellStatistics(MenuView.Add("ViewCellStatistics", "Cell statistics",
                                       [this] { ViewCellStatisticsClick(); })),
@@ -115,6 +118,7 @@ void TFormMain::TimerOnShowTimer() {
     ui::BusyCursor busy(Ui());
     SetStep(0);
     LoadHeightImage(*SourceBitmap, fileName);
+    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     SelectTab(kTabSource);
 
     SetStep(1);
@@ -125,6 +129,7 @@ void TFormMain::TimerOnShowTimer() {
 
     SetStep(4);
     SaveBitmapToBmp(*CombinedBitmap, "combined.bmp");
+    WriteGeoreference("combined.bmp", SourceReference);
 
     SetStep(0);
     Ui().ShowMessage("Coloured, shaded image written to COMBINED.BMP");

@@ -9,6 +9,7 @@
 
 #include "Bitmap.h"
 #include "Form.h"
+#include "GeoReference.h"
 #include "ReliefShading.h"
 #include "Tick.h"
 
@@ -27,6 +28,8 @@ public:
     ui::Timer& TimerOnShow;
     ui::OpenDialog OpenDialog;
     ui::MenuItem& MenuFile;
+    // Checked: the height image's world file and .aux.xml are carried over to combined.bmp.
+    ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& FileExit;
     ui::MenuItem& MenuView;
     ui::MenuItem& ViewCellStatistics;
@@ -43,6 +46,8 @@ public:
     std::shared_ptr<Bitmap> ReliefBitmap;
     std::shared_ptr<Bitmap> CombinedBitmap;
     ::CellCounts CellCounts;
+    // What lay beside the height image when it was loaded; empty with georeferencing off.
+    GeoReference SourceReference;
 
     // The processing sequence, run once from the timer.
     void TimerOnShowTimer();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "AboutDisplay.h"
+#include "GeoreferenceChoice.h"
 #include "LumbrelForm.h"
 #include "ProgramVersion.h"
 
@@ -14,10 +15,12 @@ app::ProgramDescription LumbrelProgram() {
         "Shades a world height image and writes it coloured and hill-shaded as combined.bmp.\n"
         "Batch mode: lumbrel --batch [FILE], FILE being the height PNG (default topo.png).";
     program.version = &ProgramVersionBlock();
-    program.options = {{"file", "FILE", "the height PNG to shade", "topo.png", false, true}};
+    program.options = {{"file", "FILE", "the height PNG to shade", "topo.png", false, true},
+                       app::NoGeorefOption()};
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         auto form = std::make_unique<TFormMain>(ui);
         form->HeightFileName = options.Value("file");
+        form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
         return form;
     };
     program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);

@@ -100,6 +100,14 @@ int TMapView::LatToY(int lat) const { return height_ - Nearest((lat - MapSouth) 
 
 int TMapView::YToLat(int y) const { return Nearest((height_ - y) * YScale + MapSouth); }
 
+GeoTransform TMapView::PixelTransform() const {
+    constexpr long double kMinutesPerDegree = 60;
+    const MapPoint upperLeft{double(MapWest / kMinutesPerDegree),
+                             double((height_ * YScale + MapSouth) / kMinutesPerDegree)};
+    return GeoTransform::NorthUp(upperLeft, double(XScale / kMinutesPerDegree),
+                                 double(YScale / kMinutesPerDegree));
+}
+
 Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const {
     Canvas canvas(image);
     canvas.SetBrush(

@@ -12,6 +12,7 @@
 
 #include "Bitmap.h"
 #include "Cartography.h"
+#include "GeoReference.h"
 
 enum class MapPreset { World, UK, Scandinavia, MiddleEast };
 
@@ -35,6 +36,9 @@ public:
     int XToLon(int x) const;
     int LatToY(int lat) const;
     int YToLat(int y) const;
+    // XToLon and YToLat before their rounding, in degrees: the centre of pixel (x, y), where
+    // the drawing puts the points that round to it.
+    GeoTransform PixelTransform() const;
 
     // The background and every drawable segment, with the current scales, into a bitmap of the
     // image's size. Returns the brush colour the last segment left on the canvas.

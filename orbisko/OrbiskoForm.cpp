@@ -5,6 +5,7 @@
 #include "BmpFile.h"
 #include "Canvas.h"
 #include "Errors.h"
+#include "GeoreferenceChoice.h"
 #include "SearchFolders.h"
 
 namespace {
@@ -21,6 +22,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
       Timer1(MakeTimer("Timer1")),
       File1(MainMenu().Add("File1", "&File")),
       Save1(File1.Add("Save1", "&Save bitmap")),
+      FileGeoreferencing(AddGeoreferenceItem(File1)),
       Exit1((File1.AddSeparator("N1"), File1.Add("Exit1", "E&xit"))),
       View(MainMenu().Add("View", "&View")),
       Presets(View.Add("Presets", "&Presets...")),
@@ -122,6 +124,7 @@ void TFormMain::DrawMap() {
         picture = Bitmap(MapView.ImageWidth(), MapView.ImageHeight(), PixelFormat::Bgr24);
     imageBrush_ = MapView.DrawSegments(picture, *CartogList);
     mapDrawn_ = true;
+    drawnTransform_ = MapView.PixelTransform();
     Image1.PictureChanged();
 }
 
@@ -151,6 +154,9 @@ void TFormMain::SaveMap(const std::string& fileName) {
     const Bitmap* picture = Image1.Picture();
     if (!picture || picture->IsEmpty()) throw EInvalidGraphicOperation("There is no map to save");
     SaveBitmapToBmp(*picture, fileName);
+    WriteGeoreference(fileName, FileGeoreferencing.Checked() && mapDrawn_
+                                    ? Wgs84Reference(drawnTransform_)
+                                    : GeoReference{});
 }
 
 void TFormMain::Timer1Timer() {

@@ -49,6 +49,8 @@ public:
     ui::Timer& Timer1;
     ui::MenuItem& File1;
     ui::MenuItem& Save1;
+    // Checked: a world file and an .aux.xml are saved beside the bitmap.
+    ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& Exit1;
     ui::MenuItem& View;
     ui::MenuItem& Presets;
@@ -85,4 +87,7 @@ private:
     // Image1's canvas brush as the last drawing left it; the rubber band fills with it.
     Colour imageBrush_ = Colours::White;
     bool mapDrawn_ = false;
+    // The view of the drawn map: a zoom changes the view at once but the picture only at the
+    // next redraw.
+    GeoTransform drawnTransform_;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "BatchMap.h"
+#include "GeoreferenceChoice.h"
 #include "OrbiskoForm.h"
 #include "ProgramVersion.h"
 #include "RunProgram.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
         {"monochrome", "", "switch between the colour and the monochrome map", "", true},
         {"topography", "", "colour the land by height", ""},
         {"save", "FILE", "write the map to FILE as a BMP", "temp.bmp"},
+        app::NoGeorefOption(),
     };
 
     program.checkOptions = [](const app::Options& options) { return MapCommandsOf(options).error; };
@@ -43,7 +45,9 @@ int main(int argc, char** argv) {
             folders.push_back(folder);
             for (const std::string& usual : DefaultSearchFolders()) folders.push_back(usual);
         }
-        return std::make_unique<TFormMain>(ui, std::move(folders));
+        auto form = std::make_unique<TFormMain>(ui, std::move(folders));
+        form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
+        return form;
     };
     program.batchCommand = [](ui::Form& form, const app::Options& options) {
         auto& mapForm = static_cast<TFormMain&>(form);

@@ -68,6 +68,10 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
             RoundToPixel(double(height) * (90.0 - double(latDeg)) / 180.0)};
 }
 
+GeoTransform GeoToPixelTransform(int width, int height) {
+    return GeoTransform::NorthUp({-180, 90}, 360.0 / width, 180.0 / height);
+}
+
 // Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
 // read the same either way. Devices and pipes count as empty: /dev/zero would never end.
 ShorelineReader::ShorelineReader(const std::string& path)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GeoReference.h"
 #include "Geometry.h"
 #include "ReadOnlyFile.h"
 
@@ -52,6 +53,9 @@ enum class LongitudeWrap { Once, Repeat };
 // maps were made with; halves round to even. Column width and row height (the east edge and the
 // south pole) are one past the bitmap and left for the drawing to clip.
 Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap);
+// The same mapping as a world file holds it: column c is centred on longitude c x 360 / width
+// - 180, row r on latitude 90 - r x 180 / height.
+GeoTransform GeoToPixelTransform(int width, int height);
 
 // Drops points of one polygon that land on the pixel just used, except its first and its last
 // point (index numPoints), which are always used. Indices count from 1.

@@ -116,3 +116,10 @@ void ReplacingFile::Commit() {
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
     committed_ = true;
 }
+
+void RemoveFileIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) return;
+    const int error = errno;
+    if (error != ENOENT)
+        throw EInOutError(FileErrorText("Cannot delete file", path, SystemReason(error)));
+}

@@ -43,3 +43,7 @@ private:
     std::uint64_t written_ = 0;
     bool committed_ = false;
 };
+
+// Removes a file the programs wrote earlier, when there is one (a symbolic link itself, not what
+// it points at). Throws EInOutError "Cannot delete file: ..." when the system refuses.
+void RemoveFileIfPresent(const std::string& path);

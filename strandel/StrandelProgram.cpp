@@ -9,6 +9,8 @@
 #include "AboutDisplay.h"
 #include "BmpFile.h"
 #include "Errors.h"
+#include "GSHHSdata.h"
+#include "GeoreferenceChoice.h"
 #include "PNG_IO.h"
 #include "ProgramVersion.h"
 #include "RegistryVariables.h"
@@ -43,10 +45,11 @@ std::vector<app::OptionSpec> ProgramOptions() {
          .placeholder = "FILE",
          .help = "batch mode: write the finished map to FILE, a .png or a .bmp",
          .defaultValue = ""},
+        app::NoGeorefOption(),
     };
 }
 
-void SaveMap(const TFormMain& form, const std::string& path) {
+void SaveMap(const TFormMain& form, const std::string& path, bool georeferenced) {
     if (FormatOf(path) == MapFormat::Png) {
         const std::string source = std::filesystem::path(form.DataFile->Value).filename().string();
         SaveBitmapToPng(*form.WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
@@ -54,6 +57,10 @@ void SaveMap(const TFormMain& form, const std::string& path) {
     } else {
         SaveBitmapToBmp(*form.WorldBitmap, path);
     }
+    const Bitmap& map = *form.WorldBitmap;
+    WriteGeoreference(path, georeferenced
+                                ? Wgs84Reference(GeoToPixelTransform(map.Width(), map.Height()))
+                                : GeoReference{});
 }
 
 void RunBatchCommand(TFormMain& form, const app::Options& options) {
@@ -62,7 +69,7 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
     if (view == "lakes") form.ViewLargeLakes.Click();
     // The window keeps quiet about an unreadable file; a script must not take a blank map.
     if (form.ReadFailure()) throw VarnholtError(*form.ReadFailure());
-    if (options.Has("save")) SaveMap(form, options.Value("save"));
+    if (options.Has("save")) SaveMap(form, options.Value("save"), app::GeoreferenceWanted(options));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "FileLookup.h"
+#include "GeoreferenceChoice.h"
 #include "LargeLakes.h"
 #include "OpenDialogNames.h"
 #include "PNG_IO.h"
@@ -47,7 +48,9 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
       ButtonClose(Make<ui::Button>("ButtonClose")),
       ProgressBar(Make<ui::ProgressBar>("ProgressBar")),
       FileMenu(MainMenu().Add("FileMenu", "&File")),
-      FileExit(FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); })),
+      FileGeoreferencing(AddGeoreferenceItem(FileMenu)),
+      FileExit((FileMenu.AddSeparator("N1"),
+                FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
       HelpMenu(MainMenu().Add("HelpMenu", "&Help")),
       HelpAbout(HelpMenu.Add("HelpAbout", "&About...", [this] { HelpAboutClick(); })),
       HeightBitmap(ImageDisplay.OwnPicture()),
@@ -184,7 +187,14 @@ void TFormMain::ButtonRefreshClick() {
                        "Topographic Data"},
                       {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
                        "Topographic Data"}});
+    WriteSidecars("topo.png");
+    WriteSidecars("LandSeaMask.png");
     Ui().ShowMessage("Image(s) written to file topo.png");
+}
+
+void TFormMain::WriteSidecars(const std::string& fileName) {
+    WriteGeoreference(fileName, FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform())
+                                                             : GeoReference{});
 }
 
 void TFormMain::ButtonCloseClick() { Close(); }

@@ -42,6 +42,8 @@ public:
     ui::ProgressBar& ProgressBar;
     ui::OpenDialog OpenDialog;
     ui::MenuItem& FileMenu;
+    // Checked: world files and .aux.xml files are written beside both images.
+    ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& FileExit;
     ui::MenuItem& HelpMenu;
     ui::MenuItem& HelpAbout;
@@ -62,6 +64,8 @@ private:
     bool FindTileFolder();
     void OpenTiles();
     bool FindShorelineFile();
+    // The world file and .aux.xml beside an image just written (or their removal).
+    void WriteSidecars(const std::string& fileName);
 
     TerrafoldStartup startup_;
     HeightCodeTable heightCodes_{};

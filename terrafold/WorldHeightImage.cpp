@@ -127,6 +127,13 @@ void FillHeightCodeTable(HeightCodeTable& table) {
     }
 }
 
+GeoTransform WorldImageTransform() {
+    constexpr double cellDegrees = 180.0 / gtopo30::kGridRows;
+    constexpr double cellsPerPixel = double(gtopo30::kGridColumns) / kWorldImageWidth;
+    return GeoTransform::NorthUp({-180 + cellDegrees / 2, 90 - cellDegrees / 2},
+                                 cellsPerPixel * cellDegrees, cellsPerPixel * cellDegrees);
+}
+
 void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& heightBitmap,
                  Bitmap& maskBitmap, const TileSamplingEvents& events) {
     const int W = heightBitmap.Width();

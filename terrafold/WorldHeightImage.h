@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "Bitmap.h"
+#include "GeoReference.h"
 
 class TTileArray;
 
@@ -21,6 +22,10 @@ constexpr int kWorldImageHeight = 2700;
 using HeightCodeTable = std::array<std::uint8_t, 65536>;
 
 void FillHeightCodeTable(HeightCodeTable& table);
+
+// Registered on the samples: the centre of pixel (x, y) is the centre of the cell (8x, 8y) its
+// value comes from, so the image spans 1/240 degree less to the east and south than the world.
+GeoTransform WorldImageTransform();
 
 struct TileSamplingEvents {
     std::function<void()> TileStarting;  // before the pixels of each of the 33 tiles

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "AboutDisplay.h"
+#include "GeoreferenceChoice.h"
 #include "ProgramVersion.h"
 #include "RunProgram.h"
 #include "TerrafoldForm.h"
@@ -19,12 +20,15 @@ int main(int argc, char** argv) {
          "the remembered folder, else ~/GTOPO30/"},
         {"gshhs", "FILE", "GSHHS shoreline file, remembered for later runs",
          "the remembered file, else ~/GSHHS/gshhs_l.b"},
+        app::NoGeorefOption(),
     };
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         TerrafoldStartup startup;
         if (options.Has("gtopo30")) startup.GTOPO30Folder = options.Value("gtopo30");
         if (options.Has("gshhs")) startup.GSHHSFile = options.Value("gshhs");
-        return std::make_unique<TFormMain>(ui, startup);
+        auto form = std::make_unique<TFormMain>(ui, startup);
+        form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
+        return form;
     };
     program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
     // Without tiles the form has already shown why, which makes the exit status 1.

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "BatchRunner.h"
+#include "GeoReference.h"
 #include "LumbrelProgram.h"
 #include "PNG_IO.h"
 #include "ShaderTestSupport.h"
@@ -78,4 +80,26 @@ TEST_F(LumbrelBatch, ColourPngIsRefusedOnStandardErrorWithStatusOneAndNoStatisti
               "as heights.\n");
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+}
+
+TEST_F(LumbrelBatch, CombinedImageTakesTheHeightImagesGeoreferencing) {
+    WriteHeightPng(kCodes, "hills.png");
+    const GeoReference hills = Wgs84Reference(GeoTransform::NorthUp({-10, 50}, 0.5, 0.25));
+    WriteGeoreference("hills.png", hills);
+    EXPECT_EQ(Run({"--batch", "hills.png"}).status, 0);
+    EXPECT_EQ(ReadGeoreference("combined.bmp"), hills);
+
+    // A height image without sidecars leaves none of the last run beside the new image.
+    WriteGeoreference("hills.png", GeoReference{});
+    EXPECT_EQ(Run({"--batch", "hills.png"}).status, 0);
+    EXPECT_EQ(ReadGeoreference("combined.bmp"), GeoReference{});
+
+    // A damaged one is reported, unless the user asked for no georeferencing.
+    WriteGeoreference("hills.png", hills);
+    std::ofstream("hills.pgw") << "0.5 0 0";
+    BatchRun run = Run({"--batch", "hills.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("hills.pgw is not a world file"), std::string::npos) << run.err;
+    EXPECT_EQ(Run({"--batch", "--no-georef", "hills.png"}).status, 0);
+    EXPECT_EQ(ReadGeoreference("combined.bmp"), GeoReference{});
 }

@@ -2,6 +2,7 @@
 
 #include "BatchMap.h"
 #include "ExpectedColours.h"
+#include "GdalReadBack.h"
 #include "OrbiskoForm.h"
 #include "ScriptedInteraction.h"
 #include "SegmentBytes.h"
@@ -79,6 +80,42 @@ TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(form.Image1.Picture()->PixelColour(300, 140), kSilver)
         << "without a grid the map is not coloured";
+}
+
+// The UK preset's x and y scales differ; the world file holds both, for the map as drawn even
+// when a zoom is still waiting for its redraw.
+TEST(BatchMapGeoreference, DrawnVertexLiesWhereTheWorldFilePutsIt) {
+    SKIP_WITHOUT_GDAL();
+    TempDir dir;
+    Bytes land;
+    const int vertexLon = -250;  // arc-minutes
+    const int vertexLat = 3300;
+    AppendRecord(land, 0, {{vertexLon, vertexLat}, {0, 3200}, {0, 3400}});
+    dir.Write("Countries.dat", land);
+    ScriptedInteraction ui;
+    TFormMain form(ui, {dir.Folder()});
+    form.Create();
+    form.OpenUKClick();
+    form.Zoomout1Click();
+    const std::string saved = dir / "uk.bmp";
+    form.SaveMap(saved);
+
+    const Bitmap& map = *form.Image1.Picture();
+    Point westmost{map.Width(), 0};
+    for (int y = 1; y < map.Height() - 1; ++y)
+        for (int x = 1; x < westmost.x; ++x)
+            if (map.PixelColour(x, y) != kBlue) westmost = {x, y};
+    const GdalReadBack gdal = ReadWithGdal(saved);
+    EXPECT_EQ(gdal.epsg, "EPSG:4326");
+    ASSERT_EQ(gdal.geoTransform.size(), 6u);
+    EXPECT_LE(std::abs(gdal.X(westmost.x, westmost.y) * 60 - vertexLon),
+              0.5 * gdal.geoTransform[1] * 60);
+    EXPECT_LE(std::abs(gdal.Y(westmost.x, westmost.y) * 60 - vertexLat),
+              -0.5 * gdal.geoTransform[5] * 60);
+
+    form.FileGeoreferencing.Click();
+    form.SaveMap(saved);
+    EXPECT_TRUE(ReadWithGdal(saved).geoTransform.empty());
 }
 
 }  // namespace

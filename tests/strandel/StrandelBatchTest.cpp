@@ -13,6 +13,7 @@
 #include "Bitmap.h"
 #include "FileContents.h"
 #include "GSHHSdata.h"
+#include "GdalReadBack.h"
 #include "IsolatedUser.h"
 #include "PNG_IO.h"
 #include "RegistryVariables.h"
@@ -199,6 +200,34 @@ TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
         for (int x = 0; x < W; ++x)
             ASSERT_EQ(fromPng.PixelColour(x, y), fromBmp.PixelColour(x, y)) << x << "," << y;
     EXPECT_EQ(fromBmp.PixelColour(1800, 900), Colours::Black);
+}
+
+// The westmost vertex of a triangle is the westmost black pixel inside the frame; GDAL puts it
+// there through the world file.
+TEST_F(StrandelBatchTest, SavedVertexLiesWhereTheWorldFilePutsIt) {
+    SKIP_WITHOUT_GDAL();
+    const std::string input = folder / "triangle.b";
+    const double vertexLon = 10.03;
+    const double vertexLat = 45.37;
+    ShorelineFile()
+        .Land({Degrees(vertexLon, vertexLat), Degrees(12.5, 44), Degrees(12.5, 47)})
+        .WriteTo(input);
+    const std::string output = folder / "map.bmp";
+    ASSERT_EQ(RunStrandel({"--save", output, input}).status, 0);
+
+    Bitmap map = ReadBmp24(output);
+    Point westmost{W, 0};
+    for (int y = 1; y < H - 1; ++y)
+        for (int x = 1; x < westmost.x; ++x)
+            if (map.PixelColour(x, y) == Colours::Black) westmost = {x, y};
+    const GdalReadBack gdal = ReadWithGdal(output);
+    EXPECT_EQ(gdal.epsg, "EPSG:4326");
+    ASSERT_EQ(gdal.geoTransform.size(), 6u);
+    EXPECT_LE(std::abs(gdal.X(westmost.x, westmost.y) - vertexLon), 0.5 * gdal.geoTransform[1]);
+    EXPECT_LE(std::abs(gdal.Y(westmost.x, westmost.y) - vertexLat), -0.5 * gdal.geoTransform[5]);
+
+    ASSERT_EQ(RunStrandel({"--save", output, "--no-georef", input}).status, 0);
+    EXPECT_TRUE(ReadWithGdal(output).geoTransform.empty());
 }
 
 TEST_F(StrandelBatchTest, ViewOptionSelectsPolygonsBeforeSaving) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "GdalReadBack.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "TerrafoldFixtures.h"
@@ -84,4 +85,31 @@ TEST_F(TerrafoldBatch, WithoutDataAnywhereEndsAtTheFirstQuestion) {
     CommandResult run = Run("");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Terrafold cannot continue without GTOPO30 data files!\n");
+}
+
+TEST_F(TerrafoldBatch, BothImagesArePlacedOnTheirSampledCellsUnlessGeoreferencingIsOff) {
+    SKIP_WITHOUT_GDAL();
+    std::filesystem::create_directories(data.Path() / "tiles");
+    GtopoTiles tiles(data.Folder() + "tiles/");
+    const std::string shoreline = data / "gshhs_l.b";
+    ShorelineFile().WriteTo(shoreline);
+    const std::string locations =
+        "--gtopo30 " + Quoted(data / "tiles") + " --gshhs " + Quoted(shoreline);
+    ASSERT_EQ(Run(locations).status, 0);
+
+    constexpr double cellDegrees = 1.0 / 120;
+    for (const char* name : {"topo.png", "LandSeaMask.png"}) {
+        const GdalReadBack gdal = ReadWithGdal(work / name);
+        EXPECT_EQ(gdal.epsg, "EPSG:4326") << name;
+        ASSERT_EQ(gdal.geoTransform.size(), 6u) << name;
+        // Pixel (x, y) holds cell (8x, 8y); its centre is that cell's centre.
+        for (auto [x, y] : {std::pair{0, 0}, {2700, 1350}, {5399, 2699}}) {
+            EXPECT_NEAR(gdal.X(x, y), -180 + (8 * x + 0.5) * cellDegrees, 1e-9) << name;
+            EXPECT_NEAR(gdal.Y(x, y), 90 - (8 * y + 0.5) * cellDegrees, 1e-9) << name;
+        }
+    }
+
+    ASSERT_EQ(Run(locations + " --no-georef").status, 0);
+    for (const char* name : {"topo.pgw", "topo.png.aux.xml", "LandSeaMask.pgw"})
+        EXPECT_FALSE(std::filesystem::exists(work / name)) << name;
 }
