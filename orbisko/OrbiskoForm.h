@@ -23,6 +23,7 @@ public:
 
     void Timer1Timer();
     void Save1Click();
+    void Export1Click();
     void Exit1Click();
     void OpenUKClick();
     void OpenScandinaviaClick();
@@ -39,9 +40,12 @@ public:
     void LoadCartography();
     void DrawMap();
     void AddTopography();
-    // Writes the map as a Windows bitmap; there must be one drawn.
-    void SaveMap(const std::string& fileName);
+    // Writes the drawn map by the file's extension: as SVG or PDF figures on a page pageWidthMm
+    // wide (0: a point a pixel), as PNG, or else as a Windows bitmap. There must be one drawn.
+    void SaveMap(const std::string& fileName, double pageWidthMm = 0);
     bool MapDrawn() const { return mapDrawn_; }
+    // Whether the map shows height colours, which last until the next redraw.
+    bool HeightColoured() const { return heightColoured_; }
 
     ui::Image& Image1;
     ui::Label& LabelDataSources;
@@ -49,6 +53,7 @@ public:
     ui::Timer& Timer1;
     ui::MenuItem& File1;
     ui::MenuItem& Save1;
+    ui::MenuItem& Export1;
     ui::MenuItem& Exit1;
     ui::MenuItem& View;
     ui::MenuItem& Presets;
@@ -59,6 +64,7 @@ public:
     ui::MenuItem& ViewTopography;
     ui::MenuItem& Zoomout1;
     ui::MenuItem& Monochrome1;
+    ui::OpenDialog ExportDialog;
 
     std::vector<std::string> SearchFolders;
     std::unique_ptr<TCartogList> CartogList;
@@ -85,4 +91,5 @@ private:
     // Image1's canvas brush as the last drawing left it; the rubber band fills with it.
     Colour imageBrush_ = Colours::White;
     bool mapDrawn_ = false;
+    bool heightColoured_ = false;
 };

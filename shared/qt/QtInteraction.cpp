@@ -103,6 +103,19 @@ std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dial
     return PathToStdString(QDir::toNativeSeparators(chosen.absoluteFilePath()));
 }
 
+std::optional<std::string> QtInteraction::ExecuteSave(const ui::OpenDialog& dialog) {
+    QFileDialog chooser(DialogParent(), ToQString(dialog.title), StartFolder(dialog.initialDir));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = NameFiltersOf(dialog.filter);
+    if (!filters.isEmpty()) chooser.setNameFilters(filters);
+    if (!dialog.defaultExt.empty()) chooser.setDefaultSuffix(ToQString(dialog.defaultExt));
+    if (!dialog.fileName.empty()) chooser.selectFile(PathToQString(dialog.fileName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return PathToStdString(QDir::toNativeSeparators(chooser.selectedFiles().first()));
+}
+
 void QtInteraction::SetCursor(ui::Cursor cursor) {
     if (cursor == cursor_) return;
     if (cursorOverridden_) QApplication::restoreOverrideCursor();
