@@ -5,6 +5,7 @@
 // fills take the even-odd rule. Figures cover one another in the order they are drawn.
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "Bitmap.h"
 #include "Colour.h"
@@ -20,6 +21,8 @@ public:
     // Closed from the last point to the first, filled (unless no brush) and outlined.
     virtual void Polygon(std::span<const PointF> points, std::optional<Colour> brush) = 0;
     virtual void Polyline(std::span<const PointF> points) = 0;
+    // Several open outlines as one figure: for maps of many small ones, far smaller documents.
+    virtual void Polylines(std::span<const std::vector<PointF>> lines) = 0;
     // A 24-bit raster of the map's size, pixel for pixel beneath the figures drawn after it.
     virtual void Image(const Bitmap& image) = 0;
 };

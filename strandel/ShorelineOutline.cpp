@@ -1,6 +1,7 @@
 #include "ShorelineOutline.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "Canvas.h"
 #include "MapPainter.h"
@@ -37,7 +38,7 @@ void CanvasOutlinePen::Dot(const OutlineVertex& vertex) {
 }
 
 void FigureOutlinePen::MoveTo(const OutlineVertex& vertex) {
-    Finish();
+    EndRun();
     run_.push_back(vertex.position);
 }
 
@@ -46,8 +47,23 @@ void FigureOutlinePen::LineTo(const OutlineVertex& vertex) { run_.push_back(vert
 // The square caps of the figures' lines make the last step a dot when it has no length.
 void FigureOutlinePen::Dot(const OutlineVertex& vertex) { run_.push_back(vertex.position); }
 
-void FigureOutlinePen::Finish() {
+void FigureOutlinePen::EndRun() {
     // A lone point is a pen move that drew nothing on the raster either.
-    if (run_.size() >= 2) painter_.Polyline(run_);
+    if (run_.size() >= 2) {
+        batchPoints_ += run_.size();
+        runs_.push_back(std::move(run_));
+    }
     run_.clear();
+    // Few enough points that a path's text stays well below what XML readers take in one
+    // attribute (libxml2 gives up near a megabyte), many enough to share each figure's markup.
+    constexpr std::size_t kBatchPoints = 1 << 12;
+    if (batchPoints_ >= kBatchPoints) Flush();
+}
+
+void FigureOutlinePen::Flush() {
+    if (run_.size() >= 2) runs_.push_back(std::move(run_));
+    run_.clear();
+    if (!runs_.empty()) painter_.Polylines(runs_);
+    runs_.clear();
+    batchPoints_ = 0;
 }

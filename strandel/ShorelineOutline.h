@@ -53,17 +53,22 @@ private:
     Canvas& canvas_;
 };
 
-// Polylines of unrounded positions, one per uncut run of an outline.
+// Lines of unrounded positions, one per uncut run of an outline, drawn a batch at a time as one
+// figure.
 class FigureOutlinePen : public OutlinePen {
 public:
     explicit FigureOutlinePen(MapPainter& painter) : painter_(painter) {}
     void MoveTo(const OutlineVertex& vertex) override;
     void LineTo(const OutlineVertex& vertex) override;
     void Dot(const OutlineVertex& vertex) override;
-    // Draws the run in hand; due at the end of each outline and when reading stops.
-    void Finish();
+    // Ends the run in hand; due at the end of each outline.
+    void EndRun();
+    // Draws the runs ended so far, and the one in hand; due when reading stops.
+    void Flush();
 
 private:
     MapPainter& painter_;
+    std::vector<std::vector<PointF>> runs_;
     std::vector<PointF> run_;
+    std::size_t batchPoints_ = 0;
 };

@@ -226,11 +226,12 @@ void TFormMain::DrawShorelineFigures(MapPainter& painter) {
     painter.Rectangle(0, 0, kMapWidth, kMapHeight, Colours::White);
     FigureOutlinePen pen(painter);
     try {
-        ReadSelectedOutlines(pen, [&pen] { pen.Finish(); });
+        ReadSelectedOutlines(pen, [&pen] { pen.EndRun(); });
     } catch (...) {
-        pen.Finish();
+        pen.Flush();
         throw;
     }
+    pen.Flush();
 }
 
 // The page's edges: pixel column 0 is centred on 180 W, so the page reaches half a pixel

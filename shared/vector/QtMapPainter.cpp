@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr double kDotLength = 1.0 / 1024;
+
 QColor ToQColor(Colour colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
 
 QPolygonF ToQPolygon(std::span<const PointF> points) {
@@ -55,6 +57,22 @@ void QtMapPainter::Polyline(std::span<const PointF> points) {
     if (points.empty()) return;
     const QPolygonF polyline = ToQPolygon(points);
     painter_.drawPolyline(polyline);
+}
+
+void QtMapPainter::Polylines(std::span<const std::vector<PointF>> lines) {
+    QPainterPath path;
+    for (const std::vector<PointF>& line : lines) {
+        if (line.empty()) continue;
+        path.moveTo(line.front().x, line.front().y);
+        for (std::size_t i = 1; i < line.size(); ++i) path.lineTo(line[i].x, line[i].y);
+        // The path drops steps that go nowhere, but a line that never leaves its point is a dot
+        // on the raster: a length too small to see keeps it, and its square caps show it.
+        if (path.currentPosition() == QPointF(line.front().x, line.front().y))
+            path.lineTo(line.front().x + kDotLength, line.front().y);
+    }
+    if (path.isEmpty()) return;
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawPath(path);
 }
 
 void QtMapPainter::Image(const Bitmap& image) {

@@ -13,6 +13,7 @@ public:
     void Rectangle(int x1, int y1, int x2, int y2, std::optional<Colour> brush) override;
     void Polygon(std::span<const PointF> points, std::optional<Colour> brush) override;
     void Polyline(std::span<const PointF> points) override;
+    void Polylines(std::span<const std::vector<PointF>> lines) override;
     void Image(const Bitmap& image) override;
 
 private:

@@ -25,6 +25,7 @@ struct RecordingPainter : MapPainter {
         filled += brush.has_value();
     }
     void Polyline(std::span<const PointF>) override { calls.push_back("polyline"); }
+    void Polylines(std::span<const std::vector<PointF>>) override { calls.push_back("lines"); }
     void Image(const Bitmap&) override { calls.push_back("image"); }
 };
 
