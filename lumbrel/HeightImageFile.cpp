@@ -11,7 +11,7 @@ namespace {
 
 [[noreturn]] void RefuseKind(const std::string& fileName) {
     throw EPngError(fileName +
-                    " is not an 8-bit greyscale PNG image, so it cannot be read as heights");
+                    " is not an 8-bit greyscale PNG image, so it cannot be read as heights.");
 }
 
 // The IHDR values follow the signature directly. A file too short or not a PNG at all is left

@@ -192,6 +192,10 @@ public:
     bool MouseCaptured() const { return captured_; }
     void SetMouseCapture(bool captured);
 
+    // The picture is thin dark lines on a light ground (a map's outlines): shown smaller, it
+    // keeps the darkest pixel of each area, where averaging would fade the lines away.
+    bool lineDrawing = false;
+
 private:
     bool stretch_ = false;
     bool captured_ = false;
@@ -333,6 +337,9 @@ struct OpenDialog {
     std::string fileName;
     std::string defaultExt;
     unsigned options = HideReadOnly | EnableSizing;
+    // The program finds the files asked for here in any capitals (downloads name them W180N90.DEM),
+    // so the dialog takes a name in any capitals too (OpenDialogNames.h).
+    bool namesIgnoreCase = false;
 };
 
 enum class Cursor { Default, HourGlass, Hand };

@@ -18,6 +18,11 @@ bool FileExists(const std::string& path) {
     return !path.empty() && fs::is_regular_file(fs::path(path), ignored);
 }
 
+bool FolderExists(const std::string& path) {
+    std::error_code ignored;
+    return fs::is_directory(path.empty() ? fs::path(".") : fs::path(path), ignored);
+}
+
 std::string FolderPart(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

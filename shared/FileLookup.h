@@ -6,6 +6,8 @@
 
 // True for an existing regular file (or a link to one); folders do not count.
 bool FileExists(const std::string& path);
+// True for an existing folder; "" is the current folder.
+bool FolderExists(const std::string& path);
 
 // folder + name when that exists; otherwise the single entry of that folder whose name equals
 // name ignoring case (the alphabetically first if several do); otherwise folder + name as

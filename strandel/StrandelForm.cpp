@@ -50,6 +50,8 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     ScrollBox1.SetBounds({8, 0, 561, 372});
     ScrollBox1.SetAnchors(ui::AnchorsAll);
     Image1.SetBounds({0, 0, 0, 0});
+    // One-pixel coast lines on white: the Full view shrinks the map about six times.
+    Image1.lineDrawing = true;
 
     RadioGroupView.SetBounds({288, 376, 137, 41});
     RadioGroupView.SetCaption(" View ");

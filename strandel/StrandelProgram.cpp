@@ -49,7 +49,7 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
 app::ProgramDescription StrandelProgram() {
     app::ProgramDescription program;
     program.name = "strandel";
-    program.title = "Strandel";
+    program.keepsSettings = true;
     program.summary =
         "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world map.";
     program.version = &ProgramVersionBlock();

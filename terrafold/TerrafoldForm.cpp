@@ -5,6 +5,7 @@
 
 #include "FileLookup.h"
 #include "LargeLakes.h"
+#include "OpenDialogNames.h"
 #include "PNG_IO.h"
 #include "ProgramVersion.h"
 #include "VersInfo.h"
@@ -28,11 +29,12 @@ std::string AbsolutePath(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
-// A folder given on the command line, or any file inside it, as the dialog would pick it.
-std::string FolderOf(const std::string& location) {
+// A folder given on the command line, or any file inside it as the tile dialog takes it.
+std::string FolderOf(const std::string& location, const ui::OpenDialog& tileDialog) {
     std::string path = AbsolutePath(location);
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) return FolderPart(path);
+    if (std::optional<std::string> file = ui::AcceptedPath(tileDialog, path);
+        file && FileExists(*file))
+        return FolderPart(*file);
     return path.ends_with('/') ? path : path + "/";
 }
 
@@ -94,7 +96,12 @@ void TFormMain::FormCreate() {
     ImageDisplay.PictureChanged();
 
     GTOPO30FolderSetting = std::make_unique<TRegistryString>("GTOPO30Folder", HomePath("GTOPO30/"));
-    if (startup_.GTOPO30Folder) GTOPO30FolderSetting->Value = FolderOf(*startup_.GTOPO30Folder);
+    OpenDialog.fileName = kTileProbe;
+    OpenDialog.title = "Please point to the folder containing the GTOPO30 data";
+    // The tiles are found in any capitals, so the tile dialog takes names so too.
+    OpenDialog.namesIgnoreCase = true;
+    if (startup_.GTOPO30Folder)
+        GTOPO30FolderSetting->Value = FolderOf(*startup_.GTOPO30Folder, OpenDialog);
     if (!FindTileFolder()) return;
     OpenTiles();
     if (!Tiles) return;
@@ -107,8 +114,6 @@ void TFormMain::FormCreate() {
 bool TFormMain::FindTileFolder() {
     // The folder is joined to the name as stored: one without its final "/" finds nothing.
     if (FileExists(ResolveFileName(GTOPO30FolderSetting->Value, kTileProbe))) return true;
-    OpenDialog.fileName = kTileProbe;
-    OpenDialog.title = "Please point to the folder containing the GTOPO30 data";
     if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog)) {
         GTOPO30FolderSetting->Value = FolderPart(*picked);
         return true;
@@ -132,6 +137,7 @@ void TFormMain::OpenTiles() {
 bool TFormMain::FindShorelineFile() {
     if (!FileExists(GSHHSFileSetting->Value)) {
         OpenDialog.fileName = "GSHHS*.*";
+        OpenDialog.namesIgnoreCase = false;
         OpenDialog.initialDir = HomePath("");
         OpenDialog.title = "Please point to the GSHHS file you would like to use";
         if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog)) {

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     program.summary =
         "Writes the world height image topo.png and the land/sea mask LandSeaMask.png.";
     program.version = &ProgramVersionBlock();
+    program.keepsSettings = true;
     program.options = {
         {"gtopo30", "DIR", "folder of the GTOPO30 tiles, remembered for later runs",
          "the remembered folder, else ~/GTOPO30/"},

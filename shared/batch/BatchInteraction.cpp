@@ -1,6 +1,7 @@
 #include "BatchInteraction.h"
 
 #include "BarProgress.h"
+#include "OpenDialogNames.h"
 
 namespace batch {
 
@@ -33,7 +34,11 @@ void BatchInteraction::ShowError(const std::string& text) {
 
 std::optional<std::string> BatchInteraction::ExecuteOpen(const ui::OpenDialog& dialog) {
     if (!answerOpen) return std::nullopt;
-    return answerOpen(dialog);
+    std::optional<std::string> answer = answerOpen(dialog);
+    if (!answer) return std::nullopt;
+    // An answer the window's dialog would refuse goes through as given, so that the program's
+    // own check names the file the script asked for.
+    return ui::AcceptedPath(dialog, *answer).value_or(*answer);
 }
 
 void BatchInteraction::ShowModal(ui::Form& form) {

@@ -2,8 +2,9 @@
 // The interaction of a program run without a display: message-box texts go to standard output
 // one a line (a line break inside a message starts a new line), errors to standard error with
 // the program's name in front, file-open dialogs are answered by answerOpen (cancelled when it
-// is not set or gives nothing), the cursor is only remembered, a modal form is shown and closed
-// at once, and web links are not opened.
+// is not set or gives nothing; a name in other capitals is taken as the dialog would take it),
+// the cursor is only remembered, a modal form is shown and closed at once, and web links are
+// not opened.
 // RunBatch makes it and hands it to the forms as their ui::Interaction.
 #include <functional>
 #include <optional>

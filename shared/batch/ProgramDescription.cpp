@@ -1,6 +1,15 @@
 #include "ProgramDescription.h"
 
+#include "VersInfo.h"
+
 namespace app {
+
+std::string ApplicationTitle(const ProgramDescription& program) {
+    if (!program.title.empty()) return program.title;
+    TdfsVersionInfoResource info(program.version);
+    const std::string product = info.Value(pdProductName);
+    return product.empty() ? program.name : product;
+}
 
 ParsedCommandLine ParseProgramCommandLine(const std::vector<std::string>& args,
                                           const ProgramDescription& program) {

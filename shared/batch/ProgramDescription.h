@@ -16,10 +16,13 @@ namespace app {
 
 struct ProgramDescription {
     std::string name;     // the executable's name: "terrafold"
-    std::string title;    // the application's title, on message boxes ("Orbisko"); "" for name
+    std::string title;    // the title on message boxes; "" for the version block's product name
     std::string summary;  // one line for --help
     const VersionBlock* version = nullptr;  // the compiled-in block (--version, the About box)
     std::vector<OptionSpec> options;        // the program's own options
+    // The program keeps settings (QSettings under "Varnholt" and its name); the window front end
+    // then keeps the open dialogs' size there too. Programs without settings must not gain any.
+    bool keepsSettings = false;
 
     // The main window, made after the command line was read. Its constructor makes the
     // controls; FormCreate runs afterwards.
@@ -40,6 +43,10 @@ struct ProgramDescription {
     // checks that involve several options. A problem ends the program with status 2.
     std::function<std::string(const Options&)> checkOptions;
 };
+
+// The title message boxes carry: the given title, else the product name of the version block
+// (as the About box spells it: "Orbisko"), else the executable's name.
+std::string ApplicationTitle(const ProgramDescription& program);
 
 // The command line read by the program's options and checked by its checkOptions; a problem
 // found by the check comes back as a failure like the parser's own.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "DarkestShrink.h"
+
 namespace qtui {
 
 namespace {
@@ -87,8 +89,10 @@ QImage BoxAverage(const Bitmap& bitmap, QSize size) {
 
 }  // namespace
 
-QImage ScaledImage(const Bitmap& bitmap, QSize size) {
+QImage ScaledImage(const Bitmap& bitmap, QSize size, bool lineDrawing) {
     if (bitmap.IsEmpty() || size.isEmpty()) return {};
+    if (lineDrawing && bitmap.Format() != PixelFormat::Pixel16 && !bitmap.Transparent())
+        return DisplayImage(ShrinkKeepingDarkest(bitmap, size.width(), size.height())).copy();
     bool boxes = size.width() * 2 <= bitmap.Width() && size.height() * 2 <= bitmap.Height() &&
                  bitmap.Format() != PixelFormat::Pixel16 && !bitmap.Transparent();
     if (boxes) return BoxAverage(bitmap, size);

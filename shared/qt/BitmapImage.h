@@ -13,9 +13,10 @@ namespace qtui {
 
 QImage DisplayImage(const Bitmap& bitmap);
 
-// The bitmap scaled to the given size (proportions not kept), as a copy. A reduction to half or
-// less in both directions averages each target pixel's block of source pixels, so thin lines
-// stay visible and a large map scales in one pass; other sizes use Qt's smooth scaling.
-QImage ScaledImage(const Bitmap& bitmap, QSize size);
+// The bitmap scaled to the given size (proportions not kept), as a copy. A line drawing keeps
+// the darkest pixel of each area (DarkestShrink.h). Otherwise a reduction to half or less in
+// both directions averages each target pixel's block of source pixels, so a large picture
+// scales in one pass; other sizes use Qt's smooth scaling.
+QImage ScaledImage(const Bitmap& bitmap, QSize size, bool lineDrawing = false);
 
 }  // namespace qtui

@@ -36,7 +36,7 @@ ImageView::ImageView(ui::Image& image, EventRunner runEvent, QWidget* parent)
 const QImage& ImageView::Scaled(const Bitmap& bitmap) {
     if (scaled_.isNull() || scaled_.size() != size() || scaledFrom_ != &bitmap ||
         scaledCount_ != bitmap.ModificationCount()) {
-        scaled_ = ScaledImage(bitmap, size());
+        scaled_ = ScaledImage(bitmap, size(), image_.lineDrawing);
         scaledFrom_ = &bitmap;
         scaledCount_ = bitmap.ModificationCount();
     }

@@ -1,8 +1,8 @@
 #pragma once
-// The interaction of a program with a window: QMessageBox for messages and errors, QFileDialog
-// for file-open dialogs, the wait cursor for the hourglass, the desktop's browser for links,
-// and a ModalDialog for a form shown modally. Needs a QApplication.
-// RunProgram makes it and hands it to the forms as their ui::Interaction.
+// The interaction of a program with a window: QMessageBox for messages and errors, an
+// OpenFileDialog for file-open dialogs, the wait cursor for the hourglass, the desktop's browser
+// for links, and a ModalDialog for a form shown modally. Needs a QApplication. RunProgram makes it
+// and hands it to the forms as their ui::Interaction.
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -20,6 +20,8 @@ public:
     void SetMainWindow(QWidget* window) { mainWindow_ = window; }
     // The caption of message boxes (the application's title).
     void SetTitle(const std::string& title) { title_ = title; }
+    // File-open dialogs open at the size last left (in the program's settings) and keep theirs.
+    void SetDialogSizeRemembered(bool remembered) { rememberDialogSize_ = remembered; }
     // While the event loop runs, Terminate ends it once the current handler returns.
     void SetEventLoopRunning(bool running) { loopRunning_ = running; }
 
@@ -41,15 +43,11 @@ private:
 
     QPointer<QWidget> mainWindow_;
     std::string title_;
+    bool rememberDialogSize_ = false;
     bool loopRunning_ = false;
     bool terminated_ = false;
     bool cursorOverridden_ = false;
     ui::Cursor cursor_ = ui::Cursor::Default;
 };
-
-// The Qt name filters for a "Description|pattern|Description|pattern" filter: patterns split
-// at ";" become space-separated, "*.*" (every file on Windows) becomes "*", and a description
-// ending in its own "(patterns)" is not given them twice.
-QStringList NameFiltersOf(const std::string& filter);
 
 }  // namespace qtui

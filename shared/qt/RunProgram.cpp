@@ -95,7 +95,8 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     // box shown before the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     qtui::QtInteraction ui;
-    ui.SetTitle(program.title.empty() ? program.name : program.title);
+    ui.SetTitle(ApplicationTitle(program));
+    ui.SetDialogSizeRemembered(program.keepsSettings);
     ui::LifeCycle cycle;
     cycle.makeMainForm = [&] { return program.makeMainForm(ui, options); };
     if (program.makeAboutBox)

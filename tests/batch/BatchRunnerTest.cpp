@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "BatchRunner.h"
+#include "OpenDialogNames.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -266,4 +268,27 @@ TEST(RunBatch, AMainFormThatCannotBeMadeEndsWithAnError) {
     std::ostringstream out, err;
     EXPECT_EQ(app::RunBatch(program, app::Options(), out, err, false), 1);
     EXPECT_EQ(err.str(), "orbisko: Out of resources\n");
+}
+
+TEST(BatchInteraction, AnAnswerInOtherCapitalsIsTakenAsTheDialogTakesIt) {
+    TempDir tiles;
+    tiles.Write("E020N40.DEM", {});
+    std::ostringstream out, err;
+    batch::BatchInteraction ui(out, err);
+    ui::OpenDialog dialog;
+    dialog.fileName = "E020N40.dem";
+    dialog.options = ui::PathMustExist | ui::FileMustExist;
+    std::string answer = tiles / "e020n40.dem";
+    ui.answerOpen = [&](const ui::OpenDialog&) -> std::optional<std::string> { return answer; };
+    // Where the program wants the name as written, the answer goes through for it to refuse.
+    EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "e020n40.dem");
+    EXPECT_EQ(ui::SuggestedFileName(dialog, tiles.Folder()), "E020N40.dem");
+
+    dialog.namesIgnoreCase = true;
+    EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "E020N40.DEM");
+    EXPECT_EQ(ui::SuggestedFileName(dialog, tiles.Folder()), "E020N40.DEM");
+    answer = tiles / "W180N90.dem";
+    EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "W180N90.dem");
+    EXPECT_FALSE(ui::AcceptedPath(dialog, answer));
+    EXPECT_EQ(out.str() + err.str(), "");
 }

@@ -56,3 +56,12 @@ TEST(BitmapImage, LargeReductionsAverageEachBlock) {
     EXPECT_EQ(enlarged.size(), QSize(20, 8));
     EXPECT_TRUE(qtui::ScaledImage(colour, {0, 8}).isNull());
 }
+
+TEST(BitmapImage, LineDrawingsKeepTheirLinesBlackWhereAveragingFadesThem) {
+    Bitmap map(40, 40, PixelFormat::Bgr24);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            map.SetPixelColour(x, y, x == 13 ? 0 : MakeColour(255, 255, 255));
+    EXPECT_EQ(At(qtui::ScaledImage(map, {8, 8}, true), 2, 4), QColor(0, 0, 0));
+    EXPECT_EQ(At(qtui::ScaledImage(map, {8, 8}), 2, 4), QColor(204, 204, 204));  // 4 of 5 white
+}

@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -17,12 +19,15 @@
 #include <QTabBar>
 #include <QTextDocumentFragment>
 #include <QThread>
+#include <QTimer>
 #include <stdexcept>
 
 #include "AboutDisplay.h"
 #include "FormWindows.h"
+#include "OpenFileDialog.h"
 #include "QtInteraction.h"
 #include "ScriptedInteraction.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -473,6 +478,39 @@ TEST(QtFrontEnd, FileDialogFiltersBecomeQtNameFilters) {
               (QStringList{"Images (*.png *.bmp)", "Grids (*.img)"}));
     EXPECT_TRUE(qtui::NameFiltersOf("").isEmpty());
     EXPECT_TRUE(qtui::NameFiltersOf("Dangling description").isEmpty());
+}
+
+// Once a file dialog is up: notes the name it suggests, types another if given, presses Open.
+void OpenWhenShown(const QString& typed, std::vector<QString>& suggested) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, typed, &suggested] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll->stop();
+        poll->deleteLater();
+        suggested.push_back(QFileInfo(dialog->selectedFiles().value(0)).fileName());
+        if (!typed.isEmpty()) dialog->selectFile(typed);
+        QMetaObject::invokeMethod(dialog, "accept");  // the Open button
+    });
+    poll->start(5);
+}
+
+TEST(QtFrontEnd, ADialogWhoseNamesIgnoreCaseSuggestsAndTakesTheFoldersSpelling) {
+    TempDir tiles;
+    tiles.Write("E020N40.DEM", {});
+    tiles.Write("W180N90.DEM", {});
+    ui::OpenDialog dialog;
+    dialog.initialDir = tiles.Folder();
+    dialog.fileName = "E020N40.dem";
+    dialog.options = ui::PathMustExist | ui::FileMustExist;
+    dialog.namesIgnoreCase = true;
+    qtui::QtInteraction ui;
+    std::vector<QString> suggested;
+    OpenWhenShown("", suggested);
+    EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "E020N40.DEM");
+    OpenWhenShown("w180n90.dem", suggested);
+    EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "W180N90.DEM");
+    EXPECT_EQ(suggested, (std::vector<QString>{"E020N40.DEM", "E020N40.DEM"}));
 }
 
 TEST(QtFrontEnd, ModalFormsAskBeforeClosingAndMayCloseBeforeTheyShow) {

@@ -147,3 +147,29 @@ TEST(RunWindowed, AMessageBeforeTheWindowOpensDoesNotEndTheProgram) {
     EXPECT_EQ(app::RunWindowed(program, app::Options()), 0);
     EXPECT_EQ(Joined(log), "create about show timer closequery destroy");
 }
+
+TEST(RunWindowed, MessageBoxesCarryTheProductNameAsTitle) {
+    std::vector<std::string> log;
+    app::ProgramDescription program = Program(log);
+    EXPECT_EQ(app::ApplicationTitle(program), "sample");
+    VersionBlock block;
+    block.stringTables = {{"040904E4", {{"ProductName", "Sample Maker"}}}};
+    program.version = &block;
+    auto makeForm = program.makeMainForm;
+    QString title;
+    program.makeMainForm = [makeForm, &title](ui::Interaction& ui, const app::Options& options) {
+        QTimer reader;
+        QObject::connect(&reader, &QTimer::timeout, [&reader, &title] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                title = box->windowTitle();
+                box->close();
+                reader.stop();
+            }
+        });
+        reader.start(5);
+        ui.ShowMessage("Topography will not be available");
+        return makeForm(ui, options);
+    };
+    EXPECT_EQ(app::RunWindowed(program, app::Options()), 0);
+    EXPECT_EQ(title, "Sample Maker");
+}

@@ -223,10 +223,11 @@ TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored)
     Store("GTOPO30Folder", "/nowhere/");
     Store("GSHHSFile", "/nowhere/gshhs_l.b");
     {
-        // A file inside the tile folder stands for the folder; a relative path is kept whole.
+        // A file inside the tile folder, in any capitals as in the dialog, stands for the folder;
+        // a relative path is kept whole.
         auto form = [&] {
             InFolder inData(data.Path());
-            return Start({data / "W180N90.dem", "gshhs_c.b"});
+            return Start({data / "w180n90.DEM", "gshhs_c.b"});
         }();
         EXPECT_TRUE(ui.dialogsShown.empty());
         EXPECT_TRUE(form->HasTiles());
