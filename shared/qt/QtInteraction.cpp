@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -50,7 +52,7 @@ std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dial
 }
 
 std::optional<std::string> QtInteraction::ExecuteSave(const ui::OpenDialog& dialog) {
-    QFileDialog chooser(DialogParent(), ToQString(dialog.title), StartFolder(dialog.initialDir));
+    QFileDialog chooser(DialogParent(), ToQString(dialog.title), PathToQString(dialog.initialDir));
     chooser.setAcceptMode(QFileDialog::AcceptSave);
     chooser.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = NameFiltersOf(dialog.filter);
