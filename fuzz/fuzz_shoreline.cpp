@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<Point> outline;
     ShorelineCallbacks callbacks;
     callbacks.Select = [&](const TGSHHSHeader& header) { return Wanted(rule, header); };
-    callbacks.OnPoint = [&](const TGSHHSHeader& header, std::int32_t index, Point pixel) {
+    callbacks.OnPoint = [&](const TGSHHSHeader& header, std::int32_t index, Point pixel, PointF) {
         // Indices start at 1 with each polygon, rise, and never pass the header's count.
         if ((outline.empty() ? index != 1 : index <= lastIndex) || index > header.NumPoints)
             std::abort();

@@ -79,10 +79,11 @@ void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands) {
     }
 }
 
-void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName) {
+void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName,
+                    double pageWidthMm) {
     if (topography)
         form.ViewTopographyClick();
     else
         form.DrawMap();
-    form.SaveMap(fileName);
+    form.SaveMap(fileName, pageWidthMm);
 }

@@ -32,5 +32,7 @@ MapCommandLine MapCommandsOf(const app::Options& options);
 
 // Each command followed by the redraws of the form's timers, run as in a batch run.
 void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands);
-// Draws the map of the current view (coloured by height when asked) and saves it.
-void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName);
+// Draws the map of the current view (coloured by height when asked) and saves it by the file's
+// extension (TFormMain::SaveMap).
+void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileName,
+                    double pageWidthMm = 0);

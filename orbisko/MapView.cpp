@@ -108,11 +108,24 @@ GeoTransform TMapView::PixelTransform() const {
                                  double(YScale / kMinutesPerDegree));
 }
 
+Colour TMapView::BackgroundColour() const {
+    return MonochromeMap ? MapColours::kMonochromeBackground : MapColours::kSeaColour;
+}
+
+SegmentFigure StyleSegment(std::uint8_t kind, bool monochrome, Colour& brush) {
+    const int drawingClass = kind & countries::kClassMask;
+    if (drawingClass == countries::kLand)
+        brush = monochrome ? MapColours::kMonochromeLand : MapColours::kLandColour;
+    else if (drawingClass == countries::kWater)
+        brush = monochrome ? MapColours::kMonochromeLake : MapColours::kLakeColour;
+    else if (drawingClass != countries::kKeepBrush)
+        return SegmentFigure::None;
+    return kind & countries::kOpenLineBit ? SegmentFigure::Polyline : SegmentFigure::Polygon;
+}
+
 Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const {
     Canvas canvas(image);
-    canvas.SetBrush(
-        Brush{MonochromeMap ? MapColours::kMonochromeBackground : MapColours::kSeaColour,
-              BrushStyle::Solid});
+    canvas.SetBrush(Brush{BackgroundColour(), BrushStyle::Solid});
     canvas.SetPen(Pen{Colours::Black, PenStyle::Solid, PenMode::Copy});
     canvas.Rectangle(0, 0, width_, height_);
 
@@ -124,23 +137,59 @@ Colour TMapView::DrawSegments(Bitmap& image, const TCartogList& segments) const 
         const std::span<Point> points(buffer.data(), std::size_t(segment.NumPoints));
         for (std::size_t j = 0; j < points.size(); ++j)
             points[j] = Point{LonToX(segment.Points[j].Lon), LatToY(segment.Points[j].Lat)};
-
-        const int drawingClass = segment.Kind & countries::kClassMask;
-        if (drawingClass == countries::kLand)
-            canvas.GetBrush().colour =
-                MonochromeMap ? MapColours::kMonochromeLand : MapColours::kLandColour;
-        else if (drawingClass == countries::kWater)
-            canvas.GetBrush().colour =
-                MonochromeMap ? MapColours::kMonochromeLake : MapColours::kLakeColour;
-        // The keep-brush class is filled with whatever brush the previous segment left.
-        if ((drawingClass != countries::kLand && drawingClass != countries::kKeepBrush &&
-             drawingClass != countries::kWater) ||
-            points.empty())
-            continue;
-        if (segment.Kind & countries::kOpenLineBit)
+        const SegmentFigure figure =
+            StyleSegment(segment.Kind, MonochromeMap, canvas.GetBrush().colour);
+        if (figure == SegmentFigure::None || points.empty()) continue;
+        if (figure == SegmentFigure::Polyline)
             canvas.Polyline(points);
         else
             canvas.Polygon(points);
     }
     return canvas.GetBrush().colour;
+}
+
+PointF TMapView::Position(int lon, int lat) const {
+    return {double((lon - MapWest) / XScale), double(height_ - (lat - MapSouth) / YScale)};
+}
+
+GeoBounds TMapView::Bounds() const {
+    constexpr long double kMinutesPerDegree = 60;
+    return {double((MapWest - XScale / 2) / kMinutesPerDegree),
+            double((MapSouth + YScale / 2) / kMinutesPerDegree),
+            double((MapWest + (width_ - 0.5L) * XScale) / kMinutesPerDegree),
+            double((MapSouth + (height_ + 0.5L) * YScale) / kMinutesPerDegree)};
+}
+
+// Whether a figure's bounding box, widened by its outline, meets the image: one that does not
+// cannot show, and a world map's worth of them would make every document as large as the world.
+bool TMapView::ReachesImage(std::span<const PointF> points) const {
+    if (points.empty()) return false;
+    auto [left, right] = std::minmax_element(points.begin(), points.end(),
+                                             [](PointF a, PointF b) { return a.x < b.x; });
+    auto [top, bottom] = std::minmax_element(points.begin(), points.end(),
+                                             [](PointF a, PointF b) { return a.y < b.y; });
+    return right->x >= -1 && left->x <= width_ && bottom->y >= -1 && top->y <= height_;
+}
+
+void TMapView::DrawFigures(MapPainter& painter, const TCartogList& segments,
+                           const Bitmap* heightColours) const {
+    Colour brush = BackgroundColour();
+    if (heightColours) painter.Image(*heightColours);
+    painter.Rectangle(0, 0, width_, height_,
+                      heightColours ? std::nullopt : std::optional<Colour>(brush));
+    std::vector<PointF> points;
+    for (int index = 0; index < segments.Count(); ++index) {
+        const TLineSegment& segment = segments.GetSegment(index);
+        const SegmentFigure figure = StyleSegment(segment.Kind, MonochromeMap, brush);
+        if (figure == SegmentFigure::None || segment.NumPoints <= 0) continue;
+        points.clear();
+        const std::size_t count = std::min(std::size_t(segment.NumPoints), segment.Points.size());
+        for (std::size_t j = 0; j < count; ++j)
+            points.push_back(Position(segment.Points[j].Lon, segment.Points[j].Lat));
+        if (!ReachesImage(points)) continue;
+        if (figure == SegmentFigure::Polyline)
+            painter.Polyline(points);
+        else
+            painter.Polygon(points, heightColours ? std::nullopt : std::optional<Colour>(brush));
+    }
 }

@@ -9,10 +9,13 @@
 // (a click without a drag) cannot be fitted, so SetScales falls back to the last view that
 // could.
 #include <cstdint>
+#include <span>
 
 #include "Bitmap.h"
 #include "Cartography.h"
 #include "GeoReference.h"
+#include "MapDocument.h"
+#include "MapPainter.h"
 
 enum class MapPreset { World, UK, Scandinavia, MiddleEast };
 
@@ -40,9 +43,18 @@ public:
     // the drawing puts the points that round to it.
     GeoTransform PixelTransform() const;
 
+    // LonToX and LatToY before their rounding.
+    PointF Position(int lon, int lat) const;
+    // Degrees of the image's outer edges, half a pixel beyond the centres of its outer pixels.
+    GeoBounds Bounds() const;
+
     // The background and every drawable segment, with the current scales, into a bitmap of the
     // image's size. Returns the brush colour the last segment left on the canvas.
     Colour DrawSegments(Bitmap& image, const TCartogList& segments) const;
+    // The same map as figures at unrounded positions. With height colours (the coloured image),
+    // they lie beneath, and the figures are the outlines only.
+    void DrawFigures(MapPainter& painter, const TCartogList& segments,
+                     const Bitmap* heightColours) const;
 
     int MapWest = -10800;
     int MapSouth = -5400;
@@ -60,7 +72,15 @@ private:
     int lastSouth_ = -5400;
     int lastEast_ = 10800;
     int lastNorth_ = 5400;
+
+    Colour BackgroundColour() const;
+    bool ReachesImage(std::span<const PointF> points) const;
 };
+
+// How a segment of the given kind is drawn, after setting the brush as its class asks (the
+// keep-brush class leaves the brush as the previous segment left it).
+enum class SegmentFigure { None, Polyline, Polygon };
+SegmentFigure StyleSegment(std::uint8_t kind, bool monochrome, Colour& brush);
 
 namespace MapColours {
 constexpr Colour kSeaColour = Colours::Blue;

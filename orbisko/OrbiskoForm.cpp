@@ -6,6 +6,8 @@
 #include "Canvas.h"
 #include "Errors.h"
 #include "GeoreferenceChoice.h"
+#include "MapDocument.h"
+#include "PNG_IO.h"
 #include "SearchFolders.h"
 
 namespace {
@@ -23,6 +25,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
       File1(MainMenu().Add("File1", "&File")),
       Save1(File1.Add("Save1", "&Save bitmap")),
       FileGeoreferencing(AddGeoreferenceItem(File1)),
+      Export1(File1.Add("Export1", "&Export map...")),
       Exit1((File1.AddSeparator("N1"), File1.Add("Exit1", "E&xit"))),
       View(MainMenu().Add("View", "&View")),
       Presets(View.Add("Presets", "&Presets...")),
@@ -56,6 +59,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
     Timer1.OnTimer = [this] { Timer1Timer(); };
 
     Save1.OnClick = [this] { Save1Click(); };
+    Export1.OnClick = [this] { Export1Click(); };
     Exit1.OnClick = [this] { Exit1Click(); };
     OpenUK.OnClick = [this] { OpenUKClick(); };
     OpenScandinavia.OnClick = [this] { OpenScandinaviaClick(); };
@@ -64,6 +68,13 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
     ViewTopography.OnClick = [this] { ViewTopographyClick(); };
     Zoomout1.OnClick = [this] { Zoomout1Click(); };
     Monochrome1.OnClick = [this] { Monochrome1Click(); };
+
+    ExportDialog.name = "ExportDialog";
+    ExportDialog.title = "Export map";
+    ExportDialog.filter = kMapFileFilter;
+    ExportDialog.fileName = "map.svg";
+    ExportDialog.defaultExt = "svg";
+    ExportDialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
 }
 
 TFormMain::~TFormMain() { Destroy(); }
@@ -125,6 +136,7 @@ void TFormMain::DrawMap() {
     imageBrush_ = MapView.DrawSegments(picture, *CartogList);
     mapDrawn_ = true;
     drawnTransform_ = MapView.PixelTransform();
+    heightColoured_ = false;
     Image1.PictureChanged();
 }
 
@@ -147,16 +159,46 @@ void TFormMain::AddTopography() {
         Image1.Repaint();
     };
     progress.finished = [this] { ProgressBar1.SetVisible(false); };
-    Colouring.AddTopography(*Image1.Picture(), Topography, MapView, progress);
+    if (Colouring.AddTopography(*Image1.Picture(), Topography, MapView, progress))
+        heightColoured_ = true;
 }
 
-void TFormMain::SaveMap(const std::string& fileName) {
+void TFormMain::SaveMap(const std::string& fileName, double pageWidthMm) {
     const Bitmap* picture = Image1.Picture();
     if (!picture || picture->IsEmpty()) throw EInvalidGraphicOperation("There is no map to save");
-    SaveBitmapToBmp(*picture, fileName);
+    switch (MapFileFormatOf(fileName)) {
+        case MapFileFormat::Svg:
+        case MapFileFormat::Pdf: {
+            // A map is drawn only with segments, so the list is there.
+            MapDocument document;
+            document.width = MapView.ImageWidth();
+            document.height = MapView.ImageHeight();
+            document.pageWidthMm = pageWidthMm;
+            document.title = "Orbisko map";
+            document.creator = "Orbisko";
+            document.bounds = MapView.Bounds();
+            const Bitmap* heightColours = heightColoured_ ? picture : nullptr;
+            SaveVectorMap(fileName, document, [&](MapPainter& painter) {
+                MapView.DrawFigures(painter, *CartogList, heightColours);
+            });
+            break;
+        }
+        case MapFileFormat::Png:
+            SaveBitmapToPng(*picture, fileName, "", "Map of " + DescribeBounds(MapView.Bounds()),
+                            "Orbisko", "Map");
+            break;
+        default:
+            SaveBitmapToBmp(*picture, fileName);
+    }
+    const MapFileFormat format = MapFileFormatOf(fileName);
+    if (format == MapFileFormat::Svg || format == MapFileFormat::Pdf) return;
     WriteGeoreference(fileName, FileGeoreferencing.Checked() && mapDrawn_
                                     ? Wgs84Reference(drawnTransform_)
                                     : GeoReference{});
+}
+
+void TFormMain::Export1Click() {
+    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen);
 }
 
 void TFormMain::Timer1Timer() {

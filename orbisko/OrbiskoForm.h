@@ -23,6 +23,7 @@ public:
 
     void Timer1Timer();
     void Save1Click();
+    void Export1Click();
     void Exit1Click();
     void OpenUKClick();
     void OpenScandinaviaClick();
@@ -39,9 +40,12 @@ public:
     void LoadCartography();
     void DrawMap();
     void AddTopography();
-    // Writes the map as a Windows bitmap; there must be one drawn.
-    void SaveMap(const std::string& fileName);
+    // Writes the drawn map by the file's extension: as SVG or PDF figures on a page pageWidthMm
+    // wide (0: a point a pixel), as PNG, or else as a Windows bitmap. There must be one drawn.
+    void SaveMap(const std::string& fileName, double pageWidthMm = 0);
     bool MapDrawn() const { return mapDrawn_; }
+    // Whether the map shows height colours, which last until the next redraw.
+    bool HeightColoured() const { return heightColoured_; }
 
     ui::Image& Image1;
     ui::Label& LabelDataSources;
@@ -51,6 +55,7 @@ public:
     ui::MenuItem& Save1;
     // Checked: a world file and an .aux.xml are saved beside the bitmap.
     ui::MenuItem& FileGeoreferencing;
+    ui::MenuItem& Export1;
     ui::MenuItem& Exit1;
     ui::MenuItem& View;
     ui::MenuItem& Presets;
@@ -61,6 +66,7 @@ public:
     ui::MenuItem& ViewTopography;
     ui::MenuItem& Zoomout1;
     ui::MenuItem& Monochrome1;
+    ui::OpenDialog ExportDialog;
 
     std::vector<std::string> SearchFolders;
     std::unique_ptr<TCartogList> CartogList;
@@ -90,4 +96,5 @@ private:
     // The view of the drawn map: a zoom changes the view at once but the picture only at the
     // next redraw.
     GeoTransform drawnTransform_;
+    bool heightColoured_ = false;
 };

@@ -5,6 +5,8 @@
 
 #include "BatchMap.h"
 #include "GeoreferenceChoice.h"
+#include "MapDocument.h"
+#include "MapSaveOptions.h"
 #include "OrbiskoForm.h"
 #include "ProgramVersion.h"
 #include "RunProgram.h"
@@ -31,11 +33,18 @@ int main(int argc, char** argv) {
         {"zoom-out", "", "double the view's span about its centre", "", true},
         {"monochrome", "", "switch between the colour and the monochrome map", "", true},
         {"topography", "", "colour the land by height", ""},
-        {"save", "FILE", "write the map to FILE as a BMP", "temp.bmp"},
+        {"save", "FILE",
+         "write the map to FILE, by its extension an .svg or .pdf vector document,\n"
+         "a .png, or else a BMP",
+         "temp.bmp"},
         app::NoGeorefOption(),
+        PageWidthOption(),
     };
 
-    program.checkOptions = [](const app::Options& options) { return MapCommandsOf(options).error; };
+    program.checkOptions = [](const app::Options& options) {
+        const std::string problem = MapCommandsOf(options).error;
+        return problem.empty() ? PageWidthProblem(options) : problem;
+    };
 
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         std::vector<std::string> folders;
@@ -52,7 +61,8 @@ int main(int argc, char** argv) {
     program.batchCommand = [](ui::Form& form, const app::Options& options) {
         auto& mapForm = static_cast<TFormMain&>(form);
         RunMapCommands(mapForm, MapCommandsOf(options).commands);
-        DrawAndSaveMap(mapForm, options.Has("topography"), options.Value("save"));
+        DrawAndSaveMap(mapForm, options.Has("topography"), options.Value("save"),
+                       ParsePageWidthMm(options.Value("page-width")));
     };
     return app::RunProgram(argc, argv, program);
 }

@@ -54,7 +54,7 @@ void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point) {
     AppendBigEndian32(out, std::uint32_t(point.Lat));
 }
 
-Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
+PointF GeoToPosition(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
     const float lonDeg = MicroDegreesToDegrees(point.Lon);
     float x = lonDeg + 180.0f;
     if (wrap == LongitudeWrap::Once) {
@@ -64,8 +64,12 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
     }
     const float latDeg = MicroDegreesToDegrees(point.Lat);
     // 90 - latDeg is exact in double; single precision would round it.
-    return {RoundToPixel(double(width) * double(x) / 360.0),
-            RoundToPixel(double(height) * (90.0 - double(latDeg)) / 180.0)};
+    return {double(width) * double(x) / 360.0, double(height) * (90.0 - double(latDeg)) / 180.0};
+}
+
+Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
+    const PointF position = GeoToPosition(point, width, height, wrap);
+    return {RoundToPixel(position.x), RoundToPixel(position.y)};
 }
 
 GeoTransform GeoToPixelTransform(int width, int height) {
@@ -143,16 +147,17 @@ void ShorelineReader::SkipPoints(const TGSHHSHeader& header) {
 
 std::vector<Point> ReadPolygonPixels(
     ShorelineReader& reader, const TGSHHSHeader& header, int width, int height, LongitudeWrap wrap,
-    const std::function<void(std::int32_t index, Point pixel)>& onPoint) {
+    const std::function<void(std::int32_t index, Point pixel, PointF position)>& onPoint) {
     std::vector<Point> used;
     used.reserve(reader.StorablePoints(header));
     PointThinner thinner(header.NumPoints);
     TGSHHSPoint point;
     for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point); ++index) {
-        const Point pixel = GeoToPixel(point, width, height, wrap);
+        const PointF position = GeoToPosition(point, width, height, wrap);
+        const Point pixel{RoundToPixel(position.x), RoundToPixel(position.y)};
         if (!thinner.Use(index, pixel)) continue;
         used.push_back(pixel);
-        if (onPoint) onPoint(index, pixel);
+        if (onPoint) onPoint(index, pixel, position);
         if (index == header.NumPoints) break;  // index + 1 would overflow at INT32_MAX
     }
     return used;
@@ -167,10 +172,10 @@ void ReadShorelines(const std::string& path, int width, int height, LongitudeWra
             reader.SkipPoints(header);
             continue;
         }
-        std::function<void(std::int32_t, Point)> onPoint;
+        std::function<void(std::int32_t, Point, PointF)> onPoint;
         if (callbacks.OnPoint) {
-            onPoint = [&](std::int32_t index, Point pixel) {
-                callbacks.OnPoint(header, index, pixel);
+            onPoint = [&](std::int32_t index, Point pixel, PointF position) {
+                callbacks.OnPoint(header, index, pixel, position);
             };
         }
         const std::vector<Point> pixels =

@@ -56,6 +56,8 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
 // The same mapping as a world file holds it: column c is centred on longitude c x 360 / width
 // - 180, row r on latitude 90 - r x 180 / height.
 GeoTransform GeoToPixelTransform(int width, int height);
+// The same position before rounding, for drawings that keep it exact.
+PointF GeoToPosition(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap);
 
 // Drops points of one polygon that land on the pixel just used, except its first and its last
 // point (index numPoints), which are always used. Indices count from 1.
@@ -108,17 +110,20 @@ private:
 };
 
 // The used pixels of one polygon whose header was just read, in order, mapped and thinned as
-// above; onPoint (when given) sees each of them as it is read, with its point index. Reading
-// stops early, keeping what it has, when the file ends inside the polygon.
+// above; onPoint (when given) sees each of them as it is read, with its point index and its
+// unrounded position. Reading stops early, keeping what it has, when the file ends inside the
+// polygon.
 std::vector<Point> ReadPolygonPixels(
     ShorelineReader& reader, const TGSHHSHeader& header, int width, int height, LongitudeWrap wrap,
-    const std::function<void(std::int32_t index, Point pixel)>& onPoint = {});
+    const std::function<void(std::int32_t index, Point pixel, PointF position)>& onPoint = {});
 
 struct ShorelineCallbacks {
     // Whether a polygon is wanted; the points of the others are skipped unread.
     std::function<bool(const TGSHHSHeader&)> Select;
-    // Each used pixel of a wanted polygon as soon as it is read; index 1 starts an outline.
-    std::function<void(const TGSHHSHeader&, std::int32_t index, Point pixel)> OnPoint;
+    // Each used pixel of a wanted polygon as soon as it is read, with its unrounded position;
+    // index 1 starts an outline.
+    std::function<void(const TGSHHSHeader&, std::int32_t index, Point pixel, PointF position)>
+        OnPoint;
     // All used pixels of a wanted polygon once its points are read (possibly none).
     std::function<void(const TGSHHSHeader&, const std::vector<Point>&)> OnPolygon;
 };

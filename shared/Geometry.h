@@ -6,6 +6,14 @@ struct Point {
     friend bool operator==(Point, Point) = default;
 };
 
+// A position between pixels: the pixel (x, y) is the point (x, y), so rounding a position gives
+// the pixel it falls on.
+struct PointF {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(PointF, PointF) = default;
+};
+
 // Half-open: covers columns left .. right-1 and rows top .. bottom-1.
 struct Rect {
     int left = 0;

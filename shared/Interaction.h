@@ -23,6 +23,8 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The chosen full path, or nothing when the user cancelled.
     virtual std::optional<std::string> ExecuteOpen(const OpenDialog& dialog) = 0;
+    // A file-save dialog with the same properties; a front end without one cancels.
+    virtual std::optional<std::string> ExecuteSave(const OpenDialog&) { return std::nullopt; }
     virtual Cursor GetCursor() const = 0;
     virtual void SetCursor(Cursor cursor) = 0;
     // Ends the program once the current handler returns (no window is shown if it has not been).

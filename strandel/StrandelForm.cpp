@@ -1,12 +1,17 @@
 #include "StrandelForm.h"
 
-#include <cstdlib>
 #include <exception>
+#include <filesystem>
 
+#include "BmpFile.h"
 #include "Canvas.h"
+#include "Errors.h"
 #include "FileLookup.h"
 #include "GSHHSdata.h"
+#include "MapDocument.h"
+#include "PNG_IO.h"
 #include "RegistryVariables.h"
+#include "ShorelineOutline.h"
 
 namespace {
 
@@ -32,6 +37,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
       ButtonExit(Make<ui::Button>("ButtonExit")),
       TimerLoad(MakeTimer("TimerLoad")),
       FileOpen(Menu(*this, "File1", "&File").Add("FileOpen", "&Open")),
+      FileExport(Menu(*this, "File1", "&File").Add("FileExport", "&Export map...")),
       FileExit((Menu(*this, "File1", "&File").AddSeparator("N1"),
                 Menu(*this, "File1", "&File").Add("FileExit", "E&xit"))),
       ViewBoth(ViewItem(*this, "ViewBoth", "&Both")),
@@ -60,6 +66,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     ButtonExit.OnClick = [this] { ButtonExitClick(); };
 
     FileOpen.OnClick = [this] { FileOpenClick(); };
+    FileExport.OnClick = [this] { FileExportClick(); };
     FileExit.OnClick = [this] { FileExitClick(); };
     ViewBoth.OnClick = [this] { ViewBothClick(); };
     ViewLand.OnClick = [this] { ViewLandClick(); };
@@ -75,6 +82,13 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     OpenDialog1.initialDir = HomePath("GSHHS");
     OpenDialog1.options =
         ui::HideReadOnly | ui::PathMustExist | ui::FileMustExist | ui::EnableSizing;
+
+    ExportDialog.name = "ExportDialog";
+    ExportDialog.title = "Export map";
+    ExportDialog.filter = kMapFileFilter;
+    ExportDialog.fileName = "shorelines.svg";
+    ExportDialog.defaultExt = "svg";
+    ExportDialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
 }
 
 TFormMain::~TFormMain() { Destroy(); }
@@ -168,11 +182,11 @@ void TFormMain::DrawShorelines() {
     Canvas canvas(*WorldBitmap);
     canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
+    // Each used point is drawn as it is read, so a read failure inside a polygon keeps its
+    // beginning.
+    CanvasOutlinePen pen(canvas);
     try {
-        ShorelineCallbacks callbacks;
-        callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
-        callbacks.OnPoint = OutlineDrawer(canvas);
-        ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
+        ReadSelectedOutlines(pen, {});
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }
@@ -195,30 +209,70 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
     }
 }
 
-// Draws each used point as it is read, so a read failure inside a polygon keeps its beginning.
-// Lines leave out their end pixel, which the next line starts from; only a polygon's last point
-// can repeat the pixel just used (thinning drops the others), and that step plots the pixel, so
-// that an island smaller than a pixel shows as a dot instead of vanishing.
-std::function<void(const TGSHHSHeader&, std::int32_t, Point)> TFormMain::OutlineDrawer(
-    Canvas& canvas) {
-    constexpr int kCrossingJump = kMapWidth / 4;
-    return [&canvas, last = Point{}](const TGSHHSHeader&, std::int32_t index, Point pixel) mutable {
-        if (index == 1) {
-            canvas.MoveTo(pixel.x, pixel.y);
-        } else if (pixel == last) {
-            canvas.SetPixel(pixel.x, pixel.y, canvas.GetPen().colour);
-        } else {
-            if (std::abs(pixel.x - last.x) >= kCrossingJump) {
-                if (pixel.x > last.x) {
-                    canvas.LineTo(0, last.y);
-                    canvas.MoveTo(kMapWidth, pixel.y);
-                } else {
-                    canvas.LineTo(kMapWidth, last.y);
-                    canvas.MoveTo(0, pixel.y);
-                }
-            }
-            canvas.LineTo(pixel.x, pixel.y);
-        }
-        last = pixel;
+void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd) {
+    OutlineTracer tracer(pen, kMapWidth);
+    ShorelineCallbacks callbacks;
+    callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
+    callbacks.OnPoint = [&tracer](const TGSHHSHeader&, std::int32_t index, Point pixel,
+                                  PointF position) {
+        tracer.Add(index, {pixel, position});
     };
+    if (outlineEnd)
+        callbacks.OnPolygon = [&outlineEnd](const TGSHHSHeader&, const std::vector<Point>&) {
+            outlineEnd();
+        };
+    ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
+}
+
+void TFormMain::DrawShorelineFigures(MapPainter& painter) {
+    painter.Rectangle(0, 0, kMapWidth, kMapHeight, Colours::White);
+    FigureOutlinePen pen(painter);
+    try {
+        ReadSelectedOutlines(pen, [&pen] { pen.EndRun(); });
+    } catch (...) {
+        pen.Flush();
+        throw;
+    }
+    pen.Flush();
+}
+
+// The page's edges: pixel column 0 is centred on 180 W, so the page reaches half a pixel
+// further west; likewise for the rows from the north pole.
+GeoBounds TFormMain::MapBounds() {
+    const double degreesPerColumn = 360.0 / kMapWidth;
+    const double degreesPerRow = 180.0 / kMapHeight;
+    return {-180 - degreesPerColumn / 2, -90 + degreesPerRow / 2, 180 - degreesPerColumn / 2,
+            90 + degreesPerRow / 2};
+}
+
+void TFormMain::SaveMap(const std::string& path, double pageWidthMm) {
+    const std::string source = std::filesystem::path(DataFile->Value).filename().string();
+    switch (MapFileFormatOf(path)) {
+        case MapFileFormat::Png:
+            SaveBitmapToPng(*WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
+                            "Shoreline Map");
+            break;
+        case MapFileFormat::Bmp:
+            SaveBitmapToBmp(*WorldBitmap, path);
+            break;
+        case MapFileFormat::Svg:
+        case MapFileFormat::Pdf: {
+            MapDocument document;
+            document.width = kMapWidth;
+            document.height = kMapHeight;
+            document.pageWidthMm = pageWidthMm;
+            document.title = "Shorelines of " + source;
+            document.creator = "Strandel";
+            document.bounds = MapBounds();
+            SaveVectorMap(path, document,
+                          [this](MapPainter& painter) { DrawShorelineFigures(painter); });
+            break;
+        }
+        case MapFileFormat::Unknown:
+            throw EInvalidGraphicOperation(UnknownMapFormatText(path));
+    }
+}
+
+void TFormMain::FileExportClick() {
+    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen, 0);
 }

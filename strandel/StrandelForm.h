@@ -19,8 +19,10 @@
 #include "Form.h"
 #include "Geometry.h"
 
-class Canvas;
+class MapPainter;
+class OutlinePen;
 class TRegistryString;
+struct GeoBounds;
 struct TGSHHSHeader;
 
 class TFormMain : public ui::Form {
@@ -38,7 +40,9 @@ public:
     ui::Button& ButtonExit;
     ui::Timer& TimerLoad;
     ui::OpenDialog OpenDialog1;
+    ui::OpenDialog ExportDialog;
     ui::MenuItem& FileOpen;
+    ui::MenuItem& FileExport;
     ui::MenuItem& FileExit;
     ui::MenuItem& ViewBoth;
     ui::MenuItem& ViewLand;
@@ -60,6 +64,7 @@ public:
     // Event handlers.
     void TimerLoadTimer();
     void FileOpenClick();
+    void FileExportClick();
     void ViewBothClick();
     void ViewLandClick();
     void ViewLargeLakesClick();
@@ -69,6 +74,13 @@ public:
     void About1Click();
 
     void DrawShorelines();
+    // The same map as figures, read afresh from the file; a read failure is thrown after what
+    // was read is drawn.
+    void DrawShorelineFigures(MapPainter& painter);
+    // Writes the map by the file's extension: the drawn raster as PNG or BMP, or its figures as
+    // SVG or PDF on a page pageWidthMm wide (0: a point a pixel).
+    void SaveMap(const std::string& path, double pageWidthMm);
+    static GeoBounds MapBounds();
 
     // Why the last DrawShorelines stopped before the end of its file (it cannot be opened, or a
     // read failed); nothing when the whole file was read. The window keeps quiet about it.
@@ -83,8 +95,8 @@ protected:
 
 private:
     bool IsSelected(const TGSHHSHeader& header) const;
-    static std::function<void(const TGSHHSHeader&, std::int32_t, Point)> OutlineDrawer(
-        Canvas& canvas);
+    // The selected polygons' outlines through the pen; outlineEnd (if any) after each.
+    void ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
 
     std::optional<std::string> readFailure_;

@@ -1,33 +1,19 @@
 #include "StrandelProgram.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "AboutDisplay.h"
-#include "BmpFile.h"
 #include "Errors.h"
 #include "GSHHSdata.h"
 #include "GeoreferenceChoice.h"
-#include "PNG_IO.h"
+#include "MapDocument.h"
+#include "MapSaveOptions.h"
 #include "ProgramVersion.h"
 #include "RegistryVariables.h"
 #include "StrandelForm.h"
 
 namespace {
-
-enum class MapFormat { Png, Bmp, Unknown };
-
-MapFormat FormatOf(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    if (extension == ".png") return MapFormat::Png;
-    if (extension == ".bmp") return MapFormat::Bmp;
-    return MapFormat::Unknown;
-}
 
 std::vector<app::OptionSpec> ProgramOptions() {
     return {
@@ -43,24 +29,12 @@ std::vector<app::OptionSpec> ProgramOptions() {
          .choices = {"both", "land", "lakes"}},
         {.name = "save",
          .placeholder = "FILE",
-         .help = "batch mode: write the finished map to FILE, a .png or a .bmp",
+         .help = "batch mode: write the finished map to FILE, by its extension a .png or .bmp\n"
+                 "raster, or an .svg or .pdf vector document",
          .defaultValue = ""},
         app::NoGeorefOption(),
+        PageWidthOption(),
     };
-}
-
-void SaveMap(const TFormMain& form, const std::string& path, bool georeferenced) {
-    if (FormatOf(path) == MapFormat::Png) {
-        const std::string source = std::filesystem::path(form.DataFile->Value).filename().string();
-        SaveBitmapToPng(*form.WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
-                        "Shoreline Map");
-    } else {
-        SaveBitmapToBmp(*form.WorldBitmap, path);
-    }
-    const Bitmap& map = *form.WorldBitmap;
-    WriteGeoreference(path, georeferenced
-                                ? Wgs84Reference(GeoToPixelTransform(map.Width(), map.Height()))
-                                : GeoReference{});
 }
 
 void RunBatchCommand(TFormMain& form, const app::Options& options) {
@@ -69,7 +43,15 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
     if (view == "lakes") form.ViewLargeLakes.Click();
     // The window keeps quiet about an unreadable file; a script must not take a blank map.
     if (form.ReadFailure()) throw VarnholtError(*form.ReadFailure());
-    if (options.Has("save")) SaveMap(form, options.Value("save"), app::GeoreferenceWanted(options));
+    if (!options.Has("save")) return;
+    const std::string path = options.Value("save");
+    form.SaveMap(path, ParsePageWidthMm(options.Value("page-width")));
+    const MapFileFormat format = MapFileFormatOf(path);
+    if (format != MapFileFormat::Png && format != MapFileFormat::Bmp) return;
+    const Bitmap& map = *form.WorldBitmap;
+    WriteGeoreference(path, app::GeoreferenceWanted(options)
+                                ? Wgs84Reference(GeoToPixelTransform(map.Width(), map.Height()))
+                                : GeoReference{});
 }
 
 }  // namespace
@@ -97,10 +79,9 @@ app::ProgramDescription StrandelProgram() {
         RunBatchCommand(static_cast<TFormMain&>(form), options);
     };
     program.checkOptions = [](const app::Options& options) -> std::string {
-        if (options.Has("save") && FormatOf(options.Value("save")) == MapFormat::Unknown)
-            return "--save needs a file name ending in .png or .bmp, not '" +
-                   options.Value("save") + "'";
-        return "";
+        if (options.Has("save") && MapFileFormatOf(options.Value("save")) == MapFileFormat::Unknown)
+            return "--save: " + UnknownMapFormatText(options.Value("save"));
+        return PageWidthProblem(options);
     };
     return program;
 }

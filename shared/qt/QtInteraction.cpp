@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -47,6 +49,19 @@ std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dial
     OpenFileDialog chooser(dialog, DialogParent(), rememberDialogSize_);
     if (chooser.exec() != QDialog::Accepted) return std::nullopt;
     return chooser.Chosen();
+}
+
+std::optional<std::string> QtInteraction::ExecuteSave(const ui::OpenDialog& dialog) {
+    QFileDialog chooser(DialogParent(), ToQString(dialog.title), PathToQString(dialog.initialDir));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = NameFiltersOf(dialog.filter);
+    if (!filters.isEmpty()) chooser.setNameFilters(filters);
+    if (!dialog.defaultExt.empty()) chooser.setDefaultSuffix(ToQString(dialog.defaultExt));
+    if (!dialog.fileName.empty()) chooser.selectFile(PathToQString(dialog.fileName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return PathToStdString(QDir::toNativeSeparators(chooser.selectedFiles().first()));
 }
 
 void QtInteraction::SetCursor(ui::Cursor cursor) {

@@ -28,6 +28,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     std::optional<std::string> ExecuteOpen(const ui::OpenDialog& dialog) override;
+    std::optional<std::string> ExecuteSave(const ui::OpenDialog& dialog) override;
     ui::Cursor GetCursor() const override { return cursor_; }
     void SetCursor(ui::Cursor cursor) override;
     void Terminate() override;

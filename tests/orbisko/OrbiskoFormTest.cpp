@@ -225,10 +225,10 @@ TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
         }
     };
     walk(walk, form.MainMenu());
-    EXPECT_EQ(captions, (std::vector<std::string>{"&File", "&Save bitmap", "&Georeferencing files",
-                                                  "-", "E&xit", "&View", "&Presets...", "&UK",
-                                                  "&Scandinavia", "&MiddleEast", "&World",
-                                                  "&Add topography", "&Zoom out", "&Monochrome"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{
+                            "&File", "&Save bitmap", "&Georeferencing files", "&Export map...", "-",
+                            "E&xit", "&View", "&Presets...", "&UK", "&Scandinavia", "&MiddleEast",
+                            "&World", "&Add topography", "&Zoom out", "&Monochrome"}));
     form.Exit1.Click();
     EXPECT_TRUE(form.IsClosed());
 }

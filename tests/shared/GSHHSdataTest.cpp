@@ -117,7 +117,9 @@ TEST(GSHHSdata, ThinningKeepsFirstLastAndEveryChangeOfPixel) {
     std::vector<std::int32_t> indices;
     std::vector<std::vector<Point>> polygons;
     ShorelineCallbacks callbacks;
-    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t i, Point) { indices.push_back(i); };
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t i, Point, PointF) {
+        indices.push_back(i);
+    };
     callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
         polygons.push_back(pixels);
     };

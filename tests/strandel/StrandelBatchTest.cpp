@@ -19,6 +19,7 @@
 #include "RegistryVariables.h"
 #include "ShorelineFile.h"
 #include "StrandelProgram.h"
+#include "VectorRendering.h"
 
 namespace {
 
@@ -301,3 +302,75 @@ TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
 }
 
 }  // namespace
+
+// Vector documents: rendered by librsvg, the outlines fall on the raster's, both ways round.
+class StrandelVectorTest : public StrandelBatchTest {
+protected:
+    void ExpectSvgMatchesRaster(const std::string& input, const std::vector<std::string>& view) {
+        std::vector<std::string> args = view;
+        args.insert(args.end(), {"--save", folder / "map.bmp", input});
+        ASSERT_EQ(RunStrandel(args).status, 0);
+        args[args.size() - 2] = folder / "map.svg";
+        RunResult run = RunStrandel(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const Bitmap raster = ReadBmp24(folder / "map.bmp");
+        const Bitmap rendered = RenderSvg(folder / "map.svg", W, H);
+        ASSERT_EQ(rendered.Width(), W);
+        EXPECT_GE(OutlineCoverage(raster, rendered), 0.98);
+        EXPECT_GE(InkNearOutlines(raster, rendered), 0.98);
+    }
+};
+
+TEST_F(StrandelVectorTest, HandMadeOutlinesAcrossTheDateLineMatchTheRaster) {
+    ShorelineFile file;
+    for (const auto& outline : SampleOutlines(11, 120)) file.Land(outline);
+    // An island inside one pixel shows as a dot on both.
+    file.Land({Degrees(10, 10), Degrees(10.01, 10.01), Degrees(10, 10)});
+    ExpectSvgMatchesRaster(folder.Write("hand.b", file.bytes), {});
+}
+
+TEST_F(StrandelVectorTest, BundledWorldFileMatchesTheRasterInEachView) {
+    const std::string input =
+        (std::filesystem::path(VARNHOLT_TEST_DATA).parent_path().parent_path() / "data" /
+         "gshhs_l.b")
+            .string();
+    ExpectSvgMatchesRaster(input, {});
+    ExpectSvgMatchesRaster(input, {"--view", "lakes"});
+}
+
+TEST_F(StrandelVectorTest, PdfPageHasTheAskedWidthAndTheMapsProportions) {
+    const std::string input = folder.Write("shore.b", ShorelineFile().bytes);
+    ASSERT_EQ(RunStrandel({"--save", folder / "map.pdf", input}).status, 0);
+    EXPECT_NE(RunCommand("pdfinfo " + Quoted(folder / "map.pdf"))
+                  .out.find("Page size:       3600 x 1800 pts"),
+              std::string::npos);
+    ASSERT_EQ(RunStrandel({"--save", folder / "a3.pdf", "--page-width", "420", input}).status, 0);
+    // 420 mm is 1190.55 points; the PDF writer keeps whole points.
+    const CommandResult info = RunCommand("pdfinfo " + Quoted(folder / "a3.pdf"));
+    EXPECT_NE(info.out.find("Page size:       1191 x 595 pts"), std::string::npos);
+    EXPECT_NE(info.out.find("EPSG:4326"), std::string::npos);
+}
+
+TEST_F(StrandelVectorTest, EmptyMapIsAValidDocumentWithItsBoundsInTheMetadata) {
+    const std::string input = folder.Write("empty.b", std::vector<unsigned char>{});
+    ASSERT_EQ(RunStrandel({"--save", folder / "map.svg", "--page-width", "297", input}).status, 0);
+    const std::string svg = ReadText(folder / "map.svg");
+    EXPECT_NE(svg.find("width=\"297mm\""), std::string::npos);
+    EXPECT_NE(svg.find("<dc:coverage>180.05 W to 179.95 E, 89.95 S to 90.05 N; WGS 84"),
+              std::string::npos);
+    const Bitmap rendered = RenderSvg(folder / "map.svg", W, H);
+    ASSERT_EQ(rendered.Width(), W);
+    EXPECT_EQ(rendered.PixelColour(W / 2, H / 2), Colours::White);
+    EXPECT_TRUE(IsInked(rendered.PixelColour(W / 2, 0)));
+}
+
+TEST_F(StrandelVectorTest, UnwritableFolderGivesTheFileErrorAndLeavesNothing) {
+    const std::string input = folder.Write("shore.b", ShorelineFile().bytes);
+    for (const char* name : {"missing/map.svg", "missing/map.pdf"}) {
+        RunResult run = RunStrandel({"--save", folder / name, input});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("Cannot create file"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+    EXPECT_EQ(RunStrandel({"--save", folder / "map.svg", "--page-width", "wide", input}).status, 2);
+}

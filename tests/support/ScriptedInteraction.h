@@ -27,6 +27,10 @@ public:
         dialogAnswers.pop_front();
         return answer;
     }
+    // Save dialogs take their answers from the same script.
+    std::optional<std::string> ExecuteSave(const ui::OpenDialog& dialog) override {
+        return ExecuteOpen(dialog);
+    }
     ui::Cursor GetCursor() const override { return cursor_; }
     void SetCursor(ui::Cursor cursor) override {
         cursor_ = cursor;
