@@ -69,12 +69,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
     Zoomout1.OnClick = [this] { Zoomout1Click(); };
     Monochrome1.OnClick = [this] { Monochrome1Click(); };
 
-    ExportDialog.name = "ExportDialog";
-    ExportDialog.title = "Export map";
-    ExportDialog.filter = kMapFileFilter;
-    ExportDialog.fileName = "map.svg";
-    ExportDialog.defaultExt = "svg";
-    ExportDialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
+    ExportDialog = MapExportDialog("map.svg");
 }
 
 TFormMain::~TFormMain() { Destroy(); }

@@ -83,12 +83,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     OpenDialog1.options =
         ui::HideReadOnly | ui::PathMustExist | ui::FileMustExist | ui::EnableSizing;
 
-    ExportDialog.name = "ExportDialog";
-    ExportDialog.title = "Export map";
-    ExportDialog.filter = kMapFileFilter;
-    ExportDialog.fileName = "shorelines.svg";
-    ExportDialog.defaultExt = "svg";
-    ExportDialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
+    ExportDialog = MapExportDialog("shorelines.svg");
 }
 
 TFormMain::~TFormMain() { Destroy(); }
