@@ -17,13 +17,7 @@ constexpr double kDisplayGamma = 2.2;
 constexpr double kNeutralFileGamma = 0.45455;
 
 struct ReadHeader {
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    int bitDepth = 0;
-    int colourType = 0;
-    int interlaceType = 0;
-    int compressionType = 0;
-    int filterType = 0;
+    HeaderFields ihdr;
     png_textp text = nullptr;
     int textCount = 0;
     png_color_16p background = nullptr;
@@ -68,8 +62,9 @@ struct ReadTail {
     png_set_user_limits(png, kMaxDimension, kMaxDimension);
     png_read_info(png, info);
     png_get_text(png, info, &header->text, &header->textCount);
-    png_get_IHDR(png, info, &header->width, &header->height, &header->bitDepth, &header->colourType,
-                 &header->interlaceType, &header->compressionType, &header->filterType);
+    HeaderFields& ihdr = header->ihdr;
+    png_get_IHDR(png, info, &ihdr.width, &ihdr.height, &ihdr.bitDepth, &ihdr.colourType,
+                 &ihdr.interlaceType, &ihdr.compressionType, &ihdr.filterType);
     header->hasBackground = png_get_valid(png, info, PNG_INFO_bKGD) != 0 &&
                             png_get_bKGD(png, info, &header->background) != 0;
     header->hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
@@ -121,13 +116,7 @@ struct ReadTail {
 }
 
 void TakeHeader(TPngImage& image, const ReadHeader& header) {
-    image.Width = header.width;
-    image.Height = header.height;
-    image.BitDepth = header.bitDepth;
-    image.ColourType = header.colourType;
-    image.InterlaceType = header.interlaceType;
-    image.CompressionType = header.compressionType;
-    image.FilterType = header.filterType;
+    SetHeaderFields(image, header.ihdr);
     image.BackgroundColour =
         header.hasBackground && header.background
             ? BackgroundFrom(*header.background, image.BitDepth, image.ColourType)

@@ -153,4 +153,19 @@ void RaiseFailure(const PngSession& session) {
     throw EPngError(message);
 }
 
+HeaderFields HeaderFieldsOf(const TPngImage& image) {
+    return {image.Width,         image.Height,          image.BitDepth,  image.ColourType,
+            image.InterlaceType, image.CompressionType, image.FilterType};
+}
+
+void SetHeaderFields(TPngImage& image, const HeaderFields& fields) {
+    image.Width = fields.width;
+    image.Height = fields.height;
+    image.BitDepth = fields.bitDepth;
+    image.ColourType = fields.colourType;
+    image.InterlaceType = fields.interlaceType;
+    image.CompressionType = fields.compressionType;
+    image.FilterType = fields.filterType;
+}
+
 }  // namespace pngcodec

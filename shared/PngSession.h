@@ -20,6 +20,19 @@ namespace pngcodec {
 inline constexpr std::uint32_t kMaxDimension = 1'000'000;
 inline constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(1) << 30;
 
+// The header fields of an image as plain data, which may cross a setjmp frame.
+struct HeaderFields {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    int interlaceType = 0;
+    int compressionType = 0;
+    int filterType = 0;
+};
+HeaderFields HeaderFieldsOf(const TPngImage& image);
+void SetHeaderFields(TPngImage& image, const HeaderFields& fields);
+
 struct PngSession {
     png_structp png = nullptr;
     png_infop info = nullptr;

@@ -15,13 +15,7 @@ namespace {
 
 struct WritePlan {
     int compressionLevel = 0;
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    int bitDepth = 0;
-    int colourType = 0;
-    int interlaceType = 0;
-    int compressionType = 0;
-    int filterType = 0;
+    HeaderFields ihdr;
     png_color palette[256] = {};
     int paletteCount = 0;
     png_text text[4] = {};
@@ -39,19 +33,20 @@ struct WritePlan {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, session, StreamWrite, StreamFlush);
     png_set_compression_level(png, plan->compressionLevel);
-    png_set_IHDR(png, info, plan->width, plan->height, plan->bitDepth, plan->colourType,
-                 plan->interlaceType, plan->compressionType, plan->filterType);
-    if (plan->colourType == PNG_COLOR_TYPE_PALETTE)
+    const HeaderFields& ihdr = plan->ihdr;
+    png_set_IHDR(png, info, ihdr.width, ihdr.height, ihdr.bitDepth, ihdr.colourType,
+                 ihdr.interlaceType, ihdr.compressionType, ihdr.filterType);
+    if (ihdr.colourType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, plan->palette, plan->paletteCount);
     for (int i = 0; i < plan->textCount; ++i) png_set_text(png, info, &plan->text[i], 1);
     png_write_info(png, info);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->filterFlags);
     if (plan->rows) {
-        if (plan->bitDepth == 16) png_set_swap(png);
+        if (ihdr.bitDepth == 16) png_set_swap(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
         if (plan->rowFilters) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
-            for (png_uint_32 y = 0; y < plan->height; ++y) {
+            for (png_uint_32 y = 0; y < ihdr.height; ++y) {
                 if (y > 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters[y]);
                 png_write_row(png, plan->rows[y]);
             }
@@ -100,13 +95,7 @@ void CheckRowsMatchHeader(const TPngImage& image) {
 WritePlan PlanWrite(TPngImage& image) {
     WritePlan plan;
     plan.compressionLevel = image.CompressionLevel;
-    plan.width = image.Width;
-    plan.height = image.Height;
-    plan.bitDepth = image.BitDepth;
-    plan.colourType = image.ColourType;
-    plan.interlaceType = image.InterlaceType;
-    plan.compressionType = image.CompressionType;
-    plan.filterType = image.FilterType;
+    plan.ihdr = HeaderFieldsOf(image);
     for (int i = 0; i < 256; ++i)
         plan.palette[i] = {image.Palette[i].red, image.Palette[i].green, image.Palette[i].blue};
     plan.paletteCount = image.PaletteCount;
