@@ -127,36 +127,12 @@ TEST(RunProgram, HelpVersionAndBadOptionsNeedNoDisplay) {
     EXPECT_TRUE(log.empty());  // nothing was started
 }
 
-TEST(RunWindowed, AMessageBeforeTheWindowOpensDoesNotEndTheProgram) {
-    std::vector<std::string> log;
-    app::ProgramDescription program = Program(log);
-    auto makeForm = program.makeMainForm;
-    program.makeMainForm = [makeForm](ui::Interaction& ui, const app::Options& options) {
-        // Whoever reads the message presses OK once it is there.
-        QTimer reader;
-        QObject::connect(&reader, &QTimer::timeout, [&reader] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                box->close();
-                reader.stop();
-            }
-        });
-        reader.start(5);
-        ui.ShowMessage("Topography will not be available");
-        return makeForm(ui, options);
-    };
-    EXPECT_EQ(app::RunWindowed(program, app::Options()), 0);
-    EXPECT_EQ(Joined(log), "create about show timer closequery destroy");
-}
+namespace {
 
-TEST(RunWindowed, MessageBoxesCarryTheProductNameAsTitle) {
-    std::vector<std::string> log;
-    app::ProgramDescription program = Program(log);
-    EXPECT_EQ(app::ApplicationTitle(program), "sample");
-    VersionBlock block;
-    block.stringTables = {{"040904E4", {{"ProductName", "Sample Maker"}}}};
-    program.version = &block;
+// The form shows a message while it is made; whoever reads it notes the box's title and
+// presses OK once it is there.
+void ShowMessageBeforeTheWindow(app::ProgramDescription& program, QString& title) {
     auto makeForm = program.makeMainForm;
-    QString title;
     program.makeMainForm = [makeForm, &title](ui::Interaction& ui, const app::Options& options) {
         QTimer reader;
         QObject::connect(&reader, &QTimer::timeout, [&reader, &title] {
@@ -170,6 +146,28 @@ TEST(RunWindowed, MessageBoxesCarryTheProductNameAsTitle) {
         ui.ShowMessage("Topography will not be available");
         return makeForm(ui, options);
     };
+}
+
+}  // namespace
+
+TEST(RunWindowed, AMessageBeforeTheWindowOpensDoesNotEndTheProgram) {
+    std::vector<std::string> log;
+    app::ProgramDescription program = Program(log);
+    QString title;
+    ShowMessageBeforeTheWindow(program, title);
+    EXPECT_EQ(app::RunWindowed(program, app::Options()), 0);
+    EXPECT_EQ(Joined(log), "create about show timer closequery destroy");
+}
+
+TEST(RunWindowed, MessageBoxesCarryTheProductNameAsTitle) {
+    std::vector<std::string> log;
+    app::ProgramDescription program = Program(log);
+    EXPECT_EQ(app::ApplicationTitle(program), "sample");
+    VersionBlock block;
+    block.stringTables = {{"040904E4", {{"ProductName", "Sample Maker"}}}};
+    program.version = &block;
+    QString title;
+    ShowMessageBeforeTheWindow(program, title);
     EXPECT_EQ(app::RunWindowed(program, app::Options()), 0);
     EXPECT_EQ(title, "Sample Maker");
 }
