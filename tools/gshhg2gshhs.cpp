@@ -34,18 +34,21 @@ const char kSummary[] =
 
 app::CommandLineSyntax Syntax() {
     std::vector<app::OptionSpec> options = {
-        {"output", "FILE", "the classic shoreline file to write", "", false, false, {}, 'o', true},
+        {.name = "output",
+         .placeholder = "FILE",
+         .help = "the classic shoreline file to write",
+         .defaultValue = "",
+         .shortName = 'o',
+         .required = true},
         {"level", "N",
          "level (1 land, 2 lake, 3 island in lake, 4 pond) of the text inputs after it\n"
          "whose segment headers name none",
          "", true},
-        {"antarctica",
-         "COAST",
-         "Antarctica from native files; it becomes a level-1 polygon",
-         "ice-front",
-         false,
-         false,
-         {"ice-front", "grounding-line"}},
+        {.name = "antarctica",
+         .placeholder = "COAST",
+         .help = "Antarctica from native files; it becomes a level-1 polygon",
+         .defaultValue = "ice-front",
+         .choices = {"ice-front", "grounding-line"}},
         {"cut-dateline", "",
          "cut polygons that cross the 180th meridian into pieces closed along it, for\n"
          "readers that draw longitudes from 180 W to 180 E (a ring round the globe,\n"

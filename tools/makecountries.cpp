@@ -25,7 +25,12 @@ const char kSummary[] =
 
 app::CommandLineSyntax Syntax() {
     std::vector<app::OptionSpec> options = {
-        {"output", "FILE", "the cartography file to write", "", false, false, {}, 'o', true},
+        {.name = "output",
+         .placeholder = "FILE",
+         .help = "the cartography file to write",
+         .defaultValue = "",
+         .shortName = 'o',
+         .required = true},
         {"shore", "FILE", "a classic GSHHS shoreline file, e.g. from gshhg2gshhs", "", true},
         {"borders", "FILE",
          "border lines as multisegment text, e.g. from\n"
