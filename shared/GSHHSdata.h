@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ enum class LongitudeWrap { Once, Repeat };
 // maps were made with; halves round to even. Column width and row height (the east edge and the
 // south pole) are one past the bitmap and left for the drawing to clip.
 Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap);
+// The same for a block of points, into as many pixels as both spans hold.
+void GeoToPixels(std::span<const TGSHHSPoint> points, std::span<Point> pixels, int width,
+                 int height, LongitudeWrap wrap);
 
 // Drops points of one polygon that land on the pixel just used, except its first and its last
 // point (index numPoints), which are always used. Indices count from 1.
@@ -82,6 +86,9 @@ public:
     // system reports a read error.
     bool ReadHeader(TGSHHSHeader& header);
     bool ReadPoint(TGSHHSPoint& point);
+    // Up to points.size() points, as many as are at hand in one go: at least one unless the
+    // file ends, so zero means the end.
+    std::size_t ReadPoints(std::span<TGSHHSPoint> points);
     // Moves past the header's points; a count of zero or less moves nowhere. Skipping beyond the
     // end is no error: the next ReadHeader returns false.
     void SkipPoints(const TGSHHSHeader& header);

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Errors.h"
@@ -167,4 +172,89 @@ TEST(GSHHSdata, LongitudesBeyond540DegreesWrapOnceOrFully) {
     const TGSHHSPoint far{560000000, 0};  // x = 740 degrees
     EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Once).x, 3800);
     EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Repeat).x, 200);
+}
+
+namespace {
+
+// The conversion as the maps were first made: the product in extended precision, rounded with
+// nearbyint, then clamped.
+Point ExtendedPrecisionPixel(TGSHHSPoint point, int width, int height, LongitudeWrap wrap) {
+    auto degrees = [](std::int32_t micro) { return float((long double)micro * 0.000001L); };
+    auto round = [](double v) { return int(std::clamp(std::nearbyint(v), -1.0e9, 1.0e9)); };
+    float x = degrees(point.Lon) + 180.0f;
+    if (wrap == LongitudeWrap::Once) {
+        if (x >= 360.0f) x -= 360.0f;
+    } else {
+        while (x >= 360.0f) x -= 360.0f;
+    }
+    return {round(double(width) * double(x) / 360.0),
+            round(double(height) * (90.0 - double(degrees(point.Lat))) / 180.0)};
+}
+
+}  // namespace
+
+TEST(GSHHSdata, BlockConversionGivesTheExtendedPrecisionPixels) {
+    // The date line from both sides and past 360 degrees, the poles, half-pixel ties (0.05
+    // degrees is half a column of 3600), the extremes of the format, and a sweep between.
+    std::vector<TGSHHSPoint> points{{180000000, 0},
+                                    {-180000000, 0},
+                                    {179999999, 1},
+                                    {179999990, -1},
+                                    {359999999, 0},
+                                    {360000000, 0},
+                                    {540000001, 90000000},
+                                    {-179950000, -90000000},
+                                    {-179850000, 50000},
+                                    {-179750000, 150000},
+                                    {INT32_MIN, INT32_MAX},
+                                    {INT32_MAX, INT32_MIN},
+                                    {0, 0},
+                                    {-1, 1}};
+    for (std::int64_t v = INT32_MIN; v <= INT32_MAX; v += 999'983)
+        points.push_back({std::int32_t(v), std::int32_t(v / 3)});
+    for (auto [width, height] : {std::pair{3600, 1800}, {1, 1}, {5400, 2700}, {1 << 30, 1 << 29}}) {
+        for (auto wrap : {LongitudeWrap::Once, LongitudeWrap::Repeat}) {
+            std::vector<Point> pixels(points.size());
+            GeoToPixels(points, pixels, width, height, wrap);
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const Point expected = ExtendedPrecisionPixel(points[i], width, height, wrap);
+                ASSERT_EQ(pixels[i], expected) << points[i].Lon << "," << points[i].Lat;
+                ASSERT_EQ(GeoToPixel(points[i], width, height, wrap), expected);
+            }
+        }
+    }
+}
+
+TEST(GSHHSdata, PointsReadInBlocksArriveAsReadOneByOne) {
+    // Long polygons put points across every read-buffer boundary, at odd offsets after the
+    // 36-byte headers; the last is cut short by the end of the file.
+    TempDir dir;
+    ShorelineFile file;
+    for (int polygon = 0; polygon < 3; ++polygon) {
+        file.Polygon(9000, 1);
+        for (int i = 0; i < 9000; ++i) file.Point(i * 7919 % 360'000'000 - 180'000'000, i * 13);
+    }
+    file.bytes.resize(file.bytes.size() - 8 * 100 - 3);
+    const std::string path = dir.Write("long.b", file.bytes);
+
+    std::vector<std::pair<std::int32_t, Point>> expected;
+    ShorelineReader reader(path);
+    TGSHHSHeader header;
+    while (reader.ReadHeader(header)) {
+        PointThinner thinner(header.NumPoints);
+        TGSHHSPoint point;
+        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
+             ++index) {
+            const Point pixel = ExtendedPrecisionPixel(point, 3600, 1800, LongitudeWrap::Once);
+            if (thinner.Use(index, pixel)) expected.push_back({index, pixel});
+        }
+    }
+    std::vector<std::pair<std::int32_t, Point>> got;
+    ShorelineCallbacks callbacks;
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t index, Point pixel) {
+        got.push_back({index, pixel});
+    };
+    ReadShorelines(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    EXPECT_EQ(got, expected);
+    EXPECT_GT(expected.size(), 20000u);
 }
