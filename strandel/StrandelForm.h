@@ -51,8 +51,9 @@ public:
     // loading, so it is drawn at once and stored at exit.
     std::optional<std::string> CommandLineFile;
 
-    // State.
-    std::unique_ptr<Bitmap> WorldBitmap;
+    // State. The image control shows this bitmap itself; a redraw while it is shown draws into
+    // a new one, so the control never sees a half-drawn map and no copy is made.
+    std::shared_ptr<Bitmap> WorldBitmap;
     std::unique_ptr<TRegistryString> DataFile;
     std::uint8_t ViewMode = 0;  // 0 both, 1 land, 2 large lakes
     bool Closing = false;
@@ -86,6 +87,7 @@ private:
     static std::function<void(const TGSHHSHeader&, std::int32_t, Point)> OutlineDrawer(
         Canvas& canvas);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
+    void ShowMap();
 
     std::optional<std::string> readFailure_;
 };
