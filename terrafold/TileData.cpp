@@ -57,7 +57,7 @@ const std::uint8_t* TTile::RowPointer(int row, int lookups) const {
 
 TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
     : Folder(FolderPart(path)) {
-    auto open = [&](int slot) {
+    auto openSlot = [&](int slot) {
         // A missing tile resolves to the name as written, so the message names what was asked.
         const std::string tilePath = ResolveFileName(Folder, kTiles[slot].Name() + ".dem");
         try {
@@ -71,9 +71,9 @@ TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
     try {
         // Column by column, north to south.
         for (int t = 0; t < 9; ++t) {
-            for (int band = 0; band < 3; ++band) open(9 * band + t);
+            for (int band = 0; band < 3; ++band) openSlot(9 * band + t);
         }
-        for (int slot = 27; slot < kTileCount; ++slot) open(slot);
+        for (int slot = 27; slot < kTileCount; ++slot) openSlot(slot);
     } catch (...) {
         ReleaseTiles();
         throw;

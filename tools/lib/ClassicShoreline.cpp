@@ -90,9 +90,10 @@ ClassicPolygon ToClassicPolygon(const ShoreRing& shore) {
                                                 : AreaTenthsKm2(SphericalAreaKm2(unwrapped.points));
     GeoRing ring;
     if (unwrapped.closedThroughPole) {
-        GeoRing open(unwrapped.points.begin(), unwrapped.points.end() - 3);
-        std::int64_t travel = unwrapped.points[unwrapped.points.size() - 3].lon - open.front().lon;
-        ring = RoundTheGlobe(open, travel, unwrapped.points.back().lat);
+        GeoRing openRing(unwrapped.points.begin(), unwrapped.points.end() - 3);
+        std::int64_t travel =
+            unwrapped.points[unwrapped.points.size() - 3].lon - openRing.front().lon;
+        ring = RoundTheGlobe(openRing, travel, unwrapped.points.back().lat);
         polygon.greenwich = 1;
     } else {
         ring = std::move(unwrapped.points);
