@@ -7,6 +7,7 @@
 #include "FileLookup.h"
 #include "GSHHSdata.h"
 #include "RegistryVariables.h"
+#include "ShorelineReadAhead.h"
 
 namespace {
 
@@ -178,7 +179,7 @@ void TFormMain::DrawShorelines() {
         ShorelineCallbacks callbacks;
         callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
         callbacks.OnPoint = OutlineDrawer(canvas);
-        ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
+        ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }

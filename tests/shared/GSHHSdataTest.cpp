@@ -5,13 +5,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "Errors.h"
 #include "GSHHSdata.h"
 #include "ShorelineFile.h"
+#include "ShorelineReadAhead.h"
 #include "TempDir.h"
 
 namespace {
@@ -257,4 +260,77 @@ TEST(GSHHSdata, PointsReadInBlocksArriveAsReadOneByOne) {
     ReadShorelines(path, 3600, 1800, LongitudeWrap::Once, callbacks);
     EXPECT_EQ(got, expected);
     EXPECT_GT(expected.size(), 20000u);
+}
+
+namespace {
+
+// Everything the callbacks see, in order, as one comparable record.
+struct Seen {
+    std::vector<std::tuple<std::int32_t, std::int32_t, Point>> points;  // id, index, pixel
+    std::vector<std::pair<std::int32_t, std::vector<Point>>> polygons;
+    std::string failure;
+};
+
+template <class Read>
+Seen Record(Read read, const std::string& path) {
+    Seen seen;
+    ShorelineCallbacks callbacks;
+    callbacks.Select = [](const TGSHHSHeader& header) { return header.Level != 4; };
+    callbacks.OnPoint = [&](const TGSHHSHeader& header, std::int32_t index, Point pixel) {
+        seen.points.emplace_back(header.Id, index, pixel);
+    };
+    callbacks.OnPolygon = [&](const TGSHHSHeader& header, const std::vector<Point>& pixels) {
+        seen.polygons.emplace_back(header.Id, pixels);
+    };
+    try {
+        read(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    } catch (const EInOutError& error) {
+        seen.failure = error.what();
+    }
+    return seen;
+}
+
+bool operator==(const Seen& a, const Seen& b) {
+    return a.points == b.points && a.polygons == b.polygons && a.failure == b.failure;
+}
+
+}  // namespace
+
+TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
+    // Polygons longer than a batch, skipped ones, empty ones, one cut short by the end of the
+    // file, and a file that cannot be opened.
+    TempDir dir;
+    ShorelineFile file;
+    for (int polygon = 0; polygon < 8; ++polygon) {
+        const int count = polygon % 3 == 0 ? 40'000 : polygon - 1;
+        file.Polygon(count, 1 + polygon % 4, 0, polygon);
+        for (int i = 0; i < count; ++i)
+            file.Point(i * 7919 % 360'000'000 - 180'000'000, (i * 131 + polygon) % 90'000'000);
+    }
+    file.bytes.resize(file.bytes.size() - 8 * 1000 - 5);
+    const std::string path = dir.Write("mixed.b", file.bytes);
+    const Seen inTurn = Record(ReadShorelines, path);
+    EXPECT_TRUE(Record(ReadShorelinesAhead, path) == inTurn);
+    EXPECT_GT(inTurn.points.size(), 40'000u);
+    EXPECT_EQ(inTurn.polygons.size(), 6u);
+
+    const Seen absent = Record(ReadShorelinesAhead, dir / "absent.b");
+    EXPECT_TRUE(absent == Record(ReadShorelines, dir / "absent.b"));
+    EXPECT_FALSE(absent.failure.empty());
+}
+
+TEST(GSHHSdata, ACallbackThatThrowsStopsTheReadingThread) {
+    TempDir dir;
+    ShorelineFile file;
+    file.Polygon(200'000, 1);
+    for (int i = 0; i < 200'000; ++i) file.Point(i * 997, i);
+    const std::string path = dir.Write("long.b", file.bytes);
+    ShorelineCallbacks callbacks;
+    std::size_t seen = 0;
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t, Point) {
+        if (++seen == 100) throw std::runtime_error("enough");
+    };
+    EXPECT_THROW(ReadShorelinesAhead(path, 3600, 1800, LongitudeWrap::Once, callbacks),
+                 std::runtime_error);
+    EXPECT_EQ(seen, 100u);
 }
