@@ -217,14 +217,14 @@ void ReadShorelines(const std::string& path, int width, int height, LongitudeWra
                     const ShorelineCallbacks& callbacks) {
     ShorelineReader reader(path);
     TGSHHSHeader header;
-    std::vector<Point> pixels;
     while (reader.ReadHeader(header)) {
         if (callbacks.Select && !callbacks.Select(header)) {
             reader.SkipPoints(header);
             continue;
         }
         // The pixels are gathered only for a caller that wants them whole.
-        pixels.clear();
+        std::vector<Point> pixels;
+        if (callbacks.OnPolygon) pixels.reserve(reader.StorablePoints(header));
         ForEachUsedPixel(reader, header, width, height, wrap, [&](std::int32_t index, Point pixel) {
             if (callbacks.OnPolygon) pixels.push_back(pixel);
             if (callbacks.OnPoint) callbacks.OnPoint(header, index, pixel);

@@ -20,7 +20,7 @@ struct PolygonPart {
     TGSHHSHeader header;
     std::size_t begin = 0;
     std::size_t end = 0;
-    bool ends = false;  // its last pixel is here and ReadShorelines finished it
+    bool ends = false;  // its last pixel is here and the polygon was read to its end
 };
 
 struct Batch {
@@ -74,7 +74,12 @@ void ReadAhead(const std::string& path, int width, int height, LongitudeWrap wra
         batch = Batch{};
     };
     ShorelineCallbacks callbacks;
+    // A polygon ends where the next header is read or the file ends, not where reading failed.
+    auto endPolygon = [&] {
+        if (!batch.parts.empty()) batch.parts.back().ends = true;
+    };
     callbacks.Select = [&](const TGSHHSHeader& header) {
+        endPolygon();
         if (wanted.Select && !wanted.Select(header)) return false;
         if (batch.pixels.size() >= kBatchPixels) handOver();
         batch.parts.push_back({header, batch.pixels.size(), batch.pixels.size(), false});
@@ -89,11 +94,9 @@ void ReadAhead(const std::string& path, int width, int height, LongitudeWrap wra
         batch.pixels.push_back(pixel);
         batch.parts.back().end = batch.pixels.size();
     };
-    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>&) {
-        batch.parts.back().ends = true;
-    };
     try {
         ReadShorelines(path, width, height, wrap, callbacks);
+        endPolygon();
     } catch (const Stopped&) {
         return;
     } catch (...) {

@@ -235,7 +235,9 @@ TEST(GSHHSdata, PointsReadInBlocksArriveAsReadOneByOne) {
     ShorelineFile file;
     for (int polygon = 0; polygon < 3; ++polygon) {
         file.Polygon(9000, 1);
-        for (int i = 0; i < 9000; ++i) file.Point(i * 7919 % 360'000'000 - 180'000'000, i * 13);
+        for (std::int64_t i = 0; i < 9000; ++i)
+            file.Point(std::int32_t(i * 7'919'017 % 360'000'000 - 180'000'000),
+                       std::int32_t(i * 13));
     }
     file.bytes.resize(file.bytes.size() - 8 * 100 - 3);
     const std::string path = dir.Write("long.b", file.bytes);
@@ -304,8 +306,9 @@ TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
     for (int polygon = 0; polygon < 8; ++polygon) {
         const int count = polygon % 3 == 0 ? 40'000 : polygon - 1;
         file.Polygon(count, 1 + polygon % 4, 0, polygon);
-        for (int i = 0; i < count; ++i)
-            file.Point(i * 7919 % 360'000'000 - 180'000'000, (i * 131 + polygon) % 90'000'000);
+        for (std::int64_t i = 0; i < count; ++i)
+            file.Point(std::int32_t(i * 7'919'017 % 360'000'000 - 180'000'000),
+                       std::int32_t((i * 131'071 + polygon) % 90'000'000));
     }
     file.bytes.resize(file.bytes.size() - 8 * 1000 - 5);
     const std::string path = dir.Write("mixed.b", file.bytes);
