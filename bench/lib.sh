@@ -48,6 +48,17 @@ NeedProgram() {
     fi
 }
 
+# MakeTileSet FOLDER: a full-size GTOPO30 tile set from maketerrain (a relief that follows the
+# bundled shorelines), made once and kept; needs NeedProgram maketerrain.
+MakeTileSet() {
+    if [ ! -f "$1/.complete" ]; then
+        echo "Making the tile set with maketerrain (once, 1.87 GB)..." >&2
+        rm -rf "$1"
+        "$bin/maketerrain" --quiet --shore "$root/data/gshhs_l.b" --tiles "$1"
+        touch "$1/.complete"
+    fi
+}
+
 # Reads files once so that the timed runs start from a warm page cache.
 WarmCache() {
     cat "$@" >/dev/null

@@ -2,11 +2,11 @@
 # Runs every benchmark (make bench) and sums up their goals. Each job prints its own figures;
 # a job that fails or misses a goal does not stop the others, but makes the status 1.
 #
-#   bench/run.sh [JOB...]      (jobs: terrafold lumbrel strandel orbisko; environment: see lib.sh)
+#   bench/run.sh [JOB...]      (jobs: terrafold lumbrel strandel orbisko importdem; environment: see lib.sh)
 set -uo pipefail
 bench_dir=$(cd "$(dirname "$0")" && pwd)
 jobs=("$@")
-[ ${#jobs[@]} -gt 0 ] || jobs=(terrafold lumbrel strandel orbisko)
+[ ${#jobs[@]} -gt 0 ] || jobs=(terrafold lumbrel strandel orbisko importdem)
 
 BENCH_SUMMARY=$(mktemp)
 export BENCH_SUMMARY

@@ -16,12 +16,7 @@ NeedDebs gdal-bin time
 work=$work_root/terrafold
 tiles=$work/GTOPO30
 shore=$root/data/gshhs_l.b
-if [ ! -f "$tiles/.complete" ]; then
-    echo "Making the tile set with maketerrain (once, 1.87 GB)..." >&2
-    rm -rf "$tiles"
-    "$bin/maketerrain" --quiet --shore "$shore" --tiles "$tiles"
-    touch "$tiles/.complete"
-fi
+MakeTileSet "$tiles"
 vrt=$work/tiles.vrt
 if [ ! -f "$vrt" ]; then
     gdalbuildvrt -q "$vrt" "$tiles"/*.dem

@@ -24,10 +24,6 @@ using topography::kLayout2Probe;
 using topography::kLayout3Probe;
 using topography::kPoleDepth;
 
-std::int16_t ToSample(float metres) {
-    return static_cast<std::int16_t>(std::clamp(std::nearbyint(metres), -32768.0f, 32767.0f));
-}
-
 std::string Number(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.17g", value);
@@ -35,6 +31,10 @@ std::string Number(double value) {
 }
 
 }  // namespace
+
+std::int16_t HeightSample(float metres) {
+    return static_cast<std::int16_t>(std::clamp(std::nearbyint(metres), -32768.0f, 32767.0f));
+}
 
 std::vector<Gtopo30Tile> Gtopo30Tiles() {
     std::vector<Gtopo30Tile> tiles;
@@ -87,7 +87,8 @@ void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std
     double firstLon = -180 + (tile.firstColumn + 0.5) * cell;
     model.SampleRow(lat, firstLon, cell, tile.columns, heights.data(), land.data());
     for (int i = 0; i < tile.columns; ++i) {
-        std::int16_t sample = land[i] ? std::max<std::int16_t>(ToSample(heights[i]), 0) : kOcean;
+        std::int16_t sample =
+            land[i] ? std::max<std::int16_t>(HeightSample(heights[i]), 0) : kOcean;
         StoreBigEndian16(out + 2 * i, static_cast<std::uint16_t>(sample));
     }
 }
@@ -110,16 +111,33 @@ void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row,
         double lat = std::atan(std::sinh(ordinateDeg * kPi / 180)) * 180 / kPi;
         model.SampleRow(lat, 1 / 60.0, 2 / 60.0, layout.columns, heights.data(), land.data());
     } else if (row == 0) {
-        std::fill(samples, samples + layout.columns, kPoleDepth);
+        MarkEtopoProbes(layout, row, samples);
         return;
     } else {
         double firstLon = layout.code == 2 ? -180 : 0;
         model.SampleRow(90 - row / 12.0, firstLon, 1 / 12.0, layout.columns, heights.data(),
                         land.data());
     }
-    for (int i = 0; i < layout.columns; ++i) samples[i] = ToSample(heights[i]);
+    for (int i = 0; i < layout.columns; ++i) samples[i] = HeightSample(heights[i]);
+    MarkEtopoProbes(layout, row, samples);
+}
+
+void MarkEtopoProbes(const EtopoLayout& layout, int row, std::int16_t* samples) {
+    if (layout.code == 4) return;
+    if (row == 0) std::fill(samples, samples + layout.columns, kPoleDepth);
     if (row == 1 && layout.code == 2) samples[0] = kLayout2Probe;
     if (row == 1 && layout.code == 3) samples[0] = kLayout3Probe;
+}
+
+void EncodeEtopoRow(const EtopoLayout& layout, const std::int16_t* samples, std::uint8_t* bytes) {
+    for (int i = 0; i < layout.columns; ++i) {
+        auto value = static_cast<std::uint16_t>(samples[i]);
+        if (layout.littleEndian) {
+            StoreLittleEndian16(&bytes[2 * i], value);
+        } else {
+            StoreBigEndian16(&bytes[2 * i], value);
+        }
+    }
 }
 
 void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int threads,
@@ -176,14 +194,7 @@ void WriteEtopoGrid(const TerrainModel& model, int layoutCode, const std::string
     std::vector<std::uint8_t> bytes(2 * samples.size());
     for (int row = 0; row < layout.rows; ++row) {
         EtopoRow(model, layout, row, samples.data());
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            auto value = static_cast<std::uint16_t>(samples[i]);
-            if (layout.littleEndian) {
-                StoreLittleEndian16(&bytes[2 * i], value);
-            } else {
-                StoreBigEndian16(&bytes[2 * i], value);
-            }
-        }
+        EncodeEtopoRow(layout, samples.data(), bytes.data());
         file.Write(bytes.data(), bytes.size());
         if (progress && (row + 1) % 64 == 0) progress(static_cast<double>(row + 1) / layout.rows);
     }

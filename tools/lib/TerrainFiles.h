@@ -29,6 +29,9 @@ std::string Gtopo30Header(const Gtopo30Tile& tile);
 // One tile row as file bytes (2 × columns).
 void Gtopo30Row(const TerrainModel& model, const Gtopo30Tile& tile, int row, std::uint8_t* out);
 
+// Metres rounded to the nearest whole metre (halves to even) and clamped to 16 bits.
+std::int16_t HeightSample(float metres);
+
 struct EtopoLayout {
     int code = 0;
     int columns = 0;
@@ -40,6 +43,11 @@ struct EtopoLayout {
 EtopoLayout EtopoLayoutOf(int code);
 // One grid row as heights in metres (negative below sea level).
 void EtopoRow(const TerrainModel& model, const EtopoLayout& layout, int row, std::int16_t* samples);
+// Puts the samples the viewer recognises a layout by into a row of heights: the whole pole row
+// (row 0) of the 5-minute layouts and the probe at the start of row 1.
+void MarkEtopoProbes(const EtopoLayout& layout, int row, std::int16_t* samples);
+// A grid row as file bytes (2 × columns) in the layout's byte order.
+void EncodeEtopoRow(const EtopoLayout& layout, const std::int16_t* samples, std::uint8_t* bytes);
 
 // Progress is reported as the fraction done, from one thread at a time.
 using ProgressReport = std::function<void(double)>;
