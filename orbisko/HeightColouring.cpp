@@ -7,7 +7,7 @@
 
 namespace {
 
-int FeetToMetres(int feet) { return int(std::nearbyint(feet * 304.8L / 1000)); }
+int FeetToMetres(int feet) { return int(std::rint(feet * 304.8L / 1000)); }
 
 bool IsWater(const std::uint8_t* bgr) {
     // Blue sea, aqua lakes, and the white background and lakes of the monochrome map.

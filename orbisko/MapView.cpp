@@ -14,9 +14,11 @@ namespace {
 // cannot overflow.
 constexpr long double kFarPixel = 1 << 28;
 
+// rint, not nearbyint: the same in the default rounding mode, which nothing here changes, and
+// one inline instruction instead of a library call that saves and restores the FPU state.
 int Nearest(long double value) {
     if (std::isnan(value)) return 0;
-    return int(std::nearbyint(std::clamp(value, -kFarPixel, kFarPixel)));
+    return int(std::rint(std::clamp(value, -kFarPixel, kFarPixel)));
 }
 
 int ClampToWorld(std::int64_t value) {

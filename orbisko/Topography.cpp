@@ -35,7 +35,7 @@ int MercatorMinutes(int latitudeMinutes) {
         ordinate = std::log(std::tan(kPiOver4 + degrees * kPiOver360)) * kDegreesPerRadian;
     else if (degrees < 0)
         ordinate = -std::log(std::tan(kPiOver4 - degrees * kPiOver360)) * kDegreesPerRadian;
-    const long double minutes = std::nearbyint((long double)float(ordinate) * 60);
+    const long double minutes = std::rint((long double)float(ordinate) * 60);
     // The poles lie far off every grid; keep their ordinate finite and within an int.
     if (!(minutes < 1e9L)) return 1'000'000'000;
     if (!(minutes > -1e9L)) return -1'000'000'000;

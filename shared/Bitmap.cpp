@@ -122,8 +122,12 @@ DevicePixel Bitmap::Encode(Colour colour) const {
 
 void Bitmap::SetPixelColour(int x, int y, Colour colour) {
     const DevicePixel pixel = Encode(colour);
-    std::memcpy(Row(y) + std::size_t(x) * std::size_t(pixel.size), pixel.bytes,
-                std::size_t(pixel.size));
+    std::uint8_t* bytes = Row(y) + std::size_t(x) * std::size_t(pixel.size);
+    // Sizes known here become plain stores instead of a library call.
+    if (pixel.size == 3)
+        std::memcpy(bytes, pixel.bytes, 3);
+    else
+        std::memcpy(bytes, pixel.bytes, std::size_t(pixel.size));
 }
 
 void SetGreyPalette(Bitmap& bitmap) {

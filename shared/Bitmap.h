@@ -4,6 +4,7 @@
 // Rows are stored top-down (row 0 is the top), each padded to a multiple of four bytes, so a
 // row can be handed to a display toolkit without copying. Pixels are one palette index
 // (Indexed8), two raw bytes (Pixel16) or three bytes blue, green, red (Bgr24).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -68,6 +69,11 @@ public:
     // Views repaint a bitmap when it was marked modified since they last showed it.
     void MarkModified() { ++modificationCount_; }
     std::uint64_t ModificationCount() const { return modificationCount_; }
+    // For a bitmap that replaces `earlier` in a view: the new one may reuse its address, and
+    // must not pass for it unchanged.
+    void CountModificationsOn(const Bitmap& earlier) {
+        modificationCount_ = std::max(modificationCount_, earlier.modificationCount_);
+    }
 
 private:
     static std::size_t StrideFor(int width, PixelFormat format);

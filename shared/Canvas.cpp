@@ -28,8 +28,16 @@ public:
 
 private:
     void Apply(std::uint8_t* bytes, int count) {
-        if (!xor_ && pixel_.size == 1) {
-            std::memset(bytes, pixel_.bytes[0], std::size_t(count));
+        const bool grey =
+            pixel_.size == 1 || (pixel_.size == 3 && pixel_.bytes[0] == pixel_.bytes[1] &&
+                                 pixel_.bytes[1] == pixel_.bytes[2]);
+        if (!xor_ && grey) {
+            // Black and white, the usual fills, are runs of one byte.
+            std::memset(bytes, pixel_.bytes[0], std::size_t(count) * std::size_t(pixel_.size));
+            return;
+        }
+        if (!xor_ && pixel_.size == 3) {
+            for (int i = 0; i < count; ++i, bytes += 3) std::memcpy(bytes, pixel_.bytes, 3);
             return;
         }
         for (int i = 0; i < count; ++i, bytes += pixel_.size)

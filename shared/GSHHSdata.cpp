@@ -10,15 +10,34 @@
 namespace {
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
-// The nearest extended-precision value to one millionth: the maps were computed with it.
-constexpr long double kMicro = 0.000001L;
+// Points converted at a time: enough for the loop to vectorise, small enough to stay in cache.
+constexpr std::size_t kPointBlock = 1024;
 
+// The maps were made with the product in extended precision; in double it rounds to the same
+// float for every 32-bit input (checked exhaustively), at a fraction of the cost.
 float MicroDegreesToDegrees(std::int32_t microDegrees) {
-    return static_cast<float>(static_cast<long double>(microDegrees) * kMicro);
+    return static_cast<float>(static_cast<double>(microDegrees) * 0.000001);
 }
 
-// Garbage coordinates with a large bitmap must not overflow the conversion to int.
-int RoundToPixel(double value) { return int(std::clamp(std::nearbyint(value), -1.0e9, 1.0e9)); }
+// Garbage coordinates with a large bitmap must not overflow the conversion to int. Halves go
+// to even as nearbyint takes them in the default rounding mode: adding 1.5 * 2^52 leaves no
+// fraction bits, for any value within 2^51. Clamping first is the same as clamping the rounded
+// value, the bounds being whole; unlike a library call, this vectorises.
+int RoundToPixel(double value) {
+    constexpr double kNoFraction = 0x1.8p52;
+    return int((std::min(std::max(value, -1.0e9), 1.0e9) + kNoFraction) - kNoFraction);
+}
+
+Point RoundToPixel(PointF position) { return {RoundToPixel(position.x), RoundToPixel(position.y)}; }
+
+// Once-wrapped positions; branch-free so that the loop over a block vectorises.
+inline PointF GeoToPositionOnce(const TGSHHSPoint& point, double width, double height) {
+    float x = MicroDegreesToDegrees(point.Lon) + 180.0f;
+    x -= x >= 360.0f ? 360.0f : 0.0f;
+    const float latDeg = MicroDegreesToDegrees(point.Lat);
+    // 90 - latDeg is exact in double; single precision would round it.
+    return {width * double(x) / 360.0, height * (90.0 - double(latDeg)) / 180.0};
+}
 
 }  // namespace
 
@@ -55,25 +74,32 @@ void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point) {
 }
 
 PointF GeoToPosition(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
-    const float lonDeg = MicroDegreesToDegrees(point.Lon);
-    float x = lonDeg + 180.0f;
-    if (wrap == LongitudeWrap::Once) {
-        if (x >= 360.0f) x -= 360.0f;
-    } else {
-        while (x >= 360.0f) x -= 360.0f;  // at most a few turns: |Lon| < 2148 degrees
-    }
+    if (wrap == LongitudeWrap::Once) return GeoToPositionOnce(point, width, height);
+    float x = MicroDegreesToDegrees(point.Lon) + 180.0f;
+    while (x >= 360.0f) x -= 360.0f;  // at most a few turns: |Lon| < 2148 degrees
     const float latDeg = MicroDegreesToDegrees(point.Lat);
-    // 90 - latDeg is exact in double; single precision would round it.
     return {double(width) * double(x) / 360.0, double(height) * (90.0 - double(latDeg)) / 180.0};
 }
 
 Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
-    const PointF position = GeoToPosition(point, width, height, wrap);
-    return {RoundToPixel(position.x), RoundToPixel(position.y)};
+    return RoundToPixel(GeoToPosition(point, width, height, wrap));
 }
 
 GeoTransform GeoToPixelTransform(int width, int height) {
     return GeoTransform::NorthUp({-180, 90}, 360.0 / width, 180.0 / height);
+}
+
+void GeoToPixels(std::span<const TGSHHSPoint> points, std::span<PointF> positions,
+                 std::span<Point> pixels, int width, int height, LongitudeWrap wrap) {
+    const std::size_t count = std::min({points.size(), positions.size(), pixels.size()});
+    if (wrap == LongitudeWrap::Once) {
+        const double w = width, h = height;
+        for (std::size_t i = 0; i < count; ++i) positions[i] = GeoToPositionOnce(points[i], w, h);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            positions[i] = GeoToPosition(points[i], width, height, wrap);
+    }
+    for (std::size_t i = 0; i < count; ++i) pixels[i] = RoundToPixel(positions[i]);
 }
 
 // Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
@@ -145,21 +171,56 @@ void ShorelineReader::SkipPoints(const TGSHHSHeader& header) {
     next_ = filled_ = 0;
 }
 
+std::size_t ShorelineReader::ReadPoints(std::span<TGSHHSPoint> points) {
+    if (points.empty()) return 0;
+    // Nothing buffered, or a point split at the buffer's end: one point the plain way refills.
+    if (filled_ - next_ < kShorelinePointBytes) return ReadPoint(points[0]) ? 1 : 0;
+    const std::size_t count = std::min(points.size(), (filled_ - next_) / kShorelinePointBytes);
+    const unsigned char* bytes = buffer_.data() + next_;
+    for (std::size_t i = 0; i < count; ++i)
+        points[i] = DecodeShorelinePoint(bytes + i * kShorelinePointBytes);
+    next_ += count * kShorelinePointBytes;
+    return count;
+}
+
+namespace {
+
+// The used pixels of one polygon in order, converted a block at a time; a failed read throws
+// only after the pixels before it were visited.
+template <class Visit>
+void ForEachUsedPixel(ShorelineReader& reader, const TGSHHSHeader& header, int width, int height,
+                      LongitudeWrap wrap, Visit&& visit) {
+    if (header.NumPoints <= 0) return;
+    TGSHHSPoint points[kPointBlock];
+    PointF positions[kPointBlock];
+    Point pixels[kPointBlock];
+    PointThinner thinner(header.NumPoints);
+    std::int32_t index = 0;  // of the last point read
+    while (index < header.NumPoints) {
+        const std::size_t wanted =
+            std::min<std::size_t>(kPointBlock, std::size_t(header.NumPoints - index));
+        const std::size_t got = reader.ReadPoints({points, wanted});
+        if (got == 0) return;
+        GeoToPixels({points, got}, {positions, got}, {pixels, got}, width, height, wrap);
+        for (std::size_t i = 0; i < got; ++i) {
+            ++index;
+            if (thinner.Use(index, pixels[i])) visit(index, pixels[i], positions[i]);
+        }
+    }
+}
+
+}  // namespace
+
 std::vector<Point> ReadPolygonPixels(
     ShorelineReader& reader, const TGSHHSHeader& header, int width, int height, LongitudeWrap wrap,
     const std::function<void(std::int32_t index, Point pixel, PointF position)>& onPoint) {
     std::vector<Point> used;
     used.reserve(reader.StorablePoints(header));
-    PointThinner thinner(header.NumPoints);
-    TGSHHSPoint point;
-    for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point); ++index) {
-        const PointF position = GeoToPosition(point, width, height, wrap);
-        const Point pixel{RoundToPixel(position.x), RoundToPixel(position.y)};
-        if (!thinner.Use(index, pixel)) continue;
-        used.push_back(pixel);
-        if (onPoint) onPoint(index, pixel, position);
-        if (index == header.NumPoints) break;  // index + 1 would overflow at INT32_MAX
-    }
+    ForEachUsedPixel(reader, header, width, height, wrap,
+                     [&](std::int32_t index, Point pixel, PointF position) {
+                         used.push_back(pixel);
+                         if (onPoint) onPoint(index, pixel, position);
+                     });
     return used;
 }
 
@@ -172,14 +233,14 @@ void ReadShorelines(const std::string& path, int width, int height, LongitudeWra
             reader.SkipPoints(header);
             continue;
         }
-        std::function<void(std::int32_t, Point, PointF)> onPoint;
-        if (callbacks.OnPoint) {
-            onPoint = [&](std::int32_t index, Point pixel, PointF position) {
-                callbacks.OnPoint(header, index, pixel, position);
-            };
-        }
-        const std::vector<Point> pixels =
-            ReadPolygonPixels(reader, header, width, height, wrap, onPoint);
+        // The pixels are gathered only for a caller that wants them whole.
+        std::vector<Point> pixels;
+        if (callbacks.OnPolygon) pixels.reserve(reader.StorablePoints(header));
+        ForEachUsedPixel(reader, header, width, height, wrap,
+                         [&](std::int32_t index, Point pixel, PointF position) {
+                             if (callbacks.OnPolygon) pixels.push_back(pixel);
+                             if (callbacks.OnPoint) callbacks.OnPoint(header, index, pixel, position);
+                         });
         if (callbacks.OnPolygon) callbacks.OnPolygon(header, pixels);
     }
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,9 @@ Point GeoToPixel(const TGSHHSPoint& point, int width, int height, LongitudeWrap 
 GeoTransform GeoToPixelTransform(int width, int height);
 // The same position before rounding, for drawings that keep it exact.
 PointF GeoToPosition(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap);
+// GeoToPosition and GeoToPixel for a block of points, into as many entries as all spans hold.
+void GeoToPixels(std::span<const TGSHHSPoint> points, std::span<PointF> positions,
+                 std::span<Point> pixels, int width, int height, LongitudeWrap wrap);
 
 // Drops points of one polygon that land on the pixel just used, except its first and its last
 // point (index numPoints), which are always used. Indices count from 1.
@@ -88,6 +92,9 @@ public:
     // system reports a read error.
     bool ReadHeader(TGSHHSHeader& header);
     bool ReadPoint(TGSHHSPoint& point);
+    // Up to points.size() points, as many as are at hand in one go: at least one unless the
+    // file ends, so zero means the end.
+    std::size_t ReadPoints(std::span<TGSHHSPoint> points);
     // Moves past the header's points; a count of zero or less moves nowhere. Skipping beyond the
     // end is no error: the next ReadHeader returns false.
     void SkipPoints(const TGSHHSHeader& header);

@@ -43,6 +43,10 @@ public:
     }
 
 private:
+    template <class Int>
+    void Clip(Point from, int width, int height, std::int64_t majorExtent,
+              std::int64_t minorExtent);
+
     std::int64_t length_ = 0;
     std::int64_t firstStep_ = 0;
     std::int64_t lastStep_ = -1;

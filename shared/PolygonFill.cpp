@@ -30,6 +30,20 @@ struct Edge {
     }
 };
 
+template <class Int>
+void SetCrossing(Point upper, Point lower, Edge& edge) {
+    const Int rise = Int(lower.y) - upper.y;
+    const Int run = Int(lower.x) - upper.x;
+    const Int numerator = Int(upper.x) * rise + (Int(edge.top) - upper.y) * run;
+    const Int column = CeilDiv<Int>(numerator, rise);
+    const Int runWhole = FloorDiv<Int>(run, rise);
+    edge.rise = std::int64_t(rise);
+    edge.column = std::int64_t(column);
+    edge.excess = std::int64_t(column * rise - numerator);
+    edge.runWhole = std::int64_t(runWhole);
+    edge.runFraction = std::int64_t(run - runWhole * rise);
+}
+
 bool MakeEdge(Point from, Point to, int width, int height, Edge& edge) {
     if (from.y == to.y) return false;  // a horizontal edge crosses no row
     // Crossings at or right of the last column change the parity of no pixel.
@@ -39,17 +53,11 @@ bool MakeEdge(Point from, Point to, int width, int height, Edge& edge) {
     edge.top = std::max<std::int64_t>(upper.y, 0);
     edge.bottom = std::min<std::int64_t>(lower.y, height);
     if (edge.top >= edge.bottom) return false;
-
-    const Wide rise = Wide(lower.y) - upper.y;
-    const Wide run = Wide(lower.x) - upper.x;
-    const Wide numerator = Wide(upper.x) * rise + (Wide(edge.top) - upper.y) * run;
-    const Wide column = CeilDiv(numerator, rise);
-    const Wide runWhole = FloorDiv(run, rise);
-    edge.rise = std::int64_t(rise);
-    edge.column = std::int64_t(column);
-    edge.excess = std::int64_t(column * rise - numerator);
-    edge.runWhole = std::int64_t(runWhole);
-    edge.runFraction = std::int64_t(run - runWhole * rise);
+    // 64-bit products suffice for narrow coordinates (edge.top lies between them).
+    if (IsNarrow(from.x) && IsNarrow(from.y) && IsNarrow(to.x) && IsNarrow(to.y))
+        SetCrossing<std::int64_t>(upper, lower, edge);
+    else
+        SetCrossing<Wide>(upper, lower, edge);
     return true;
 }
 }  // namespace

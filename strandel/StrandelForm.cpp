@@ -12,6 +12,7 @@
 #include "PNG_IO.h"
 #include "RegistryVariables.h"
 #include "ShorelineOutline.h"
+#include "ShorelineReadAhead.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
 TFormMain::~TFormMain() { Destroy(); }
 
 void TFormMain::FormCreate() {
-    WorldBitmap = std::make_unique<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
+    WorldBitmap = std::make_shared<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
     Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
     DataFile = std::make_unique<TRegistryString>("DataFile", HomePath("GSHHS/gshhs_l.b"));
     ViewMode = 0;
@@ -120,7 +121,7 @@ void TFormMain::TimerLoadTimer() {
         if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) DataFile->Value = *chosen;
     }
     DrawShorelines();
-    Image1.ShowCopyOf(*WorldBitmap);
+    ShowMap();
     RadioGroupView.SetItemIndex(0);
 }
 
@@ -129,14 +130,14 @@ void TFormMain::FileOpenClick() {
     if (!chosen) return;
     DataFile->Value = *chosen;
     DrawShorelines();
-    Image1.ShowCopyOf(*WorldBitmap);
+    ShowMap();
 }
 
 void TFormMain::SelectView(std::uint8_t viewMode, ui::MenuItem& item) {
     ViewMode = viewMode;
     item.SetChecked(true);
     DrawShorelines();
-    Image1.ShowCopyOf(*WorldBitmap);
+    ShowMap();
 }
 
 void TFormMain::ViewBothClick() { SelectView(0, ViewBoth); }
@@ -151,7 +152,7 @@ void TFormMain::RadioGroupViewClick() {
             Image1.SetBounds({0, 0, box.width, box.height});
             Image1.SetStretch(true);
             ScrollBox1.SetScrollBarsVisible(false, false);
-            Image1.ShowCopyOf(*WorldBitmap);
+            ShowMap();
             break;
         }
         case 1:
@@ -159,12 +160,14 @@ void TFormMain::RadioGroupViewClick() {
             Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
             Image1.SetStretch(false);
             ScrollBox1.SetScrollBarsVisible(true, true);
-            Image1.ShowCopyOf(*WorldBitmap);
+            ShowMap();
             break;
         default:
             break;
     }
 }
+
+void TFormMain::ShowMap() { Image1.Show(WorldBitmap); }
 
 void TFormMain::FileExitClick() { Close(); }
 void TFormMain::ButtonExitClick() { Close(); }
@@ -174,6 +177,12 @@ void TFormMain::About1Click() {
 }
 
 void TFormMain::DrawShorelines() {
+    // The frame and its filling cover every pixel, so a fresh bitmap draws the same map.
+    if (WorldBitmap.use_count() > 1) {
+        auto fresh = std::make_shared<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
+        fresh->CountModificationsOn(*WorldBitmap);
+        WorldBitmap = std::move(fresh);
+    }
     Canvas canvas(*WorldBitmap);
     canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
@@ -216,7 +225,7 @@ void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()
         callbacks.OnPolygon = [&outlineEnd](const TGSHHSHeader&, const std::vector<Point>&) {
             outlineEnd();
         };
-    ReadShorelines(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
+    ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
 }
 
 void TFormMain::DrawShorelineFigures(MapPainter& painter) {

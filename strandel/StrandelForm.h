@@ -55,8 +55,9 @@ public:
     // loading, so it is drawn at once and stored at exit.
     std::optional<std::string> CommandLineFile;
 
-    // State.
-    std::unique_ptr<Bitmap> WorldBitmap;
+    // State. The image control shows this bitmap itself; a redraw while it is shown draws into
+    // a new one, so the control never sees a half-drawn map and no copy is made.
+    std::shared_ptr<Bitmap> WorldBitmap;
     std::unique_ptr<TRegistryString> DataFile;
     std::uint8_t ViewMode = 0;  // 0 both, 1 land, 2 large lakes
     bool Closing = false;
@@ -98,6 +99,7 @@ private:
     // The selected polygons' outlines through the pen; outlineEnd (if any) after each.
     void ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
+    void ShowMap();
 
     std::optional<std::string> readFailure_;
 };

@@ -306,6 +306,35 @@ TEST(CanvasXor, EachPixelOfAFigureChangesOnceWhereCopyWouldPaintIt) {
         }
 }
 
+// Coordinates past 2^29 take the 128-bit setup, nearer ones the 64-bit one. The same line or
+// edge, once started far off and once near, must come out the same on the bitmap.
+TEST(CanvasClipping, FarAndNearStartsOfOneLineGiveTheSamePixels) {
+    const int turns = 1 << 28;  // steps of (3, 1) to a start past 2^29
+    const Point end{30, 12};
+    const Point near{-30, -8};
+    const Point far{near.x - 3 * (turns - 10), near.y - (turns - 10)};
+    EXPECT_EQ(LinePixels(far, end, 40, 20), LinePixels(near, end, 40, 20));
+    EXPECT_EQ(LinePixels(end, far, 40, 20), LinePixels(end, near, 40, 20));
+    EXPECT_FALSE(LinePixels(near, end, 40, 20).empty());
+
+    // Two edges from the apex above the bitmap, and the same edges run on far past 2^29 and
+    // joined up there, where no row is visible.
+    auto filled = [](const std::vector<Point>& polygon) {
+        Bitmap bitmap = PlainBitmap(40, 30);
+        Canvas canvas(bitmap);
+        canvas.GetPen().style = PenStyle::Clear;
+        canvas.GetBrush().colour = Fill;
+        canvas.Polygon(polygon);
+        return PixelsOf(bitmap, Fill);
+    };
+    const int t = 1 << 27;
+    const std::vector<Point> apex{{5, -10}, {0, 30}, {40, 30}};
+    const std::vector<Point> runOn{
+        {0 + t, 30 - 8 * t}, {0, 30}, {40, 30}, {40 - 7 * t, 30 - 8 * t}};
+    EXPECT_EQ(filled(runOn), filled(apex));
+    EXPECT_GT(filled(apex).size(), 100u);
+}
+
 TEST(CanvasClipping, FarOutsideCoordinatesDrawOnlyTheVisiblePart) {
     const int far = 10'000'000;
     EXPECT_EQ(LinePixels({-far, 5}, {far, 5}, 4, 8), (PixelSet{{0, 5}, {1, 5}, {2, 5}, {3, 5}}));

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "Errors.h"
 #include "GSHHSdata.h"
 #include "ShorelineFile.h"
+#include "ShorelineReadAhead.h"
 #include "TempDir.h"
 
 namespace {
@@ -169,4 +177,169 @@ TEST(GSHHSdata, LongitudesBeyond540DegreesWrapOnceOrFully) {
     const TGSHHSPoint far{560000000, 0};  // x = 740 degrees
     EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Once).x, 3800);
     EXPECT_EQ(GeoToPixel(far, 3600, 1800, LongitudeWrap::Repeat).x, 200);
+}
+
+namespace {
+
+// The conversion as the maps were first made: the product in extended precision, rounded with
+// nearbyint, then clamped.
+Point ExtendedPrecisionPixel(TGSHHSPoint point, int width, int height, LongitudeWrap wrap) {
+    auto degrees = [](std::int32_t micro) { return float((long double)micro * 0.000001L); };
+    auto round = [](double v) { return int(std::clamp(std::nearbyint(v), -1.0e9, 1.0e9)); };
+    float x = degrees(point.Lon) + 180.0f;
+    if (wrap == LongitudeWrap::Once) {
+        if (x >= 360.0f) x -= 360.0f;
+    } else {
+        while (x >= 360.0f) x -= 360.0f;
+    }
+    return {round(double(width) * double(x) / 360.0),
+            round(double(height) * (90.0 - double(degrees(point.Lat))) / 180.0)};
+}
+
+}  // namespace
+
+TEST(GSHHSdata, BlockConversionGivesTheExtendedPrecisionPixels) {
+    // The date line from both sides and past 360 degrees, the poles, half-pixel ties (0.05
+    // degrees is half a column of 3600), the extremes of the format, and a sweep between.
+    std::vector<TGSHHSPoint> points{{180000000, 0},
+                                    {-180000000, 0},
+                                    {179999999, 1},
+                                    {179999990, -1},
+                                    {359999999, 0},
+                                    {360000000, 0},
+                                    {540000001, 90000000},
+                                    {-179950000, -90000000},
+                                    {-179850000, 50000},
+                                    {-179750000, 150000},
+                                    {INT32_MIN, INT32_MAX},
+                                    {INT32_MAX, INT32_MIN},
+                                    {0, 0},
+                                    {-1, 1}};
+    for (std::int64_t v = INT32_MIN; v <= INT32_MAX; v += 999'983)
+        points.push_back({std::int32_t(v), std::int32_t(v / 3)});
+    for (auto [width, height] : {std::pair{3600, 1800}, {1, 1}, {5400, 2700}, {1 << 30, 1 << 29}}) {
+        for (auto wrap : {LongitudeWrap::Once, LongitudeWrap::Repeat}) {
+            std::vector<Point> pixels(points.size());
+            std::vector<PointF> positions(points.size());
+            GeoToPixels(points, positions, pixels, width, height, wrap);
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const Point expected = ExtendedPrecisionPixel(points[i], width, height, wrap);
+                ASSERT_EQ(pixels[i], expected) << points[i].Lon << "," << points[i].Lat;
+                ASSERT_EQ(GeoToPixel(points[i], width, height, wrap), expected);
+                ASSERT_EQ(positions[i], GeoToPosition(points[i], width, height, wrap));
+            }
+        }
+    }
+}
+
+TEST(GSHHSdata, PointsReadInBlocksArriveAsReadOneByOne) {
+    // Long polygons put points across every read-buffer boundary, at odd offsets after the
+    // 36-byte headers; the last is cut short by the end of the file.
+    TempDir dir;
+    ShorelineFile file;
+    for (int polygon = 0; polygon < 3; ++polygon) {
+        file.Polygon(9000, 1);
+        for (std::int64_t i = 0; i < 9000; ++i)
+            file.Point(std::int32_t(i * 7'919'017 % 360'000'000 - 180'000'000),
+                       std::int32_t(i * 13));
+    }
+    file.bytes.resize(file.bytes.size() - 8 * 100 - 3);
+    const std::string path = dir.Write("long.b", file.bytes);
+
+    std::vector<std::pair<std::int32_t, Point>> expected;
+    ShorelineReader reader(path);
+    TGSHHSHeader header;
+    while (reader.ReadHeader(header)) {
+        PointThinner thinner(header.NumPoints);
+        TGSHHSPoint point;
+        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
+             ++index) {
+            const Point pixel = ExtendedPrecisionPixel(point, 3600, 1800, LongitudeWrap::Once);
+            if (thinner.Use(index, pixel)) expected.push_back({index, pixel});
+        }
+    }
+    std::vector<std::pair<std::int32_t, Point>> got;
+    ShorelineCallbacks callbacks;
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t index, Point pixel, PointF) {
+        got.push_back({index, pixel});
+    };
+    ReadShorelines(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    EXPECT_EQ(got, expected);
+    EXPECT_GT(expected.size(), 20000u);
+}
+
+namespace {
+
+// Everything the callbacks see, in order, as one comparable record.
+struct Seen {
+    // id, index, pixel, position
+    std::vector<std::tuple<std::int32_t, std::int32_t, Point, PointF>> points;
+    std::vector<std::pair<std::int32_t, std::vector<Point>>> polygons;
+    std::string failure;
+};
+
+template <class Read>
+Seen Record(Read read, const std::string& path) {
+    Seen seen;
+    ShorelineCallbacks callbacks;
+    callbacks.Select = [](const TGSHHSHeader& header) { return header.Level != 4; };
+    callbacks.OnPoint = [&](const TGSHHSHeader& header, std::int32_t index, Point pixel,
+                            PointF position) {
+        seen.points.emplace_back(header.Id, index, pixel, position);
+    };
+    callbacks.OnPolygon = [&](const TGSHHSHeader& header, const std::vector<Point>& pixels) {
+        seen.polygons.emplace_back(header.Id, pixels);
+    };
+    try {
+        read(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    } catch (const EInOutError& error) {
+        seen.failure = error.what();
+    }
+    return seen;
+}
+
+bool operator==(const Seen& a, const Seen& b) {
+    return a.points == b.points && a.polygons == b.polygons && a.failure == b.failure;
+}
+
+}  // namespace
+
+TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
+    // Polygons longer than a batch, skipped ones, empty ones, one cut short by the end of the
+    // file, and a file that cannot be opened.
+    TempDir dir;
+    ShorelineFile file;
+    for (int polygon = 0; polygon < 8; ++polygon) {
+        const int count = polygon % 3 == 0 ? 40'000 : polygon - 1;
+        file.Polygon(count, 1 + polygon % 4, 0, polygon);
+        for (std::int64_t i = 0; i < count; ++i)
+            file.Point(std::int32_t(i * 7'919'017 % 360'000'000 - 180'000'000),
+                       std::int32_t((i * 131'071 + polygon) % 90'000'000));
+    }
+    file.bytes.resize(file.bytes.size() - 8 * 1000 - 5);
+    const std::string path = dir.Write("mixed.b", file.bytes);
+    const Seen inTurn = Record(ReadShorelines, path);
+    EXPECT_TRUE(Record(ReadShorelinesAhead, path) == inTurn);
+    EXPECT_GT(inTurn.points.size(), 40'000u);
+    EXPECT_EQ(inTurn.polygons.size(), 6u);
+
+    const Seen absent = Record(ReadShorelinesAhead, dir / "absent.b");
+    EXPECT_TRUE(absent == Record(ReadShorelines, dir / "absent.b"));
+    EXPECT_FALSE(absent.failure.empty());
+}
+
+TEST(GSHHSdata, ACallbackThatThrowsStopsTheReadingThread) {
+    TempDir dir;
+    ShorelineFile file;
+    file.Polygon(200'000, 1);
+    for (int i = 0; i < 200'000; ++i) file.Point(i * 997, i);
+    const std::string path = dir.Write("long.b", file.bytes);
+    ShorelineCallbacks callbacks;
+    std::size_t seen = 0;
+    callbacks.OnPoint = [&](const TGSHHSHeader&, std::int32_t, Point, PointF) {
+        if (++seen == 100) throw std::runtime_error("enough");
+    };
+    EXPECT_THROW(ReadShorelinesAhead(path, 3600, 1800, LongitudeWrap::Once, callbacks),
+                 std::runtime_error);
+    EXPECT_EQ(seen, 100u);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -344,7 +345,15 @@ TEST_F(StrandelFormTest, FullFitsScrollBoxAndFollowsResizeZoomShowsWholeBitmap) 
     EXPECT_FALSE(form->ScrollBox1.HorizontalBarVisible());
     EXPECT_FALSE(form->ScrollBox1.VerticalBarVisible());
     ASSERT_NE(form->Image1.Picture(), nullptr);
-    EXPECT_NE(form->Image1.Picture(), form->WorldBitmap.get());
+    // The control shows the map itself; a redraw must leave the shown picture alone.
+    ASSERT_EQ(form->Image1.Picture(), form->WorldBitmap.get());
+    const std::shared_ptr<Bitmap> shown = form->WorldBitmap;
+    const std::vector<std::uint8_t> before(shown->Bits(), shown->Bits() + shown->Stride() * H);
+    form->ViewLargeLakes.Click();
+    EXPECT_NE(form->Image1.Picture(), shown.get());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), shown->Bits()));
+    EXPECT_GT(form->Image1.Picture()->ModificationCount(), shown->ModificationCount());
+    form->ViewBoth.Click();
     EXPECT_EQ(form->Image1.Picture()->Width(), W);
     EXPECT_EQ(form->Image1.Picture()->Height(), H);
 
