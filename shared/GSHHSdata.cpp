@@ -185,20 +185,29 @@ std::size_t ShorelineReader::ReadPoints(std::span<TGSHHSPoint> points) {
 
 namespace {
 
+// Room to convert a block of points. Made once per reading: the points' members are
+// initialised, and clearing 32 KB for every polygon cost more than converting its points.
+struct PointBlock {
+    explicit PointBlock(std::size_t size) : points(size), positions(size), pixels(size) {}
+    std::vector<TGSHHSPoint> points;
+    std::vector<PointF> positions;
+    std::vector<Point> pixels;
+};
+
 // The used pixels of one polygon in order, converted a block at a time; a failed read throws
 // only after the pixels before it were visited.
 template <class Visit>
 void ForEachUsedPixel(ShorelineReader& reader, const TGSHHSHeader& header, int width, int height,
-                      LongitudeWrap wrap, Visit&& visit) {
-    if (header.NumPoints <= 0) return;
-    TGSHHSPoint points[kPointBlock];
-    PointF positions[kPointBlock];
-    Point pixels[kPointBlock];
+                      LongitudeWrap wrap, PointBlock& block, Visit&& visit) {
+    if (header.NumPoints <= 0 || block.points.empty()) return;
+    TGSHHSPoint* const points = block.points.data();
+    PointF* const positions = block.positions.data();
+    Point* const pixels = block.pixels.data();
     PointThinner thinner(header.NumPoints);
     std::int32_t index = 0;  // of the last point read
     while (index < header.NumPoints) {
         const std::size_t wanted =
-            std::min<std::size_t>(kPointBlock, std::size_t(header.NumPoints - index));
+            std::min<std::size_t>(block.points.size(), std::size_t(header.NumPoints - index));
         const std::size_t got = reader.ReadPoints({points, wanted});
         if (got == 0) return;
         GeoToPixels({points, got}, {positions, got}, {pixels, got}, width, height, wrap);
@@ -216,7 +225,8 @@ std::vector<Point> ReadPolygonPixels(
     const std::function<void(std::int32_t index, Point pixel, PointF position)>& onPoint) {
     std::vector<Point> used;
     used.reserve(reader.StorablePoints(header));
-    ForEachUsedPixel(reader, header, width, height, wrap,
+    PointBlock block(std::min(kPointBlock, reader.StorablePoints(header)));
+    ForEachUsedPixel(reader, header, width, height, wrap, block,
                      [&](std::int32_t index, Point pixel, PointF position) {
                          used.push_back(pixel);
                          if (onPoint) onPoint(index, pixel, position);
@@ -227,6 +237,7 @@ std::vector<Point> ReadPolygonPixels(
 void ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
                     const ShorelineCallbacks& callbacks) {
     ShorelineReader reader(path);
+    PointBlock block(kPointBlock);
     TGSHHSHeader header;
     while (reader.ReadHeader(header)) {
         if (callbacks.Select && !callbacks.Select(header)) {
@@ -236,10 +247,11 @@ void ReadShorelines(const std::string& path, int width, int height, LongitudeWra
         // The pixels are gathered only for a caller that wants them whole.
         std::vector<Point> pixels;
         if (callbacks.OnPolygon) pixels.reserve(reader.StorablePoints(header));
-        ForEachUsedPixel(reader, header, width, height, wrap,
+        ForEachUsedPixel(reader, header, width, height, wrap, block,
                          [&](std::int32_t index, Point pixel, PointF position) {
                              if (callbacks.OnPolygon) pixels.push_back(pixel);
-                             if (callbacks.OnPoint) callbacks.OnPoint(header, index, pixel, position);
+                             if (callbacks.OnPoint)
+                                 callbacks.OnPoint(header, index, pixel, position);
                          });
         if (callbacks.OnPolygon) callbacks.OnPolygon(header, pixels);
     }
