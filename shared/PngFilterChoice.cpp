@@ -75,36 +75,36 @@ int UsableFilters(int filterFlags, std::uint32_t width, std::uint32_t height) {
     return filters == 0 ? PNG_FILTER_NONE : filters;
 }
 
+std::uint8_t ChooseRowFilter(const std::uint8_t* row, const std::uint8_t* above,
+                             std::size_t rowBytes, int bytesPerPixel, int usableFilters) {
+    if (const int only = OnlyFilter(usableFilters)) return std::uint8_t(only);
+    const std::size_t bpp = std::size_t(bytesPerPixel);
+    int best = PNG_FILTER_NONE;
+    std::size_t least = std::numeric_limits<std::size_t>::max() - 256;
+    if (usableFilters & PNG_FILTER_NONE) least = SumNone(row, rowBytes);
+    auto consider = [&](int flag, std::size_t sum) {
+        if (sum < least) {
+            least = sum;
+            best = flag;
+        }
+    };
+    if (usableFilters & PNG_FILTER_SUB) consider(PNG_FILTER_SUB, SumSub(row, rowBytes, bpp));
+    if (usableFilters & PNG_FILTER_UP) consider(PNG_FILTER_UP, SumUp(row, above, rowBytes));
+    if (usableFilters & PNG_FILTER_AVG)
+        consider(PNG_FILTER_AVG, SumAverage(row, above, rowBytes, bpp));
+    if (usableFilters & PNG_FILTER_PAETH)
+        consider(PNG_FILTER_PAETH, SumPaeth(row, above, rowBytes, bpp));
+    return std::uint8_t(best);
+}
+
 std::vector<std::uint8_t> ChooseRowFilters(const png_bytep* rows, std::uint32_t height,
                                            std::size_t rowBytes, int bytesPerPixel,
                                            int usableFilters) {
-    std::vector<std::uint8_t> chosen(height, std::uint8_t(PNG_FILTER_NONE));
-    if (const int only = OnlyFilter(usableFilters)) {
-        std::fill(chosen.begin(), chosen.end(), std::uint8_t(only));
-        return chosen;
-    }
-    const std::size_t bpp = std::size_t(bytesPerPixel);
+    std::vector<std::uint8_t> chosen(height);
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint8_t* row = rows[y];
-        const std::uint8_t* above = y == 0 ? zeros.data() : rows[y - 1];
-        int best = PNG_FILTER_NONE;
-        std::size_t least = std::numeric_limits<std::size_t>::max() - 256;
-        if (usableFilters & PNG_FILTER_NONE) least = SumNone(row, rowBytes);
-        auto consider = [&](int flag, std::size_t sum) {
-            if (sum < least) {
-                least = sum;
-                best = flag;
-            }
-        };
-        if (usableFilters & PNG_FILTER_SUB) consider(PNG_FILTER_SUB, SumSub(row, rowBytes, bpp));
-        if (usableFilters & PNG_FILTER_UP) consider(PNG_FILTER_UP, SumUp(row, above, rowBytes));
-        if (usableFilters & PNG_FILTER_AVG)
-            consider(PNG_FILTER_AVG, SumAverage(row, above, rowBytes, bpp));
-        if (usableFilters & PNG_FILTER_PAETH)
-            consider(PNG_FILTER_PAETH, SumPaeth(row, above, rowBytes, bpp));
-        chosen[y] = std::uint8_t(best);
-    }
+    for (std::uint32_t y = 0; y < height; ++y)
+        chosen[y] = ChooseRowFilter(rows[y], y == 0 ? zeros.data() : rows[y - 1], rowBytes,
+                                    bytesPerPixel, usableFilters);
     return chosen;
 }
 

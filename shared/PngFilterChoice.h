@@ -16,7 +16,12 @@ namespace pngcodec {
 // The allowed filter flags (PNG_FILTER_NONE ... PNG_FILTER_PAETH) an image of this size keeps.
 int UsableFilters(int filterFlags, std::uint32_t width, std::uint32_t height);
 
-// The flag of the chosen filter of each row, for rows of whole bytes per pixel.
+// The flag of the filter chosen for one row of whole bytes per pixel; above is the row before
+// it, or zeros for the first.
+std::uint8_t ChooseRowFilter(const std::uint8_t* row, const std::uint8_t* above,
+                             std::size_t rowBytes, int bytesPerPixel, int usableFilters);
+
+// The same for each row of an image.
 std::vector<std::uint8_t> ChooseRowFilters(const png_bytep* rows, std::uint32_t height,
                                            std::size_t rowBytes, int bytesPerPixel,
                                            int usableFilters);

@@ -1,5 +1,6 @@
 // Writing: the whole libpng write sequence in one stage, fed by a plan made from the image.
 #include <csetjmp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "PngChunks.h"
 #include "PngFilterChoice.h"
 #include "PngImage.h"
+#include "PngRowFiltersAhead.h"
 #include "PngSession.h"
 
 using namespace pngcodec;
@@ -23,7 +25,7 @@ struct WritePlan {
     int filterFlags = 0;
     png_bytepp rows = nullptr;
     // The filter of each row after the first, chosen ahead; null leaves every choice to libpng.
-    const std::uint8_t* rowFilters = nullptr;
+    RowFiltersAhead* rowFilters = nullptr;
     bool reportRows = false;
 };
 
@@ -47,7 +49,7 @@ struct WritePlan {
         if (plan->rowFilters) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
             for (png_uint_32 y = 0; y < ihdr.height; ++y) {
-                if (y > 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters[y]);
+                if (y > 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters->Filter(y));
                 png_write_row(png, plan->rows[y]);
             }
         } else {
@@ -128,13 +130,13 @@ void TPngImage::SaveToStream(Stream& stream) {
     CheckRowsMatchHeader(*this);
     WritePlan plan = PlanWrite(*this);
     plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
-    std::vector<std::uint8_t> rowFilters;
+    std::optional<RowFiltersAhead> rowFilters;
     if (plan.rows && FiltersChosenAhead && BitDepth == 8 && InterlaceType == PNG_INTERLACE_NONE &&
         Height > 1) {
         const int bytesPerPixel = SamplesPerPixel(ColourType);
-        rowFilters = ChooseRowFilters(plan.rows, Height, std::size_t(Width) * bytesPerPixel,
-                                      bytesPerPixel, UsableFilters(FilterFlags, Width, Height));
-        plan.rowFilters = rowFilters.data();
+        rowFilters.emplace(plan.rows, Height, std::size_t(Width) * bytesPerPixel, bytesPerPixel,
+                           UsableFilters(FilterFlags, Width, Height));
+        plan.rowFilters = &*rowFilters;
     }
     bool rowsWritten = false;
     if (!WriteStage(&session, &plan, &rowsWritten)) RaiseFailure(session);

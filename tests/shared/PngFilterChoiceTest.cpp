@@ -64,11 +64,13 @@ TEST(PngFilterChoice, ChoosingAheadWritesTheImageDataLibpngChoosesItself) {
         int width, height;
         PixelFormat format;
     };
-    // One row, one column, one pixel, grey and colour, and a palette that is not grey.
+    // One row, one column, one pixel, grey and colour, and a palette that is not grey; rows
+    // enough that the writer meets choices still being made.
     const std::vector<Case> cases = {
         {40, 1, PixelFormat::Indexed8},  {1, 40, PixelFormat::Indexed8},
         {1, 1, PixelFormat::Indexed8},   {2, 2, PixelFormat::Bgr24},
-        {57, 31, PixelFormat::Indexed8}, {33, 20, PixelFormat::Bgr24}};
+        {57, 31, PixelFormat::Indexed8}, {33, 20, PixelFormat::Bgr24},
+        {300, 701, PixelFormat::Bgr24}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         Bitmap bitmap = Pattern(cases[i].width, cases[i].height, cases[i].format, unsigned(i));
         for (int flags = 0x08; flags <= 0xF8; flags += 0x08) {

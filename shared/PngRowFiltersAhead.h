@@ -1,0 +1,40 @@
+#pragma once
+// The row filters of an image chosen on a thread of their own while libpng writes the rows, so
+// that the choice costs the writer nothing but the rare wait for a row it has caught up with.
+// Without a second thread the choices are made at once, here.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "PngDef.h"
+
+namespace pngcodec {
+
+class RowFiltersAhead {
+public:
+    // The rows must stay as they are until this is destroyed.
+    RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
+                    int bytesPerPixel, int usableFilters);
+    RowFiltersAhead(const RowFiltersAhead&) = delete;
+    RowFiltersAhead& operator=(const RowFiltersAhead&) = delete;
+
+    // The filter flag of row y, once chosen.
+    std::uint8_t Filter(std::uint32_t y);
+
+private:
+    void Choose(std::stop_token stop);
+
+    const png_bytep* rows_;
+    std::uint32_t height_;
+    std::size_t rowBytes_;
+    int bytesPerPixel_;
+    int usableFilters_;
+    std::vector<std::uint8_t> chosen_;
+    std::atomic<std::uint32_t> ready_{0};  // rows whose choice is made
+    // Last, so that it stops and joins first: a write that failed needs no more rows.
+    std::jthread chooser_;
+};
+
+}  // namespace pngcodec
