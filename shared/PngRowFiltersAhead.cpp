@@ -13,8 +13,8 @@ constexpr std::uint32_t kRowsPerNotice = 16;
 
 }  // namespace
 
-RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height,
-                                 std::size_t rowBytes, int bytesPerPixel, int usableFilters)
+RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
+                                 int bytesPerPixel, int usableFilters)
     : rows_(rows),
       height_(height),
       rowBytes_(rowBytes),
