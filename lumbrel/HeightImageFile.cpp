@@ -34,9 +34,10 @@ void RefuseOtherKindsOfPng(const std::string& fileName) {
 
 }  // namespace
 
-void LoadHeightImage(Bitmap& bitmap, const std::string& fileName) {
+void LoadHeightImage(Bitmap& bitmap, const std::string& fileName,
+                     const std::function<void(int rows)>& rowsReady) {
     RefuseOtherKindsOfPng(fileName);
-    LoadPngToBitmap(bitmap, fileName, false);
+    LoadPngToBitmap(bitmap, fileName, false, rowsReady);
     // A grey image with a transparent shade arrives with an alpha channel.
     if (bitmap.Format() != PixelFormat::Indexed8) {
         bitmap.SetSize(0, 0);

@@ -17,6 +17,13 @@ constexpr int kTabCombined = 3;
 constexpr std::uint32_t kPercentIntervalMs = 100;
 constexpr unsigned kAnchorsBottomLeft = ui::AnchorLeft | ui::AnchorBottom;
 
+// A bitmap made anew in place of the one shown: views must take it for a change.
+void Replace(std::shared_ptr<Bitmap>& shown, std::shared_ptr<Bitmap> made) {
+    made->CountModificationsOn(*shown);
+    made->MarkModified();
+    shown = std::move(made);
+}
+
 ui::ProgressBar& PlaceBar(ui::ProgressBar& bar, ui::Bounds bounds, int max) {
     bar.SetBounds(bounds);
     bar.SetAnchors(kAnchorsBottomLeft);
@@ -117,12 +124,24 @@ void TFormMain::TimerOnShowTimer() {
 
     ui::BusyCursor busy(Ui());
     SetStep(0);
-    LoadHeightImage(*SourceBitmap, fileName);
+    // Shading starts on a second core while the file is still being decoded; the images shown
+    // are replaced only once whole.
+    auto source = std::make_shared<Bitmap>(0, 0, PixelFormat::Indexed8);
+    SetGreyPalette(*source);
+    auto combined = std::make_shared<Bitmap>(0, 0, PixelFormat::Bgr24);
+    ShadingAhead shading(*source, *combined);
+    LoadHeightImage(*source, fileName, [&shading](int rows) { shading.Publish(rows); });
+    Replace(SourceBitmap, source);
     SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     SelectTab(kTabSource);
 
     SetStep(1);
-    MakeShadedImage();
+    // The colour and relief of an earlier image would no longer match; their tabs remake them.
+    ColourBitmap->SetSize(0, 0);
+    ReliefBitmap->SetSize(0, 0);
+    CellCounts.Clear();
+    CellCounts = shading.Finish([this](int percent) { ShowPercent(percent); });
+    Replace(CombinedBitmap, combined);
     ProgressBarPercent.SetPosition(0);
     ProgressBarPercent.Repaint();
     SelectTab(kTabCombined);
@@ -185,15 +204,6 @@ void TFormMain::MakeReliefImage() {
 void TFormMain::MakeCombinedImage() {
     ::MakeCombinedImage(*ColourBitmap, *ReliefBitmap, *CombinedBitmap,
                         [this](int percent) { ShowPercent(percent); });
-}
-
-void TFormMain::MakeShadedImage() {
-    // The colour and relief of an earlier image would no longer match; their tabs remake them.
-    ColourBitmap->SetSize(0, 0);
-    ReliefBitmap->SetSize(0, 0);
-    CellCounts.Clear();
-    CellCounts = ::MakeShadedImage(*SourceBitmap, *CombinedBitmap,
-                                   [this](int percent) { ShowPercent(percent); });
 }
 
 void TFormMain::ShowPercent(int percent) {

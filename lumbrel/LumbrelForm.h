@@ -60,7 +60,6 @@ public:
     void MakeReliefImage();
     void MakeCombinedImage();
     // The combined image and the counts straight from the source, in one pass.
-    void MakeShadedImage();
     void ShowPercent(int percent);
 
     std::string CellStatisticsMessage() const;

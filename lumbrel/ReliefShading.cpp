@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -224,5 +225,94 @@ CellCounts MakeShadedImage(const Bitmap& source, Bitmap& combined,
     if (lowerFailure) std::rethrow_exception(lowerFailure);
     for (int d = 1; d <= 5; ++d) counts[d] += lowerCounts[d];
     combined.MarkModified();
+    return counts;
+}
+
+namespace {
+
+// Rows shaded at a time: a band waits for its rows and the row below them.
+constexpr int kBandRows = 32;
+
+}  // namespace
+
+struct ShadingAhead::Tables {
+    ShadingTables tables;
+};
+
+ShadingAhead::ShadingAhead(const Bitmap& source, Bitmap& combined)
+    : source_(source), combined_(combined) {}
+
+ShadingAhead::~ShadingAhead() { Stop(); }
+
+void ShadingAhead::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    arrived_.notify_all();
+}
+
+void ShadingAhead::Publish(int rows) {
+    if (!started_) {
+        if (declined_) return;
+        if (source_.Format() != PixelFormat::Indexed8 || source_.IsEmpty()) {
+            declined_ = true;
+            return;
+        }
+        Prepare(combined_, PixelFormat::Bgr24, source_.Width(), source_.Height());
+        tables_ = std::make_unique<Tables>();
+        started_ = true;
+        try {
+            helper_ = std::jthread([this] {
+                try {
+                    ShadeBands(helperCounts_, {});
+                } catch (...) {
+                    helperFailure_ = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No second thread: Finish shades every band.
+        }
+    }
+    {
+        std::lock_guard lock(mutex_);
+        published_ = rows;
+    }
+    arrived_.notify_all();
+}
+
+bool ShadingAhead::ShadeBands(CellCounts& counts,
+                              const std::function<void(int rowsDone)>& bandDone) {
+    const int height = source_.Height();
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    for (int band = nextBand_++; band < bands; band = nextBand_++) {
+        const int first = band * kBandRows;
+        const int last = std::min(first + kBandRows, height);
+        const int needed = std::min(last + 1, height);
+        {
+            std::unique_lock lock(mutex_);
+            arrived_.wait(lock, [&] { return published_ >= needed || stopped_; });
+            if (stopped_) return false;
+        }
+        ShadeRows(source_, combined_, first, last, tables_->tables, counts, {});
+        const int done = rowsShaded_ += last - first;
+        if (bandDone) bandDone(done);
+    }
+    return true;
+}
+
+CellCounts ShadingAhead::Finish(const PercentCallback& showPercent) {
+    if (!started_) return MakeShadedImage(source_, combined_, showPercent);
+    const int height = source_.Height();
+    {
+        std::lock_guard lock(mutex_);
+        if (published_ < height) throw std::logic_error("Shading finished before its rows came");
+    }
+    CellCounts counts;
+    ShadeBands(counts, [&](int done) { Report(showPercent, done, height); });
+    if (helper_.joinable()) helper_.join();
+    if (helperFailure_) std::rethrow_exception(helperFailure_);
+    for (int d = 1; d <= 5; ++d) counts[d] += helperCounts_[d];
+    combined_.MarkModified();
     return counts;
 }

@@ -13,8 +13,14 @@
 // MakeShadedImage gives the combined image and the counts of the three passes in one pass over
 // the rows, on both cores, without making the colour and relief images.
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "Bitmap.h"
 #include "Colour.h"
@@ -57,3 +63,43 @@ void MakeCombinedImage(const Bitmap& colour, const Bitmap& relief, Bitmap& combi
 // the counts MakeReliefImage returns.
 CellCounts MakeShadedImage(const Bitmap& source, Bitmap& combined,
                            const PercentCallback& showPercent);
+
+// MakeShadedImage while the height image is still arriving, so that shading runs on a second
+// core beside the decoding: Publish(rows) whenever rows 0..rows-1 of the source hold their final
+// codes (its size and format fixed from the first call on), then Finish() once all have come.
+// Rows are shaded in bands as soon as the band and the row below it are there; after Finish the
+// calling thread shades bands too. Destroyed without Finish (the source never came whole), it
+// stops the shading and leaves the combined image part-made.
+class ShadingAhead {
+public:
+    ShadingAhead(const Bitmap& source, Bitmap& combined);
+    ~ShadingAhead();
+    ShadingAhead(const ShadingAhead&) = delete;
+    ShadingAhead& operator=(const ShadingAhead&) = delete;
+
+    void Publish(int rows);
+    // The counts MakeShadedImage returns, with the combined image made; a source that was never
+    // published, or not 8-bit, goes through MakeShadedImage itself.
+    CellCounts Finish(const PercentCallback& showPercent);
+
+private:
+    struct Tables;
+    // Shades bands until none is left or the rows stop coming; false when they stopped.
+    bool ShadeBands(CellCounts& counts, const std::function<void(int rowsDone)>& bandDone);
+    void Stop();
+
+    const Bitmap& source_;
+    Bitmap& combined_;
+    std::unique_ptr<Tables> tables_;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    int published_ = 0;  // under mutex_
+    bool stopped_ = false;
+    bool started_ = false;   // the first rows came from an 8-bit source: shading runs
+    bool declined_ = false;  // they did not: Finish leaves it to MakeShadedImage
+    std::atomic<int> nextBand_{0};
+    std::atomic<int> rowsShaded_{0};
+    CellCounts helperCounts_;
+    std::exception_ptr helperFailure_;
+    std::jthread helper_;
+};

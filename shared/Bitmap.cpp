@@ -37,7 +37,7 @@ void Bitmap::SetSize(int width, int height) {
     std::size_t newStride = StrideFor(width, format_);
     if (height > 0 && newStride > std::numeric_limits<std::size_t>::max() / std::size_t(height))
         throw EInvalidGraphicOperation("Bitmap too large");
-    std::vector<std::uint8_t> newData(newStride * std::size_t(height), 0);
+    ZeroedBytes newData(newStride * std::size_t(height));
     int keepRows = std::min(height, height_);
     std::size_t keepBytes = std::min(newStride, stride_);
     for (int y = 0; y < keepRows && keepBytes != 0; ++y)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Colour.h"
+#include "ZeroedBytes.h"
 
 enum class PixelFormat { Indexed8, Pixel16, Bgr24 };
 
@@ -82,7 +83,7 @@ private:
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Bgr24;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> data_;
+    ZeroedBytes data_;
     std::vector<PaletteEntry> palette_;
     bool transparent_ = false;
     std::uint64_t modificationCount_ = 0;

@@ -73,11 +73,31 @@ void SaveBitmapsToPng(const std::vector<PngFileJob>& jobs) {
 }
 
 bool LoadPngToBitmap(Bitmap& bitmap, const std::string& fileName, bool convertToRgb) {
+    return LoadPngToBitmap(bitmap, fileName, convertToRgb, {});
+}
+
+bool LoadPngToBitmap(Bitmap& bitmap, const std::string& fileName, bool convertToRgb,
+                     const std::function<void(int rows)>& rowsReady) {
     TPngImageRef image = TPngImage::Create();
     image->ConvertToRGB = convertToRgb;
+    std::uint32_t copied = 0;
+    if (rowsReady) {
+        image->OnRowsRead = [&](std::uint32_t rowsDone) {
+            if (copied == 0) {
+                bitmap.SetHeight(0);
+                bitmap.SetWidth(0);
+            }
+            image->CopyRowsToBitmap(bitmap, copied, rowsDone);
+            copied = rowsDone;
+            rowsReady(int(rowsDone));
+        };
+    }
     image->LoadFromFile(fileName);
-    bitmap.SetHeight(0);
-    bitmap.SetWidth(0);
-    image->CopyToBitmap(bitmap, 0, 0);
+    if (copied == 0) {
+        bitmap.SetHeight(0);
+        bitmap.SetWidth(0);
+        image->CopyToBitmap(bitmap, 0, 0);
+        if (rowsReady) rowsReady(bitmap.Height());
+    }
     return true;
 }

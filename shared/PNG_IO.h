@@ -1,6 +1,7 @@
 #pragma once
 // One-call PNG file routines for the programs: a bitmap out to a PNG file, a PNG file into a
 // bitmap. Failures pass on to the caller as exceptions; true means the work was done.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,3 +32,9 @@ void SaveBitmapsToPng(const std::vector<PngFileJob>& jobs);
 // Replaces the bitmap's contents with the image; with convertToRgb false, grey and palette
 // images stay 8-bit (a palette image bringing its palette).
 bool LoadPngToBitmap(Bitmap& bitmap, const std::string& fileName, bool convertToRgb);
+// The same, telling rowsReady(n) whenever rows 0..n-1 of the bitmap hold their final pixels, so
+// that work on them can start while later rows are decoded; the bitmap has its final size,
+// format and palette from the first call on. Rows of a non-interlaced image arrive as they are
+// decoded, those of an interlaced one all at the end. A failure leaves the bitmap part-filled.
+bool LoadPngToBitmap(Bitmap& bitmap, const std::string& fileName, bool convertToRgb,
+                     const std::function<void(int rows)>& rowsReady);

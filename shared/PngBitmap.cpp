@@ -111,11 +111,27 @@ void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {
     CheckFitsBitmap(*this, x, y, hasRows);
     PrepareBitmap(*this, bitmap, x, y);
     if (!hasRows) return;
+    CopyRows(bitmap, x, y, 0, Height);
+    bitmap.MarkModified();
+}
 
+void TPngImage::CopyRowsToBitmap(Bitmap& bitmap, std::uint32_t first, std::uint32_t last) const {
+    const bool hasRows = pixelData_ && Width != 0 && Height != 0;
+    if (first == 0) {
+        CheckFitsBitmap(*this, 0, 0, hasRows);
+        PrepareBitmap(*this, bitmap, 0, 0);
+    }
+    if (!hasRows) return;
+    CopyRows(bitmap, 0, 0, first, std::min(last, Height));
+    bitmap.MarkModified();
+}
+
+void TPngImage::CopyRows(Bitmap& bitmap, int x, int y, std::uint32_t first,
+                         std::uint32_t last) const {
     const int firstColumn = std::max(0, -x);
     const std::size_t channels = std::size_t(Channels);
     const std::size_t bytesPerPixel = std::size_t(bitmap.BytesPerPixel());
-    for (std::uint32_t row = 0; row < Height; ++row) {
+    for (std::uint32_t row = first; row < last; ++row) {
         std::int64_t targetRow = std::int64_t(y) + row;
         if (targetRow < 0) continue;
         const std::uint8_t* source = rowPointers_[row];
@@ -131,7 +147,6 @@ void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {
             PaintPixel(source + std::size_t(column) * channels, Channels, BackgroundColour,
                        target + std::size_t(x + column) * bytesPerPixel);
     }
-    bitmap.MarkModified();
 }
 
 void TPngImage::Draw(Canvas& canvas) const {

@@ -91,6 +91,9 @@ public:
     // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
     // fall left of or above the bitmap are clipped.
     void CopyToBitmap(Bitmap& bitmap, int x, int y) const;
+    // CopyToBitmap at (0, 0) for rows first..last-1 alone; a first of 0 also gives the bitmap
+    // its size, format and palette. Copying every row in turn makes the same bitmap.
+    void CopyRowsToBitmap(Bitmap& bitmap, std::uint32_t first, std::uint32_t last) const;
     // Draws the image unscaled at the canvas origin.
     void Draw(Canvas& canvas) const;
 
@@ -130,6 +133,9 @@ public:
     std::vector<std::string> TextList;
     std::chrono::local_seconds Time{};
     TPngProgressEvent OnProgress;
+    // While a non-interlaced image is read, after each row: rows 0..rowsDone-1 then hold their
+    // final samples. An interlaced image reports all its rows once they are all read.
+    std::function<void(std::uint32_t rowsDone)> OnRowsRead;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;
@@ -140,6 +146,7 @@ private:
 
     void AllocateRows();
     void FreeRows();
+    void CopyRows(Bitmap& bitmap, int x, int y, std::uint32_t first, std::uint32_t last) const;
 
     std::unique_ptr<std::uint8_t[]> pixelData_;
     std::size_t pixelDataSize_ = 0;

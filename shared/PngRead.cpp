@@ -102,7 +102,7 @@ struct ReadTail {
     png_infop info = session->info;
     if (setjmp(png_jmpbuf(png))) return false;
     if (rows) {
-        if (reportRows) png_set_read_status_fn(png, RowProgress);
+        if (reportRows) png_set_read_status_fn(png, RowRead);
         png_read_image(png, rows);
         tail->rowsRead = true;
     }
@@ -203,12 +203,14 @@ void TPngImage::LoadFromStream(Stream& stream) {
     AllocateRows();
     ReadTail tail;
     png_bytepp rows = pixelData_ ? rowPointers_.data() : nullptr;
-    if (!ReadRowsStage(&session, rows, bool(OnProgress), &tail)) {
+    const bool reportRows = OnProgress || OnRowsRead;
+    if (!ReadRowsStage(&session, rows, reportRows, &tail)) {
         // Rows the file never delivered were never written: drop them all rather than keep
         // memory nobody set.
         if (!tail.rowsRead) FreeRows();
         RaiseFailure(session);
     }
     if (tail.hasTime) Time = TimeFromPng(tail.time);
+    if (OnRowsRead && rows && InterlaceType != PNG_INTERLACE_NONE) OnRowsRead(Height);
     Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG read");
 }

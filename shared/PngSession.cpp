@@ -144,6 +144,16 @@ void RowProgress(png_structp png, png_uint_32 rowNumber, int) {
     if (!ok) png_error(png, "progress handler failed");
 }
 
+void RowRead(png_structp png, png_uint_32 rowNumber, int pass) {
+    if (png && currentImage && currentImage->OnRowsRead &&
+        currentImage->InterlaceType == PNG_INTERLACE_NONE) {
+        TPngImage& image = *currentImage;
+        if (!Guarded(SessionOf(png), [&] { image.OnRowsRead(rowNumber); }))
+            png_error(png, "row handler failed");
+    }
+    if (currentImage && currentImage->OnProgress) RowProgress(png, rowNumber, pass);
+}
+
 void RaiseFailure(const PngSession& session) {
     if (session.failure) std::rethrow_exception(session.failure);
     std::string message = session.message[0] ? session.message : "Invalid PNG data";

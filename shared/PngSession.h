@@ -77,6 +77,8 @@ void StreamRead(png_structp png, png_bytep buffer, size_t count);
 void StreamWrite(png_structp png, png_bytep buffer, size_t count);
 void StreamFlush(png_structp png);
 void RowProgress(png_structp png, png_uint_32 rowNumber, int pass);
+// The read's row callback: the image's rows hook, then its progress.
+void RowRead(png_structp png, png_uint_32 rowNumber, int pass);
 
 // Throws what ended a stage: the exception a callback caught, else libpng's message.
 [[noreturn]] void RaiseFailure(const PngSession& session);

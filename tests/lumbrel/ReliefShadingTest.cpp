@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "Errors.h"
@@ -32,6 +35,27 @@ Relief ReliefOf(const Bitmap& source) {
     Relief relief;
     relief.counts = MakeReliefImage(source, relief.image, {});
     return relief;
+}
+
+Codes RandomCodes(int width, int height, unsigned seed) {
+    Codes codes(static_cast<std::size_t>(height),
+                std::vector<int>(static_cast<std::size_t>(width)));
+    for (auto& row : codes)
+        for (int& code : row) {
+            seed = seed * 1103515245u + 12345u;
+            // Runs of sea and close codes, so every step and the sea rule occur.
+            code = (seed >> 12) % 4 == 0 ? 0 : int(100 + (seed >> 16) % 7);
+        }
+    return codes;
+}
+
+bool SameRows(const Bitmap& a, const Bitmap& b) {
+    if (a.Format() != b.Format() || a.Width() != b.Width() || a.Height() != b.Height())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.Row(y), b.Row(y), std::size_t(a.Width() * a.BytesPerPixel())) != 0)
+            return false;
+    return true;
 }
 
 void ExpectCounts(const CellCounts& counts, std::array<std::int64_t, 5> expected) {
@@ -200,17 +224,7 @@ TEST(ReliefImage, WideRowsFollowTheRulesUpToTheFlatLastRowAndColumn) {
 }
 
 TEST(ShadedImage, OnePassGivesTheBytesAndCountsOfTheThreePasses) {
-    auto codesOf = [](int width, int height, unsigned seed) {
-        Codes codes(static_cast<std::size_t>(height),
-                    std::vector<int>(static_cast<std::size_t>(width)));
-        for (auto& row : codes)
-            for (int& code : row) {
-                seed = seed * 1103515245u + 12345u;
-                // Runs of sea and close codes, so every step and the sea rule occur.
-                code = (seed >> 12) % 4 == 0 ? 0 : int(100 + (seed >> 16) % 7);
-            }
-        return codes;
-    };
+    const auto codesOf = RandomCodes;
     // One cell, one row, one column, an odd and an even number of rows for the split, a
     // top-left cell of a land code, and extremes that clamp.
     std::vector<Codes> cases = {{{9}},
@@ -249,4 +263,51 @@ TEST(ShadedImage, ReportsTheRowsOfItsOwnHalfAndRefusesOtherImages) {
     EXPECT_EQ(reports, (std::vector<int>{0, 50}));
     Bitmap rgb(2, 2, PixelFormat::Bgr24);
     EXPECT_THROW(MakeShadedImage(rgb, combined, {}), EInvalidGraphicOperation);
+}
+
+TEST(ShadedImage, ShadingAheadOfArrivingRowsGivesTheOnePassImage) {
+    // Heights ending inside a band, on its edge and past several; rows arriving one at a time,
+    // in uneven runs and all at once.
+    for (int height : {1, 2, 31, 32, 33, 100}) {
+        const Bitmap source = HeightImage(RandomCodes(9, height, unsigned(height)));
+        Bitmap expected;
+        const CellCounts expectedCounts = MakeShadedImage(source, expected, {});
+        for (int run : {1, 7, 1000}) {
+            SCOPED_TRACE("height " + std::to_string(height) + ", runs of " + std::to_string(run));
+            Bitmap arriving(source.Width(), source.Height(), PixelFormat::Indexed8);
+            Bitmap combined;
+            ShadingAhead shading(arriving, combined);
+            for (int rows = 0; rows < height;) {
+                const int next = std::min(height, rows + run);
+                for (int y = rows; y < next; ++y)
+                    std::memcpy(arriving.Row(y), source.Row(y), std::size_t(source.Width()));
+                shading.Publish(next);
+                rows = next;
+            }
+            std::vector<int> reports;
+            const CellCounts counts = shading.Finish([&](int p) { reports.push_back(p); });
+            EXPECT_TRUE(SameRows(combined, expected));
+            for (int d = 1; d <= 5; ++d) EXPECT_EQ(counts[d], expectedCounts[d]) << d;
+            EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+        }
+    }
+}
+
+TEST(ShadedImage, ShadingAheadStopsForRowsThatNeverComeAndDeclinesOtherImages) {
+    const Bitmap source = HeightImage(RandomCodes(5, 80, 3));
+    {
+        Bitmap combined;
+        ShadingAhead shading(source, combined);
+        shading.Publish(40);
+        EXPECT_THROW(shading.Finish({}), std::logic_error);
+    }  // the helper waiting for row 64 must let go here
+    {
+        Bitmap combined;
+        ShadingAhead abandoned(source, combined);
+        abandoned.Publish(3);
+    }
+    Bitmap rgb(2, 2, PixelFormat::Bgr24), combined;
+    ShadingAhead shading(rgb, combined);
+    shading.Publish(2);
+    EXPECT_THROW(shading.Finish({}), EInvalidGraphicOperation);
 }

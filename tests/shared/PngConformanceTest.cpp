@@ -10,8 +10,10 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "Errors.h"
 #include "PNG_IO.h"
@@ -296,6 +298,41 @@ TEST(PngConformance, DamagedFilesFailWithAnError) {
             } catch (const VarnholtError& error) {
                 EXPECT_STRNE(error.what(), "");
             }
+        }
+    }
+}
+
+TEST(PngConformance, RowsHandedOverAsDecodedMakeTheSameBitmap) {
+    for (const std::string& file : SuiteFiles()) {
+        for (bool convertToRgb : {true, false}) {
+            SCOPED_TRACE(file + (convertToRgb ? " (RGB)" : " (as stored)"));
+            Bitmap whole;
+            try {
+                LoadPngToBitmap(whole, file, convertToRgb);
+            } catch (const std::exception&) {
+                continue;  // damaged on purpose; the suite test above says what it expects
+            }
+            Bitmap inRows;
+            std::vector<int> reports;
+            std::vector<std::pair<int, int>> sizes;
+            LoadPngToBitmap(inRows, file, convertToRgb, [&](int rows) {
+                reports.push_back(rows);
+                sizes.emplace_back(inRows.Width(), inRows.Height());
+            });
+            ASSERT_EQ(inRows.Format(), whole.Format());
+            ASSERT_EQ(inRows.Width(), whole.Width());
+            ASSERT_EQ(inRows.Height(), whole.Height());
+            EXPECT_EQ(inRows.Palette(), whole.Palette());
+            for (int y = 0; y < whole.Height(); ++y)
+                ASSERT_EQ(std::memcmp(inRows.Row(y), whole.Row(y), whole.Stride()), 0) << y;
+            ASSERT_FALSE(reports.empty());
+            EXPECT_EQ(reports.back(), whole.Height());
+            EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+            for (const auto& size : sizes)
+                EXPECT_EQ(size, std::make_pair(whole.Width(), whole.Height()));
+            // The suite's names carry the interlacing in their fourth letter.
+            const bool interlaced = std::filesystem::path(file).filename().string()[3] == 'i';
+            if (!interlaced && whole.Height() > 1) EXPECT_GT(reports.size(), 1u);
         }
     }
 }
