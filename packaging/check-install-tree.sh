@@ -103,7 +103,7 @@ case " $executables " in *" orbisko "*)
         fail "the installed orbisko did not find its installed data"
     fi
     # The window gets as far as Qt's platform, through the installed module, and stays open.
-    run 3 orbisko
+    run 5 orbisko
     [ $? = 124 ] || { cat "$work/run.log"; fail "the installed orbisko's window did not stay"; }
     loaded "$root/$module" || fail "the installed orbisko's window did not load $module"
     loaded libqoffscreen || fail "the installed orbisko made no window"
