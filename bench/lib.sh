@@ -59,6 +59,20 @@ MakeTileSet() {
     fi
 }
 
+# ConvertGmtShorelines RESOLUTION OUTPUT: GMT's own shorelines of one resolution (c, l, i, h
+# or f) as a GSHHS file, read out by gmt coast and converted by gshhg2gshhs; needs
+# NeedProgram gshhg2gshhs, NeedDebs gmt and the GMT shoreline package of that resolution.
+ConvertGmtShorelines() {
+    local levels
+    levels=$(mktemp -d "$scratch/levels.XXXX")
+    # One run per level, so that every piece is of a known level.
+    for level in 1 2 3 4; do
+        (cd "$levels" && gmt coast -Rd "-D$1" -A0/$level/$level -M -W$level/0.1p >"level$level.txt")
+    done
+    "$bin/gshhg2gshhs" -q -o "$2" "$levels"/level{1,2,3,4}.txt
+    rm -rf "$levels"
+}
+
 # Reads files once so that the timed runs start from a warm page cache.
 WarmCache() {
     cat "$@" >/dev/null
@@ -144,8 +158,9 @@ Compare() {
     local ours=$4 theirs=$5 ratio cpu_ratio
     Alternate "$ours" "$theirs"
     ours_wall_ms=$first_wall_ms
-    ratio=$(awk -v a="$first_wall_ms" -v b="$second_wall_ms" 'BEGIN { printf "%.2f", a / b }')
-    cpu_ratio=$(awk -v a="$first_cpu_ms" -v b="$second_cpu_ms" 'BEGIN { printf "%.2f", a / b }')
+    # Three places, so that a ratio just above a goal of two places does not round down to it.
+    ratio=$(awk -v a="$first_wall_ms" -v b="$second_wall_ms" 'BEGIN { printf "%.3f", a / b }')
+    cpu_ratio=$(awk -v a="$first_cpu_ms" -v b="$second_cpu_ms" 'BEGIN { printf "%.3f", a / b }')
     TableHeader
     Row "ours: $1" "$first_wall_ms" "$first_cpu_ms" "$ours" "$first_runs"
     Row "theirs: $2" "$second_wall_ms" "$second_cpu_ms" "$theirs" "$second_runs"

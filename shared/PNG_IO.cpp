@@ -14,7 +14,7 @@ TPngImageRef ImageToSave(const Bitmap& bitmap, const std::string& author,
                          const std::string& description, const std::string& software,
                          const std::string& title) {
     TPngImageRef image = TPngImage::Create();
-    image->CopyFromBitmap(bitmap);
+    image->BorrowBitmapRows(bitmap);
     image->CompressionLevel = 4;
     image->FilterFlags = 0x98;  // None, Sub, Paeth
     image->Author = author;

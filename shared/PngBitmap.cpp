@@ -60,7 +60,7 @@ void PaintPixel(const std::uint8_t* in, int channels, Colour background, std::ui
 
 }  // namespace
 
-void TPngImage::CopyFromBitmap(const Bitmap& bitmap) {
+void TPngImage::TakeBitmapLayout(const Bitmap& bitmap) {
     PaletteCount = 0;
     switch (bitmap.Format()) {
         case PixelFormat::Indexed8: {
@@ -89,6 +89,10 @@ void TPngImage::CopyFromBitmap(const Bitmap& bitmap) {
     Height = std::uint32_t(bitmap.Height());
     BitDepth = 8;
     RowBytes = std::int32_t(rowBytes);
+}
+
+void TPngImage::CopyFromBitmap(const Bitmap& bitmap) {
+    TakeBitmapLayout(bitmap);
     AllocateRows();
     if (!pixelData_) return;
     for (std::uint32_t row = 0; row < Height; ++row) {
@@ -104,6 +108,18 @@ void TPngImage::CopyFromBitmap(const Bitmap& bitmap) {
             }
         }
     }
+}
+
+void TPngImage::BorrowBitmapRows(const Bitmap& bitmap) {
+    TakeBitmapLayout(bitmap);
+    FreeRows();
+    if (Height == 0 || RowBytes == 0) return;
+    borrowedRows_.resize(Height);
+    // libpng reads rows handed to it for writing and never writes to them.
+    for (std::uint32_t row = 0; row < Height; ++row)
+        borrowedRows_[row] = const_cast<std::uint8_t*>(bitmap.Row(int(row)));
+    borrowedBgr_ = bitmap.Format() == PixelFormat::Bgr24;
+    borrowedRowBytes_ = std::int64_t(bitmap.Width()) * bitmap.BytesPerPixel();
 }
 
 void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {

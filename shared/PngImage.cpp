@@ -54,6 +54,10 @@ void TPngImage::FreeRows() {
     pixelDataSize_ = 0;
     rowPointers_.clear();
     rowPointers_.shrink_to_fit();
+    borrowedRows_.clear();
+    borrowedRows_.shrink_to_fit();
+    borrowedBgr_ = false;
+    borrowedRowBytes_ = 0;
 }
 
 void TPngImage::AllocateRows() {

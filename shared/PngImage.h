@@ -87,6 +87,9 @@ public:
     // otherwise a palette image; a 24-bit bitmap becomes RGB. Other formats:
     // EInvalidGraphicOperation "Unsupported bitmap format".
     void CopyFromBitmap(const Bitmap& bitmap);
+    // The same image for the next write, its rows read from the bitmap itself instead of a copy:
+    // the bitmap must stay as it is until then. 24-bit pixels become RGB as libpng writes them.
+    void BorrowBitmapRows(const Bitmap& bitmap);
     // Puts the image at (x, y), growing the bitmap as needed. Pixels with partial alpha blend
     // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
     // fall left of or above the bitmap are clipped.
@@ -146,11 +149,15 @@ private:
 
     void AllocateRows();
     void FreeRows();
+    void TakeBitmapLayout(const Bitmap& bitmap);
     void CopyRows(Bitmap& bitmap, int x, int y, std::uint32_t first, std::uint32_t last) const;
 
     std::unique_ptr<std::uint8_t[]> pixelData_;
     std::size_t pixelDataSize_ = 0;
     std::vector<std::uint8_t*> rowPointers_;
+    std::vector<std::uint8_t*> borrowedRows_;  // a bitmap's rows, blue first when borrowedBgr_
+    bool borrowedBgr_ = false;
+    std::int64_t borrowedRowBytes_ = 0;
     int refCount_ = 1;
 };
 

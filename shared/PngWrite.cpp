@@ -26,6 +26,7 @@ struct WritePlan {
     png_bytepp rows = nullptr;
     // The filter of each row after the first, chosen ahead; null leaves every choice to libpng.
     RowFiltersAhead* rowFilters = nullptr;
+    bool rowsBlueFirst = false;
     bool reportRows = false;
 };
 
@@ -45,6 +46,7 @@ struct WritePlan {
     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->filterFlags);
     if (plan->rows) {
         if (ihdr.bitDepth == 16) png_set_swap(png);
+        if (plan->rowsBlueFirst) png_set_bgr(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
         if (plan->rowFilters) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
@@ -81,15 +83,15 @@ int SamplesPerPixel(int colourType) {
 
 // libpng takes Height rows of the size the header implies from the row pointers; rows that do
 // not match would be read past their end. A header libpng rejects is left for it to report.
-void CheckRowsMatchHeader(const TPngImage& image) {
+void CheckRowsMatchHeader(const TPngImage& image, bool hasRows, std::size_t rowCount,
+                          std::int64_t rowBytes) {
     int samples = SamplesPerPixel(image.ColourType);
     int depth = image.BitDepth;
     bool knownDepth = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
     if (image.Width == 0 || image.Height == 0 || samples == 0 || !knownDepth) return;
     std::uint64_t needed =
         (std::uint64_t(image.Width) * std::uint64_t(samples) * std::uint64_t(depth) + 7) / 8;
-    if (!image.PixelData() || image.RowPointers().size() != image.Height || image.RowBytes < 0 ||
-        std::uint64_t(image.RowBytes) < needed)
+    if (!hasRows || rowCount != image.Height || rowBytes < 0 || std::uint64_t(rowBytes) < needed)
         throw EPngError("Image data does not match its header");
 }
 
@@ -127,9 +129,15 @@ void TPngImage::SaveToStream(Stream& stream) {
     session.info = png_create_info_struct(session.png);
     if (!session.info) throw EPngError("Failed to Create info struct");
 
-    CheckRowsMatchHeader(*this);
     WritePlan plan = PlanWrite(*this);
-    plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
+    if (!borrowedRows_.empty()) {
+        CheckRowsMatchHeader(*this, true, borrowedRows_.size(), borrowedRowBytes_);
+        plan.rows = borrowedRows_.data();
+        plan.rowsBlueFirst = borrowedBgr_;
+    } else {
+        CheckRowsMatchHeader(*this, bool(pixelData_), rowPointers_.size(), RowBytes);
+        plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
+    }
     std::optional<RowFiltersAhead> rowFilters;
     if (plan.rows && FiltersChosenAhead && BitDepth == 8 && InterlaceType == PNG_INTERLACE_NONE &&
         Height > 1) {

@@ -1,5 +1,6 @@
 #include "ShorelineReadAhead.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -11,19 +12,30 @@
 
 namespace {
 
-// Large enough that handing a batch over costs little, small enough to keep both threads busy.
-constexpr std::size_t kBatchPixels = 16 * 1024;
+// Large enough that handing a batch over costs little, small enough to keep the threads busy
+// and, at 64 KB of points, below the size from which each allocation maps fresh pages.
+constexpr std::size_t kBatchPoints = 8 * 1024;
 constexpr std::size_t kBatchesAhead = 4;
 
-// Pixels [begin, end) of a batch belong to one polygon; a long polygon continues in the next.
+// Points [begin, end) of a batch belong to one polygon; a long polygon continues in the next.
 struct PolygonPart {
     TGSHHSHeader header;
     std::size_t begin = 0;
     std::size_t end = 0;
-    bool ends = false;  // its last pixel is here and the polygon was read to its end
+    bool ends = false;       // its last point is here and the polygon was read to its end
+    bool continues = false;  // it goes on from the last part of the batch before
 };
 
-struct Batch {
+// Points as read from the file, for the converting thread.
+struct RawBatch {
+    std::vector<PolygonPart> parts;
+    std::vector<TGSHHSPoint> points;
+    std::exception_ptr failure;
+    bool last = false;
+};
+
+// Used pixels, thinned, for the callbacks.
+struct PixelBatch {
     std::vector<PolygonPart> parts;
     std::vector<std::int32_t> indices;
     std::vector<Point> pixels;
@@ -32,20 +44,24 @@ struct Batch {
     bool last = false;
 };
 
+struct Stopped {};
+
+template <class Batch>
 class BatchQueue {
 public:
-    // False once the consumer has stopped.
-    bool Push(Batch batch) {
+    // Throws Stopped once the consumer has stopped.
+    void Push(Batch batch) {
         std::unique_lock lock(mutex_);
         notFull_.wait(lock, [this] { return batches_.size() < kBatchesAhead || stopped_; });
-        if (stopped_) return false;
+        if (stopped_) throw Stopped{};
         batches_.push_back(std::move(batch));
         notEmpty_.notify_one();
-        return true;
     }
+    // Throws Stopped once the consumer has stopped and nothing is left.
     Batch Pop() {
         std::unique_lock lock(mutex_);
-        notEmpty_.wait(lock, [this] { return !batches_.empty(); });
+        notEmpty_.wait(lock, [this] { return !batches_.empty() || stopped_; });
+        if (batches_.empty()) throw Stopped{};
         Batch batch = std::move(batches_.front());
         batches_.pop_front();
         notFull_.notify_one();
@@ -55,6 +71,7 @@ public:
         std::lock_guard lock(mutex_);
         stopped_ = true;
         notFull_.notify_all();
+        notEmpty_.notify_all();
     }
 
 private:
@@ -65,74 +82,143 @@ private:
     bool stopped_ = false;
 };
 
-struct Stopped {};
-
-void ReadAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-               const ShorelineCallbacks& wanted, BatchQueue& queue) {
-    Batch batch;
+// First stage: headers and points in file order, the unwanted polygons skipped, as
+// ReadShorelines reads them. A polygon ends once its points are read, or the file ends inside
+// it; a failure ends nothing.
+void ReadRawPoints(const std::string& path, const ShorelineCallbacks& wanted,
+                   BatchQueue<RawBatch>& out) {
+    RawBatch batch;
     auto handOver = [&] {
-        if (!queue.Push(std::move(batch))) throw Stopped{};
-        batch = Batch{};
-    };
-    ShorelineCallbacks callbacks;
-    // A polygon ends where the next header is read or the file ends, not where reading failed.
-    auto endPolygon = [&] {
-        if (!batch.parts.empty()) batch.parts.back().ends = true;
-    };
-    callbacks.Select = [&](const TGSHHSHeader& header) {
-        endPolygon();
-        if (wanted.Select && !wanted.Select(header)) return false;
-        if (batch.pixels.size() >= kBatchPixels) handOver();
-        batch.parts.push_back({header, batch.pixels.size(), batch.pixels.size(), false});
-        return true;
-    };
-    callbacks.OnPoint = [&](const TGSHHSHeader& header, std::int32_t index, Point pixel,
-                            PointF position) {
-        if (batch.pixels.size() >= kBatchPixels) {
-            handOver();
-            batch.parts.push_back({header, 0, 0, false});
-        }
-        batch.indices.push_back(index);
-        batch.pixels.push_back(pixel);
-        batch.positions.push_back(position);
-        batch.parts.back().end = batch.pixels.size();
+        out.Push(std::move(batch));
+        batch = RawBatch{};
     };
     try {
-        ReadShorelines(path, width, height, wrap, callbacks);
-        endPolygon();
+        ShorelineReader reader(path);
+        TGSHHSHeader header;
+        while (reader.ReadHeader(header)) {
+            if (wanted.Select && !wanted.Select(header)) {
+                reader.SkipPoints(header);
+                continue;
+            }
+            if (batch.points.size() >= kBatchPoints) handOver();
+            batch.parts.push_back({header, batch.points.size(), batch.points.size()});
+            const std::size_t count = header.NumPoints > 0 ? std::size_t(header.NumPoints) : 0;
+            for (std::size_t read = 0; read < count;) {
+                if (batch.points.size() >= kBatchPoints) {
+                    handOver();
+                    batch.parts.push_back({header, 0, 0, false, true});
+                }
+                const std::size_t room = std::min(count - read, kBatchPoints - batch.points.size());
+                const std::size_t at = batch.points.size();
+                batch.points.resize(at + room);
+                const std::size_t got = reader.ReadPoints({batch.points.data() + at, room});
+                batch.points.resize(at + got);
+                batch.parts.back().end = batch.points.size();
+                if (got == 0) break;
+                read += got;
+            }
+            batch.parts.back().ends = true;
+        }
     } catch (const Stopped&) {
         return;
     } catch (...) {
         batch.failure = std::current_exception();
     }
     batch.last = true;
-    queue.Push(std::move(batch));
+    try {
+        out.Push(std::move(batch));
+    } catch (const Stopped&) {
+    }
+}
+
+// Second stage: the points mapped and thinned exactly as ReadShorelines does, a polygon's
+// point count and thinning carried over from batch to batch.
+void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatch>& in,
+                   BatchQueue<PixelBatch>& out) {
+    std::vector<PointF> positions;
+    std::vector<Point> pixels;
+    PointThinner thinner(0);
+    std::int32_t index = 0;  // of the last point read of the polygon in hand
+    for (;;) {
+        RawBatch raw = in.Pop();
+        positions.resize(raw.points.size());
+        pixels.resize(raw.points.size());
+        GeoToPixels(raw.points, positions, pixels, width, height, wrap);
+        PixelBatch batch;
+        for (const PolygonPart& part : raw.parts) {
+            if (!part.continues) {
+                thinner = PointThinner(part.header.NumPoints);
+                index = 0;
+            }
+            const std::size_t begin = batch.pixels.size();
+            for (std::size_t i = part.begin; i < part.end; ++i) {
+                ++index;
+                if (!thinner.Use(index, pixels[i])) continue;
+                batch.indices.push_back(index);
+                batch.pixels.push_back(pixels[i]);
+                batch.positions.push_back(positions[i]);
+            }
+            batch.parts.push_back({part.header, begin, batch.pixels.size(), part.ends, false});
+        }
+        batch.failure = raw.failure;
+        batch.last = raw.last;
+        out.Push(std::move(batch));
+        if (raw.last) return;
+    }
+}
+
+// The second stage on its thread: a consumer that stopped stops the reading too, and any other
+// failure reaches the consumer in place of the rest.
+void ConvertOrStop(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatch>& in,
+                   BatchQueue<PixelBatch>& out) noexcept {
+    try {
+        ConvertPoints(width, height, wrap, in, out);
+        return;
+    } catch (const Stopped&) {
+    } catch (...) {
+        PixelBatch failed;
+        failed.failure = std::current_exception();
+        failed.last = true;
+        try {
+            out.Push(std::move(failed));
+        } catch (...) {
+        }
+    }
+    in.Stop();
 }
 
 }  // namespace
 
 void ReadShorelinesAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
                          const ShorelineCallbacks& callbacks) {
-    BatchQueue queue;
-    std::thread reader;
+    BatchQueue<RawBatch> raw;
+    BatchQueue<PixelBatch> converted;
+    std::jthread reader;
+    std::jthread converter;
+    // Declared after the threads, so that it runs first on the way out: stopped queues let
+    // both threads end before they are joined.
+    struct StopQueues {
+        BatchQueue<RawBatch>& raw;
+        BatchQueue<PixelBatch>& converted;
+        ~StopQueues() {
+            raw.Stop();
+            converted.Stop();
+        }
+    } stopQueues{raw, converted};
     try {
-        reader = std::thread([&] { ReadAhead(path, width, height, wrap, callbacks, queue); });
+        reader = std::jthread([&] { ReadRawPoints(path, callbacks, raw); });
+        converter = std::jthread([&] { ConvertOrStop(width, height, wrap, raw, converted); });
     } catch (const std::system_error&) {
+        // Without the threads, read on this one.
+        raw.Stop();
+        if (reader.joinable()) reader.join();
         ReadShorelines(path, width, height, wrap, callbacks);
         return;
     }
-    struct StopAndJoin {
-        BatchQueue& queue;
-        std::thread& reader;
-        ~StopAndJoin() {
-            queue.Stop();
-            reader.join();
-        }
-    } stopAndJoin{queue, reader};
 
     std::vector<Point> polygon;  // gathered only for OnPolygon
     for (;;) {
-        const Batch batch = queue.Pop();
+        const PixelBatch batch = converted.Pop();
         for (const PolygonPart& part : batch.parts) {
             for (std::size_t i = part.begin; i < part.end; ++i) {
                 if (callbacks.OnPolygon) polygon.push_back(batch.pixels[i]);

@@ -1,12 +1,12 @@
 #pragma once
-// ReadShorelines with the file read and its points converted on a second thread, a few batches
-// of pixels ahead of the callbacks. OnPoint and OnPolygon run on the calling thread, in file
-// order, exactly as ReadShorelines makes them; Select runs on the reading thread, so it must not
-// look at anything the other callbacks change.
+// ReadShorelines with the file read on one more thread and its points mapped and thinned on
+// another, each a few batches ahead of the next. OnPoint and OnPolygon run on the calling thread,
+// in file order, exactly as ReadShorelines makes them; Select runs on the reading thread, so it
+// must not look at anything the other callbacks change.
 //
 // A failure of the reading thread reaches the caller as the same exception ReadShorelines
 // throws, after every pixel read before it was handed over. A callback that throws stops the
-// reading thread before the exception leaves. Without a second thread it reads on this one.
+// reading threads before the exception leaves. Without the threads it reads on this one.
 #include <string>
 
 #include "GSHHSdata.h"

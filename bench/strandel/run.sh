@@ -40,14 +40,7 @@ shore=$work/gshhs_f.b
 if [ ! -f "$shore" ]; then
     if [ "$gmt_resolution" = f ]; then
         echo "Converting GMT's full-resolution shorelines (once)..." >&2
-        levels=$work/levels
-        mkdir -p "$levels"
-        # One run per level, so that every piece is of a known level.
-        for level in 1 2 3 4; do
-            (cd "$levels" && gmt coast -Rd -Df -A0/$level/$level -M -W$level/0.1p >"level$level.txt")
-        done
-        "$bin/gshhg2gshhs" -q -o "$shore.part" "$levels"/level{1,2,3,4}.txt
-        rm -rf "$levels"
+        ConvertGmtShorelines f "$shore.part"
     else
         echo "Generating a shoreline file of full-resolution size (once)..." >&2
         c++ -O2 -std=c++20 -I"$bench_dir/../shared" -o "$work/MakeShorelineFile" \

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # terrafold --batch on a full-size GTOPO30 tile set (33 tiles, 1.87 GB) and the bundled
 # shorelines, against GDAL scaling a mosaic of the same tiles into one 5400 x 2700 8-bit PNG.
-# Goal: ratio <= 0.6, though ours writes two images and fills the large lakes. Targets of its
-# own: under 1 s for the whole run, heap under 120 MB beyond the mapped tiles.
+# Goal: ratio <= 0.30 (stretch 0.20), though ours writes two images and fills the large lakes.
+# Targets of its own: under 1 s for the whole run, heap under 120 MB.
 #
 #   bench/terrafold/run.sh       (environment: see bench/lib.sh)
 #
@@ -35,7 +35,7 @@ Theirs() {
 # Only the sampled rows are read, but a warm cache should hold all of them.
 WarmCache "$tiles"/*.dem "$shore"
 echo "terrafold --batch vs gdal_translate -outsize 5400 2700 -r nearest (33 tiles, 1.87 GB)"
-Compare terrafold gdal_translate 0.6 Ours Theirs
+Compare terrafold gdal_translate 0.30 Ours Theirs
 CheckGoal "terrafold: whole batch run" "$ours_wall_ms" 1000 ms
 
 # Anonymous memory (heap and stacks, not the mapped tiles) has no peak counter: sample it.

@@ -332,7 +332,9 @@ TEST(PngConformance, RowsHandedOverAsDecodedMakeTheSameBitmap) {
                 EXPECT_EQ(size, std::make_pair(whole.Width(), whole.Height()));
             // The suite's names carry the interlacing in their fourth letter.
             const bool interlaced = std::filesystem::path(file).filename().string()[3] == 'i';
-            if (!interlaced && whole.Height() > 1) EXPECT_GT(reports.size(), 1u);
+            if (!interlaced && whole.Height() > 1) {
+                EXPECT_GT(reports.size(), 1u);
+            }
         }
     }
 }

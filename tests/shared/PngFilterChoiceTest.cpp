@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Errors.h"
 #include "PngFiles.h"
 #include "PngImage.h"
 #include "Stream.h"
@@ -11,9 +12,12 @@ namespace {
 
 using namespace pngfiles;
 
-Bytes Encode(const Bitmap& bitmap, int filterFlags, bool chosenAhead) {
+Bytes Encode(const Bitmap& bitmap, int filterFlags, bool chosenAhead, bool borrowed = false) {
     TPngImageRef image = TPngImage::Create();
-    image->CopyFromBitmap(bitmap);
+    if (borrowed)
+        image->BorrowBitmapRows(bitmap);
+    else
+        image->CopyFromBitmap(bitmap);
     image->FilterFlags = filterFlags;
     image->FiltersChosenAhead = chosenAhead;
     MemoryStream stream;
@@ -96,4 +100,24 @@ TEST(PngFilterChoice, PaethTiesGoToTheEarlierFilter) {
     for (int flags : {0x98, 0xF8, 0x90, 0xA0, 0xE0})
         EXPECT_EQ(ImageData(Encode(bitmap, flags, true)), ImageData(Encode(bitmap, flags, false)))
             << flags;
+}
+
+TEST(PngFilterChoice, BorrowedBitmapRowsWriteTheFileOfCopiedOnes) {
+    // Blue-first colour rows turned to RGB by libpng, grey, and a palette; padded rows.
+    Bitmap palette = Pattern(45, 17, PixelFormat::Indexed8, 9);
+    std::vector<PaletteEntry> entries = palette.Palette();
+    entries[3] = {1, 2, 3};
+    palette.SetPalette(entries);
+    for (const Bitmap& bitmap : {Pattern(33, 300, PixelFormat::Bgr24, 4),
+                                 Pattern(57, 31, PixelFormat::Indexed8, 5), palette})
+        for (int flags : {0x98, 0xF8})
+            EXPECT_EQ(Encode(bitmap, flags, true, true), Encode(bitmap, flags, true, false));
+
+    // A header changed after borrowing must not make the write read past the rows.
+    Bitmap small = Pattern(4, 4, PixelFormat::Indexed8, 1);
+    TPngImageRef image = TPngImage::Create();
+    image->BorrowBitmapRows(small);
+    image->Width = 400;
+    MemoryStream stream;
+    EXPECT_THROW(image->SaveToStream(stream), EPngError);
 }

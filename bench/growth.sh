@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# How time and memory grow with the work: lumbrel on height images of 2700 x 1350, 5400 x 2700
+# and 10800 x 5400, strandel across the GSHHG shoreline resolutions (crude to full). Writes the
+# medians of wall-clock time and the peak resident memory to bench/growth.tsv and plots them
+# into bench/growth.png (plot_growth.py).
+#
+#   bench/growth.sh      (environment: see bench/lib.sh; the shoreline files of the strandel
+#                         job are reused, the other resolutions converted from GMT once)
+source "$(dirname "$0")/lib.sh"
+NeedProgram lumbrel
+NeedProgram strandel
+NeedProgram gshhg2gshhs
+NeedDebs gmt time python3-matplotlib
+NeedDebs gmt-gshhg-high gmt-gshhg-full || echo "Some GMT shoreline resolutions are missing." >&2
+GMT_USERDIR=$scratch/gmt
+mkdir -p "$GMT_USERDIR"
+
+figures=$scratch/growth.tsv
+printf 'program\tsize_label\twork_units\twall_ms\tpeak_mb\n' >"$figures"
+
+# Measure PROGRAM LABEL UNITS FUNCTION: one warm-up run, then the median of $runs.
+Measure() {
+    local walls=() i
+    "$4" >/dev/null 2>&1
+    for ((i = 0; i < runs; i++)); do
+        TimeOnce "$4"
+        walls+=("$wall_ms")
+    done
+    printf '%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$(Median "${walls[@]}")" "$(PeakMemory "$4")" |
+        tee -a "$figures"
+}
+
+work=$work_root/growth
+mkdir -p "$work/lumbrel" "$work/strandel"
+for size in "2700 1350" "5400 2700" "10800 5400"; do
+    read -r width height <<<"$size"
+    image=$work/heights-$width.png
+    [ -f "$image" ] || python3 "$bench_dir/lumbrel/make_height_image.py" "$image" "$width" "$height"
+    WarmCache "$image"
+    LumbrelRun() { cd "$work/lumbrel" && "$bin/lumbrel" --batch "$image"; }
+    Measure lumbrel "$width x $height" $((width * height)) LumbrelRun
+done
+
+declare -A names=([c]=crude [l]=low [i]=intermediate [h]=high [f]=full)
+for resolution in c l i h f; do
+    shore=$work_root/strandel/gshhs_$resolution.b
+    if [ ! -f "$shore" ]; then
+        if [ ! -f "/usr/share/gmt-gshhg/binned_GSHHS_$resolution.nc" ]; then
+            echo "No GMT shorelines of resolution $resolution: skipped." >&2
+            continue
+        fi
+        mkdir -p "$(dirname "$shore")"
+        ConvertGmtShorelines "$resolution" "$shore.part"
+        mv "$shore.part" "$shore"
+    fi
+    points=$(python3 - "$shore" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = total = 0
+while at + 36 <= len(data):
+    count = struct.unpack(">i", data[at + 4:at + 8])[0]
+    total += max(count, 0)
+    at += 36 + 8 * max(count, 0)
+print(total)
+PY
+)
+    WarmCache "$shore"
+    StrandelRun() {
+        "$bin/strandel" --batch --view both --save "$work/strandel/shorelines.png" "$shore"
+    }
+    Measure strandel "${names[$resolution]}" "$points" StrandelRun
+done
+
+cp "$figures" "$bench_dir/growth.tsv"
+/usr/bin/python3 "$bench_dir/plot_growth.py" "$bench_dir/growth.tsv" "$bench_dir/growth.png"
+echo "Wrote bench/growth.tsv and bench/growth.png."
