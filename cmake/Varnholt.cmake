@@ -12,11 +12,21 @@ function(varnholt_program name)
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
     add_executable(${name} main.cpp)
     target_include_directories(${name} PRIVATE ${version_dir})
+    # Batch mode links no Qt beyond Core; the window and the vector maps come from the
+    # front-end module, which calls back into the program's own units. So every unit goes in
+    # whole, and the program exports its symbols for the module.
+    # In link order, users before what they use, so that each archive goes in once.
+    set(units shared_program shared_batch shared_cli shared_core)
     if(TARGET ${name}_core)
-      target_link_libraries(${name} PRIVATE ${name}_core)
+      list(PREPEND units ${name}_core)
     endif()
-    target_link_libraries(${name} PRIVATE shared_core shared_qt shared_batch)
-    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    target_link_libraries(${name} PRIVATE ${units})
+    foreach(unit ${units})
+      set_property(TARGET ${name} PROPERTY LINK_LIBRARY_OVERRIDE_${unit} WHOLE_ARCHIVE)
+    endforeach()
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                                             ENABLE_EXPORTS ON)
+    add_dependencies(${name} varnholt_frontend)
   endif()
 endfunction()
 

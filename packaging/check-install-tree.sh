@@ -1,10 +1,13 @@
 #!/bin/sh
 # Installs a build into a temporary DESTDIR and checks the tree a package would hold: the
 # executables, the data, menu entries, icons, metadata, manual pages and completion; then
-# runs the installed map viewer from elsewhere to see that it finds its installed data.
+# runs the installed map viewer from elsewhere to see that it finds its installed data, and
+# the installed programs to see that batch runs go without Qt Gui while the window and the
+# vector maps find the front-end module.
 # Usage: check-install-tree.sh CMAKE BUILD_DIR SOURCE_DIR METAINFO "EXECUTABLES" "PROGRAMS"
+#        MODULE (the front-end module's path below the prefix)
 set -u
-cmake=$1 build=$2 source=$3 metainfo=$4 executables=$5 programs=$6
+cmake=$1 build=$2 source=$3 metainfo=$4 executables=$5 programs=$6 module=$7
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -15,6 +18,18 @@ DESTDIR="$work/dest" "$cmake" --install "$build" --prefix /usr >"$work/install.l
     { cat "$work/install.log"; echo "FAIL: cmake --install"; exit 1; }
 root=$work/dest/usr
 share=$root/share
+
+# run SECONDS PROGRAM ARGS: runs an installed program from an unrelated folder with an empty
+# home for at most SECONDS; the loader's list of the files it loaded joins the outputs in
+# run.log.
+mkdir -p "$work/elsewhere" "$work/home"
+run() {
+    seconds=$1 program=$2
+    shift 2
+    (cd "$work/elsewhere" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+        LD_DEBUG=files timeout "$seconds" "$root/bin/$program" "$@" >"$work/run.log" 2>&1)
+}
+loaded() { grep "file=.*$1" "$work/run.log" | grep -q 'generating link map'; }
 
 # Width and height of a PNG, from its header.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'; }
@@ -78,14 +93,30 @@ case " $executables " in *" orbisko "*)
                          "$share/bash-completion/completions/orbisko")
     [ "$completed" = "--data" ] || fail "completing 'orbisko --da' gave '$completed'"
 
-    # Run from an unrelated folder with an empty home, the viewer finds the installed data.
-    mkdir -p "$work/elsewhere" "$work/home"
-    if (cd "$work/elsewhere" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-            "$root/bin/orbisko" --batch --quiet --save map.bmp >"$work/run.log" 2>&1); then
+    # Run from an unrelated folder with an empty home, the viewer finds the installed data;
+    # a batch run loads no Qt Gui or Widgets.
+    if run 60 orbisko --batch --quiet --save map.bmp; then
         [ -s "$work/elsewhere/map.bmp" ] || fail "the installed orbisko wrote no map"
+        ! loaded 'libQt6\(Gui\|Widgets\)' || fail "orbisko --batch loaded Qt Gui or Widgets"
     else
         cat "$work/run.log"
         fail "the installed orbisko did not find its installed data"
+    fi
+    # The window gets as far as Qt's platform, through the installed module, and stays open.
+    run 5 orbisko
+    [ $? = 124 ] || { cat "$work/run.log"; fail "the installed orbisko's window did not stay"; }
+    loaded "$root/$module" || fail "the installed orbisko's window did not load $module"
+    loaded libqoffscreen || fail "the installed orbisko made no window"
+esac
+
+# A vector map loads the module in batch mode too.
+case " $executables " in *" strandel "*)
+    if run 60 strandel --batch --quiet --save map.svg "$share/varnholt/gshhs_l.b"; then
+        grep -q '</svg>' "$work/elsewhere/map.svg" || fail "the installed strandel wrote no SVG"
+        loaded "$root/$module" || fail "the installed strandel did not load $module"
+    else
+        cat "$work/run.log"
+        fail "the installed strandel could not write an SVG"
     fi
 esac
 

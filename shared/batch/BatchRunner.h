@@ -1,6 +1,6 @@
 #pragma once
 // Runs a program without a display. A main.cpp does not call this directly: app::RunProgram
-// (shared/qt/RunProgram.h) calls app::RunBatch when "--batch" is given. Tests call RunForm or
+// (shared/program/RunProgram.h) calls app::RunBatch when "--batch" is given. Tests call RunForm or
 // RunBatch with string streams.
 //
 // The batch run is the forms' life cycle (FormLifeCycle.h) whose run is: FormShow; then the

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "RunProgram.h"
+#include "RunWindowed.h"
 
 namespace {
 

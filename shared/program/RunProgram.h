@@ -30,14 +30,20 @@
 
 namespace app {
 
+// The window comes from the front-end module (FrontEndModule.h), loaded only for it.
 int RunProgram(int argc, char** argv, const ProgramDescription& program);
-
-// The window part of RunProgram, under an existing QApplication: the forms' life cycle
-// (FormLifeCycle.h) whose run shows the window (FormShow) and runs the event loop until the
-// form closes or the program terminates. Returns 0, or 1 when the main form could not be made.
-int RunWindowed(const ProgramDescription& program, const Options& options);
 
 // "terrafold 1.0.0.1 (2024 Jan 05)": the name, the file version and the build date.
 std::string VersionLine(const ProgramDescription& program);
+
+// The parts of RunProgram the front end repeats once Qt has taken its own options.
+std::vector<std::string> ArgumentsOf(int argc, char** argv);
+// The organisation and program name QSettings files the settings under.
+void NameApplication(const ProgramDescription& program);
+// Ends the program as the command line asks without a window (help, version, unusable
+// options, batch mode under the application object already made) and returns its exit status;
+// nullopt when the window is to run.
+std::optional<int> RunWithoutWindow(const ParsedCommandLine& parsed,
+                                    const ProgramDescription& program);
 
 }  // namespace app
