@@ -190,7 +190,8 @@ void ConvertOrStop(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
 }  // namespace
 
 void ReadShorelinesAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-                         const ShorelineCallbacks& callbacks) {
+                         const ShorelineCallbacks& callbacks,
+                         const std::function<void()>& meanwhile) {
     BatchQueue<RawBatch> raw;
     BatchQueue<PixelBatch> converted;
     std::jthread reader;
@@ -212,9 +213,11 @@ void ReadShorelinesAhead(const std::string& path, int width, int height, Longitu
         // Without the threads, read on this one.
         raw.Stop();
         if (reader.joinable()) reader.join();
+        if (meanwhile) meanwhile();
         ReadShorelines(path, width, height, wrap, callbacks);
         return;
     }
+    if (meanwhile) meanwhile();
 
     std::vector<Point> polygon;  // gathered only for OnPolygon
     for (;;) {

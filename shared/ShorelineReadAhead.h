@@ -7,9 +7,13 @@
 // A failure of the reading thread reaches the caller as the same exception ReadShorelines
 // throws, after every pixel read before it was handed over. A callback that throws stops the
 // reading threads before the exception leaves. Without the threads it reads on this one.
+#include <functional>
 #include <string>
 
 #include "GSHHSdata.h"
 
+// meanwhile, when given, runs on the calling thread once the reading has started and before the
+// first callback: work that must precede the drawing but not the reading.
 void ReadShorelinesAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-                         const ShorelineCallbacks& callbacks);
+                         const ShorelineCallbacks& callbacks,
+                         const std::function<void()>& meanwhile = {});

@@ -184,13 +184,12 @@ void TFormMain::DrawShorelines() {
         WorldBitmap = std::move(fresh);
     }
     Canvas canvas(*WorldBitmap);
-    canvas.Rectangle(0, 0, kMapWidth, kMapHeight);
     readFailure_.reset();
     // Each used point is drawn as it is read, so a read failure inside a polygon keeps its
-    // beginning.
+    // beginning. The frame and its white are painted while the first points are read.
     CanvasOutlinePen pen(canvas);
     try {
-        ReadSelectedOutlines(pen, {});
+        ReadSelectedOutlines(pen, {}, [&canvas] { canvas.Rectangle(0, 0, kMapWidth, kMapHeight); });
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }
@@ -213,7 +212,8 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
     }
 }
 
-void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd) {
+void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd,
+                                     const std::function<void()>& background) {
     OutlineTracer tracer(pen, kMapWidth);
     ShorelineCallbacks callbacks;
     callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
@@ -225,14 +225,16 @@ void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()
         callbacks.OnPolygon = [&outlineEnd](const TGSHHSHeader&, const std::vector<Point>&) {
             outlineEnd();
         };
-    ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks);
+    ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks,
+                        background);
 }
 
 void TFormMain::DrawShorelineFigures(MapPainter& painter) {
-    painter.Rectangle(0, 0, kMapWidth, kMapHeight, Colours::White);
     FigureOutlinePen pen(painter);
     try {
-        ReadSelectedOutlines(pen, [&pen] { pen.EndRun(); });
+        ReadSelectedOutlines(
+            pen, [&pen] { pen.EndRun(); },
+            [&painter] { painter.Rectangle(0, 0, kMapWidth, kMapHeight, Colours::White); });
     } catch (...) {
         pen.Flush();
         throw;

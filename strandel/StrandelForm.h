@@ -96,8 +96,10 @@ protected:
 
 private:
     bool IsSelected(const TGSHHSHeader& header) const;
-    // The selected polygons' outlines through the pen; outlineEnd (if any) after each.
-    void ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd);
+    // The selected polygons' outlines through the pen; outlineEnd (if any) after each;
+    // background painted while the reading starts.
+    void ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd,
+                              const std::function<void()>& background);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
     void ShowMap();
 
