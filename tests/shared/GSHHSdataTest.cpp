@@ -298,6 +298,11 @@ Seen Record(Read read, const std::string& path) {
     return seen;
 }
 
+void ReadAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
+               const ShorelineCallbacks& callbacks) {
+    ReadShorelinesAhead(path, width, height, wrap, callbacks);
+}
+
 bool operator==(const Seen& a, const Seen& b) {
     return a.points == b.points && a.polygons == b.polygons && a.failure == b.failure;
 }
@@ -319,11 +324,22 @@ TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
     file.bytes.resize(file.bytes.size() - 8 * 1000 - 5);
     const std::string path = dir.Write("mixed.b", file.bytes);
     const Seen inTurn = Record(ReadShorelines, path);
-    EXPECT_TRUE(Record(ReadShorelinesAhead, path) == inTurn);
+    EXPECT_TRUE(Record(ReadAhead, path) == inTurn);
     EXPECT_GT(inTurn.points.size(), 40'000u);
     EXPECT_EQ(inTurn.polygons.size(), 6u);
 
-    const Seen absent = Record(ReadShorelinesAhead, dir / "absent.b");
+    // Work given to do meanwhile is done once, before the first callback.
+    int painted = 0;
+    bool paintedFirst = true;
+    ShorelineCallbacks order;
+    order.OnPoint = [&](const TGSHHSHeader&, std::int32_t, Point, PointF) {
+        paintedFirst = paintedFirst && painted == 1;
+    };
+    ReadShorelinesAhead(path, 3600, 1800, LongitudeWrap::Once, order, [&] { ++painted; });
+    EXPECT_EQ(painted, 1);
+    EXPECT_TRUE(paintedFirst);
+
+    const Seen absent = Record(ReadAhead, dir / "absent.b");
     EXPECT_TRUE(absent == Record(ReadShorelines, dir / "absent.b"));
     EXPECT_FALSE(absent.failure.empty());
 }
