@@ -59,6 +59,9 @@ void SampleBlock(const TTileArray& tiles, const HeightCodeTable& codes, const Ti
     if (tile.Columns != gtopo30::kTiles[block.slot].columns)
         throw std::logic_error("Tile of unexpected width");
     const int firstCell = gtopo30::kTiles[block.slot].firstColumn;
+    static_assert(TTileArray::kGridColumns % kWorldImageWidth == 0);
+    if (W != kWorldImageWidth) throw std::logic_error("World image of unexpected width");
+    constexpr int cellsPerPixel = TTileArray::kGridColumns / kWorldImageWidth;
     for (int row = 0; row < block.height; ++row) {
         const int y = block.firstY + row;
         const int gridRow = y * TTileArray::kGridRows / H;
@@ -67,10 +70,10 @@ void SampleBlock(const TTileArray& tiles, const HeightCodeTable& codes, const Ti
         if (bad) report(tile, block.width);
         std::uint8_t* heightRow = target.heights + std::size_t(row) * target.stride;
         std::uint8_t* maskRow = target.mask + std::size_t(row) * target.stride;
+        // Whole cells a pixel: a step instead of a division per pixel, the same cells.
+        const std::uint8_t* cells = rowStart + 2 * (block.firstX * cellsPerPixel - firstCell);
         for (int i = 0; i < block.width; ++i) {
-            const int x = block.firstX + i;
-            const int cellColumn = x * TTileArray::kGridColumns / W - firstCell;
-            const std::int32_t h = BigEndianSample(rowStart + 2 * cellColumn);
+            const std::int32_t h = BigEndianSample(cells + std::size_t(2 * cellsPerPixel * i));
             heightRow[i] = codes[std::size_t(h + 32768)];
             maskRow[i] = h > 0 ? 255 : 0;
         }
