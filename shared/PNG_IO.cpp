@@ -1,7 +1,9 @@
 #include "PNG_IO.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -24,17 +26,15 @@ TPngImageRef ImageToSave(const Bitmap& bitmap, const std::string& author,
     return image;
 }
 
-// A file written whole but not yet in place, or what stopped it.
-struct PendingFile {
-    std::unique_ptr<ReplacingFileStream> file;
-    std::exception_ptr failure;
-};
-
-void WritePending(const PngFileJob& job, PendingFile& pending) noexcept {
+void WritePending(const PngFileJob& job, PendingPngFile& pending, RowGate* gate) noexcept {
     try {
+        // A gate abandoned here fails the write below, as it would part-way.
+        if (gate && job.afterLastRow) gate->WaitFor(std::uint32_t(job.bitmap->Height()));
         auto file = std::make_unique<ReplacingFileStream>(job.fileName);
-        ImageToSave(*job.bitmap, job.author, job.description, job.software, job.title)
-            ->SaveToStream(*file);
+        TPngImageRef image =
+            ImageToSave(*job.bitmap, job.author, job.description, job.software, job.title);
+        image->RowsArriving = gate;
+        image->SaveToStream(*file);
         pending.file = std::move(file);
     } catch (...) {
         pending.failure = std::current_exception();
@@ -53,20 +53,35 @@ bool SaveBitmapToPng(const Bitmap& bitmap, const std::string& fileName, const st
 }
 
 void SaveBitmapsToPng(const std::vector<PngFileJob>& jobs) {
-    std::vector<PendingFile> pending(jobs.size());
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t i = 1; i < jobs.size(); ++i) {
-            try {
-                helpers.emplace_back(WritePending, std::cref(jobs[i]), std::ref(pending[i]));
-            } catch (const std::system_error&) {
-                // No thread to be had: the file is written here instead.
-                WritePending(jobs[i], pending[i]);
-            }
+    PngFilesAsRowsArrive files(jobs);
+    files.Commit();
+}
+
+PngFilesAsRowsArrive::PngFilesAsRowsArrive(std::vector<PngFileJob> jobs)
+    : jobs_(std::move(jobs)), pending_(jobs_.size()), deferred_(jobs_.size(), false) {
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+        try {
+            writers_.emplace_back(WritePending, std::cref(jobs_[i]), std::ref(pending_[i]), &gate_);
+        } catch (const std::system_error&) {
+            // No thread to be had: the file is written by Commit instead.
+            deferred_[i] = true;
         }
-        if (!jobs.empty()) WritePending(jobs[0], pending[0]);
     }
-    for (PendingFile& file : pending) {
+}
+
+PngFilesAsRowsArrive::~PngFilesAsRowsArrive() {
+    gate_.Abandon();
+    writers_.clear();
+}
+
+void PngFilesAsRowsArrive::RowsReady(int rows) { gate_.Open(std::uint32_t(std::max(rows, 0))); }
+
+void PngFilesAsRowsArrive::Commit() {
+    gate_.Open(std::numeric_limits<std::uint32_t>::max());
+    writers_.clear();
+    for (std::size_t i = 0; i < jobs_.size(); ++i)
+        if (deferred_[i]) WritePending(jobs_[i], pending_[i], nullptr);
+    for (PendingPngFile& file : pending_) {
         if (file.failure) std::rethrow_exception(file.failure);
         file.file->Commit();
     }

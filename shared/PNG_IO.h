@@ -1,12 +1,17 @@
 #pragma once
 // One-call PNG file routines for the programs: a bitmap out to a PNG file, a PNG file into a
 // bitmap. Failures pass on to the caller as exceptions; true means the work was done.
+#include <exception>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Bitmap.h"
 #include "PngImage.h"
+#include "RowGate.h"
+#include "Stream.h"
 
 // Writes an 8-bit (grey or palette) or 24-bit bitmap at zlib level 4 with the row filters None,
 // Sub and Paeth, with the four texts as tEXt chunks where they are not blank.
@@ -22,12 +27,47 @@ struct PngFileJob {
     std::string description;
     std::string software;
     std::string title;
+    // For PngFilesAsRowsArrive: the write starts only once every row is final, leaving the
+    // cores to the making and the other files until then.
+    bool afterLastRow = false;
 };
 
 // The same files as SaveBitmapToPng for each job in turn, encoded at the same time on threads
 // of their own. A file replaces its target only once every file before it did, so a failure
 // leaves the files as the first one failing in turn would, and throws that failure.
 void SaveBitmapsToPng(const std::vector<PngFileJob>& jobs);
+
+// A file of PngFilesAsRowsArrive written whole but not yet in place, or what stopped it.
+struct PendingPngFile {
+    std::unique_ptr<ReplacingFileStream> file;
+    std::exception_ptr failure;
+};
+
+// SaveBitmapsToPng for bitmaps still being made, top row first: each file is encoded on a thread
+// of its own as RowsReady says rows of every bitmap are final, and Commit, once all are, puts
+// the files in place as SaveBitmapsToPng does. Destroyed without Commit (the bitmaps were never
+// finished), it abandons the writes and changes no file. The bitmaps must have their final
+// size, format and palette from the start.
+class PngFilesAsRowsArrive {
+public:
+    explicit PngFilesAsRowsArrive(std::vector<PngFileJob> jobs);
+    ~PngFilesAsRowsArrive();
+    PngFilesAsRowsArrive(const PngFilesAsRowsArrive&) = delete;
+    PngFilesAsRowsArrive& operator=(const PngFilesAsRowsArrive&) = delete;
+
+    // Rows 0..rows-1 of every bitmap are final.
+    void RowsReady(int rows);
+    // Every row is final: waits for the writes, then replaces the files in turn.
+    void Commit();
+
+private:
+    std::vector<PngFileJob> jobs_;
+    RowGate gate_;
+    std::vector<PendingPngFile> pending_;
+    std::vector<bool> deferred_;  // written by Commit, having had no thread
+    // Last, so that the writers stop and are joined before the rest goes.
+    std::vector<std::jthread> writers_;
+};
 
 // Replaces the bitmap's contents with the image; with convertToRgb false, grey and palette
 // images stay 8-bit (a palette image bringing its palette).

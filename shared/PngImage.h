@@ -27,6 +27,7 @@
 #include "Colour.h"
 #include "Geometry.h"
 #include "Graphic.h"
+#include "RowGate.h"
 #include "Stream.h"
 
 enum class ProgressStage { Starting = 0, Running = 1, Ending = 2 };
@@ -139,6 +140,9 @@ public:
     // While a non-interlaced image is read, after each row: rows 0..rowsDone-1 then hold their
     // final samples. An interlaced image reports all its rows once they are all read.
     std::function<void(std::uint32_t rowsDone)> OnRowsRead;
+    // For a write that starts while the rows are still being made: each row is read once the
+    // gate has opened it, and a gate abandoned first fails the write. Not owned.
+    RowGate* RowsArriving = nullptr;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;

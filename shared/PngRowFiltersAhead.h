@@ -9,14 +9,16 @@
 #include <vector>
 
 #include "PngDef.h"
+#include "RowGate.h"
 
 namespace pngcodec {
 
 class RowFiltersAhead {
 public:
-    // The rows must stay as they are until this is destroyed.
+    // The rows must stay as they are until this is destroyed. With a gate, each row is chosen
+    // once the gate has opened it; a gate abandoned first leaves the rest unchosen.
     RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
-                    int bytesPerPixel, int usableFilters);
+                    int bytesPerPixel, int usableFilters, RowGate* gate = nullptr);
     RowFiltersAhead(const RowFiltersAhead&) = delete;
     RowFiltersAhead& operator=(const RowFiltersAhead&) = delete;
 
@@ -31,6 +33,7 @@ private:
     std::size_t rowBytes_;
     int bytesPerPixel_;
     int usableFilters_;
+    RowGate* gate_;
     std::vector<std::uint8_t> chosen_;
     std::atomic<std::uint32_t> ready_{0};  // rows whose choice is made
     // Last, so that it stops and joins first: a write that failed needs no more rows.

@@ -1,5 +1,6 @@
 // Writing: the whole libpng write sequence in one stage, fed by a plan made from the image.
 #include <csetjmp>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +27,17 @@ struct WritePlan {
     png_bytepp rows = nullptr;
     // The filter of each row after the first, chosen ahead; null leaves every choice to libpng.
     RowFiltersAhead* rowFilters = nullptr;
+    // Rows still being made: each is written once the gate has opened it.
+    RowGate* gate = nullptr;
     bool rowsBlueFirst = false;
     bool reportRows = false;
 };
+
+bool RowsNeverCame(PngSession* session) {
+    std::snprintf(session->message, sizeof session->message, "%s",
+                  "The image was not finished, so it was not written");
+    return false;
+}
 
 [[gnu::noinline]] bool WriteStage(PngSession* session, const WritePlan* plan, bool* rowsWritten) {
     png_structp png = session->png;
@@ -48,10 +57,16 @@ struct WritePlan {
         if (ihdr.bitDepth == 16) png_set_swap(png);
         if (plan->rowsBlueFirst) png_set_bgr(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
-        if (plan->rowFilters) {
+        const bool interlaced = ihdr.interlaceType != PNG_INTERLACE_NONE;
+        // Interlacing goes over the image several times: it waits for all rows.
+        if (plan->gate && interlaced && !plan->gate->WaitFor(ihdr.height))
+            return RowsNeverCame(session);
+        if (plan->rowFilters || (plan->gate && !interlaced)) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
             for (png_uint_32 y = 0; y < ihdr.height; ++y) {
-                if (y > 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters->Filter(y));
+                if (plan->gate && !plan->gate->WaitFor(y + 1)) return RowsNeverCame(session);
+                if (y > 0 && plan->rowFilters)
+                    png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters->Filter(y));
                 png_write_row(png, plan->rows[y]);
             }
         } else {
@@ -130,6 +145,7 @@ void TPngImage::SaveToStream(Stream& stream) {
     if (!session.info) throw EPngError("Failed to Create info struct");
 
     WritePlan plan = PlanWrite(*this);
+    plan.gate = RowsArriving;
     if (!borrowedRows_.empty()) {
         CheckRowsMatchHeader(*this, true, borrowedRows_.size(), borrowedRowBytes_);
         plan.rows = borrowedRows_.data();
@@ -143,7 +159,7 @@ void TPngImage::SaveToStream(Stream& stream) {
         Height > 1) {
         const int bytesPerPixel = SamplesPerPixel(ColourType);
         rowFilters.emplace(plan.rows, Height, std::size_t(Width) * bytesPerPixel, bytesPerPixel,
-                           UsableFilters(FilterFlags, Width, Height));
+                           UsableFilters(FilterFlags, Width, Height), RowsArriving);
         plan.rowFilters = &*rowFilters;
     }
     bool rowsWritten = false;

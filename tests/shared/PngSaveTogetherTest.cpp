@@ -95,3 +95,45 @@ TEST(PngSaveTogether, AFailureLeavesTheFilesAsWritingInTurnWould) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"mask.png", "topo.png"}));
 }
+
+TEST(PngSaveTogether, FilesWrittenAsRowsArriveMatchThoseOfFinishedImages) {
+    const Bitmap heights = GreyOf(300, 257, [](int x, int y) { return (x * y + x) % 251; });
+    const Bitmap mask = GreyOf(300, 257, [](int x, int y) { return (x + y) % 7 < 3 ? 255 : 0; });
+    TempDir folder;
+    SaveBitmapsToPng(
+        {JobFor(heights, folder / "alone-heights.png"), JobFor(mask, folder / "alone-mask.png")});
+
+    // Rows arrive in uneven runs; the mask waits for the last one.
+    Bitmap growingHeights(300, 257, PixelFormat::Indexed8), growingMask = growingHeights;
+    SetGreyPalette(growingHeights);
+    SetGreyPalette(growingMask);
+    PngFileJob maskJob = JobFor(growingMask, folder / "mask.png");
+    maskJob.afterLastRow = true;
+    PngFilesAsRowsArrive files({JobFor(growingHeights, folder / "heights.png"), maskJob});
+    for (int rows = 0; rows < 257;) {
+        const int next = std::min(257, rows + 1 + rows % 40);
+        for (int y = rows; y < next; ++y) {
+            std::copy_n(heights.Row(y), 300, growingHeights.Row(y));
+            std::copy_n(mask.Row(y), 300, growingMask.Row(y));
+        }
+        files.RowsReady(next);
+        rows = next;
+    }
+    files.Commit();
+    EXPECT_EQ(ChunksWithoutTime(folder / "heights.png"),
+              ChunksWithoutTime(folder / "alone-heights.png"));
+    EXPECT_EQ(ChunksWithoutTime(folder / "mask.png"), ChunksWithoutTime(folder / "alone-mask.png"));
+
+    // Abandoned part-way: nothing replaced, nothing left behind.
+    const std::string old = folder.Write("old.png", {'o', 'l', 'd'});
+    {
+        PngFilesAsRowsArrive abandoned({JobFor(heights, old), JobFor(mask, folder / "new.png")});
+        abandoned.RowsReady(100);
+    }
+    EXPECT_EQ(ReadFile(old), (Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "new.png"));
+    std::size_t filesLeft = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        ++filesLeft;
+    EXPECT_EQ(filesLeft, 5u);
+}
