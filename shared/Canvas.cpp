@@ -254,6 +254,14 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
     bitmap_.MarkModified();
 }
 
+void Canvas::FillSpans(std::span<const RowSpan> spans, int firstRow, int lastRow) {
+    if (brush_.style != BrushStyle::Solid) return;
+    PixelPainter brush(bitmap_, brush_.colour, PenMode::Copy);
+    for (const RowSpan& span : spans)
+        if (span.y >= firstRow && span.y < lastRow) brush.Span(span.y, span.left, span.right);
+    bitmap_.MarkModified();
+}
+
 void Canvas::Polygon(std::span<const Point> points) {
     if (points.empty()) return;
     const bool fill = brush_.style == BrushStyle::Solid && points.size() >= 3;

@@ -21,6 +21,7 @@
 #include "Bitmap.h"
 #include "Colour.h"
 #include "Geometry.h"
+#include "PolygonFill.h"
 
 enum class PenStyle { Solid, Dashed, Clear };
 enum class PenMode { Copy, Xor };
@@ -52,6 +53,9 @@ public:
 
     void Rectangle(int x1, int y1, int x2, int y2);
     void Polygon(std::span<const Point> points);
+    // The brush's part of a Polygon with a Copy pen, from its spans (ForEachEvenOddSpan's),
+    // for rows firstRow..lastRow-1 only: a fill painted band by band.
+    void FillSpans(std::span<const RowSpan> spans, int firstRow, int lastRow);
     void Polyline(std::span<const Point> points);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);

@@ -14,6 +14,13 @@
 
 #include "Geometry.h"
 
+// A run of inside pixels [left, right) of row y.
+struct RowSpan {
+    int y = 0;
+    int left = 0;
+    int right = 0;
+};
+
 // Calls emit(y, left, right) for every run of inside pixels [left, right) of row y: rows in
 // increasing order, the runs of a row from left to right, never overlapping. The polygon closes
 // from the last point to the first; fewer than three points enclose nothing.

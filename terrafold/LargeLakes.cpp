@@ -1,6 +1,8 @@
 #include "LargeLakes.h"
 
 #include <exception>
+#include <functional>
+#include <system_error>
 
 namespace {
 
@@ -23,21 +25,64 @@ void FillLakePolygon(Canvas& height, Canvas& mask, std::span<const Point> pixels
     mask.Polygon(pixels);
 }
 
+namespace {
+
+// Each large lake's used pixels in turn, until the file ends or fails.
+void ForEachLargeLake(const std::string& gshhsFile, int width, int height,
+                      const std::function<void(const std::vector<Point>&)>& lake) {
+    ShorelineCallbacks callbacks;
+    callbacks.Select = IsLargeLake;
+    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
+        lake(pixels);
+    };
+    try {
+        ReadShorelines(gshhsFile, width, height, LongitudeWrap::Repeat, callbacks);
+    } catch (const std::exception&) {
+        // A missing or damaged shoreline file costs only the lakes not yet filled; the images
+        // are still worth writing.
+    }
+}
+
+}  // namespace
+
 void DrawLargeLakes(const std::string& gshhsFile, Bitmap& heightBitmap, Bitmap& maskBitmap) {
     Canvas height(heightBitmap);
     Canvas mask(maskBitmap);
     UseLakeTools(height);
     UseLakeTools(mask);
-    ShorelineCallbacks callbacks;
-    callbacks.Select = IsLargeLake;
-    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
-        FillLakePolygon(height, mask, pixels);
-    };
-    try {
-        ReadShorelines(gshhsFile, heightBitmap.Width(), heightBitmap.Height(),
-                       LongitudeWrap::Repeat, callbacks);
-    } catch (const std::exception&) {
-        // A missing or damaged shoreline file costs only the lakes not yet filled; the images
-        // are still worth writing.
+    ForEachLargeLake(
+        gshhsFile, heightBitmap.Width(), heightBitmap.Height(),
+        [&](const std::vector<Point>& pixels) { FillLakePolygon(height, mask, pixels); });
+}
+
+std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height) {
+    std::vector<RowSpan> spans;
+    ForEachLargeLake(gshhsFile, width, height, [&](const std::vector<Point>& pixels) {
+        ForEachEvenOddSpan(pixels, width, height, [&](int y, int left, int right) {
+            spans.push_back({y, left, right});
+        });
+    });
+    return spans;
+}
+
+void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap& maskBitmap,
+                    int firstRow, int lastRow) {
+    for (Bitmap* bitmap : {&heightBitmap, &maskBitmap}) {
+        Canvas canvas(*bitmap);
+        UseLakeTools(canvas);
+        canvas.FillSpans(spans, firstRow, lastRow);
     }
+}
+
+LakesAhead::LakesAhead(const std::string& gshhsFile, int width, int height) {
+    try {
+        reading_ = std::async(std::launch::async, ReadLargeLakeSpans, gshhsFile, width, height);
+    } catch (const std::system_error&) {
+        spans_ = ReadLargeLakeSpans(gshhsFile, width, height);
+    }
+}
+
+const std::vector<RowSpan>& LakesAhead::Spans() {
+    if (reading_.valid()) spans_ = reading_.get();
+    return spans_;
 }

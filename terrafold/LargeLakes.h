@@ -5,13 +5,16 @@
 // their size. Points are mapped to the bitmaps' pixels with longitudes brought below 360 degrees
 // by repeated subtraction, thinned, and the polygon they outline is filled with 0 by the
 // even-odd rule, without an outline.
+#include <future>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "GSHHSdata.h"
 #include "Geometry.h"
+#include "PolygonFill.h"
 
 bool IsLargeLake(const TGSHHSHeader& header);
 
@@ -21,3 +24,22 @@ void FillLakePolygon(Canvas& height, Canvas& mask, std::span<const Point> pixels
 // Any failure to open, read or position in the file ends the pass silently: the lakes filled
 // before it stay, the rest are not filled.
 void DrawLargeLakes(const std::string& gshhsFile, Bitmap& heightBitmap, Bitmap& maskBitmap);
+
+// The same lakes as the spans of their fills in bitmaps of width x height, read at once (and
+// ending as silently), so that they can be painted a band of rows at a time.
+std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height);
+// Paints the spans of rows firstRow..lastRow-1 into both bitmaps as DrawLargeLakes fills them.
+void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap& maskBitmap,
+                    int firstRow, int lastRow);
+
+// ReadLargeLakeSpans on a thread of its own, so that the lakes are read while the tiles are
+// sampled; Spans() waits for them the first time. Without a thread they are read at once.
+class LakesAhead {
+public:
+    LakesAhead(const std::string& gshhsFile, int width, int height);
+    const std::vector<RowSpan>& Spans();
+
+private:
+    std::future<std::vector<RowSpan>> reading_;
+    std::vector<RowSpan> spans_;
+};

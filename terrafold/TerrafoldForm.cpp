@@ -171,22 +171,32 @@ void TFormMain::ButtonRefreshClick() {
         ImageDisplay.PictureChanged();
         ImageDisplay.Repaint();
     };
-    SampleTiles(*Tiles, heightCodes_, HeightBitmap, MaskBitmap, events);
 
-    // Without a shoreline setting (possible only when start-up went its own way) there are
-    // simply no lakes, as with a missing file.
-    DrawLargeLakes(GSHHSFileSetting ? GSHHSFileSetting->Value : std::string(), HeightBitmap,
-                   MaskBitmap);
+    // A band of rows is final, lakes and all, once its tiles are sampled: the heights are written
+    // from it while the later bands are sampled, the lakes read meanwhile; the mask, quicker to
+    // write, waits for the sampling to free a core. Without a
+    // shoreline setting (possible only when start-up went its own way) there are simply no
+    // lakes, as with a missing file.
+    LakesAhead lakes(GSHHSFileSetting ? GSHHSFileSetting->Value : std::string(),
+                     HeightBitmap.Width(), HeightBitmap.Height());
+    const std::string author = TerrafoldAuthor();
+    PngFilesAsRowsArrive files({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights",
+                                 "Terrafold", "Topographic Data"},
+                                {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask",
+                                 "Terrafold", "Topographic Data", true}});
+    int rowsFinal = 0;
+    events.BandDone = [&](int rowsDone) {
+        PaintLakeSpans(lakes.Spans(), HeightBitmap, MaskBitmap, rowsFinal, rowsDone);
+        rowsFinal = rowsDone;
+        files.RowsReady(rowsDone);
+    };
+    SampleTiles(*Tiles, heightCodes_, HeightBitmap, MaskBitmap, events);
     ImageDisplay.PictureChanged();
     ImageDisplay.Repaint();
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
 
-    const std::string author = TerrafoldAuthor();
-    SaveBitmapsToPng({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights", "Terrafold",
-                       "Topographic Data"},
-                      {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask", "Terrafold",
-                       "Topographic Data"}});
+    files.Commit();
     WriteSidecars("topo.png");
     WriteSidecars("LandSeaMask.png");
     Ui().ShowMessage("Image(s) written to file topo.png");

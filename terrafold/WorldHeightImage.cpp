@@ -184,5 +184,7 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
                         [](const TTile& tile, int lookups) { tile.ReportBadRow(lookups); });
         }
         if (events.TileDone) events.TileDone();
+        const bool bandEnds = i + 1 == blocks.size() || blocks[i + 1].firstY != block.firstY;
+        if (bandEnds && events.BandDone) events.BandDone(block.firstY + block.height);
     }
 }

@@ -30,6 +30,8 @@ GeoTransform WorldImageTransform();
 struct TileSamplingEvents {
     std::function<void()> TileStarting;  // before the pixels of each of the 33 tiles
     std::function<void()> TileDone;      // after them, so the display can fill in tile by tile
+    // After the last tile of each band: rows 0..rowsDone-1 of both images are sampled.
+    std::function<void(int rowsDone)> BandDone;
 };
 
 // Overwrites every pixel of both bitmaps (8-bit, kWorldImageWidth x kWorldImageHeight), tile by

@@ -73,6 +73,26 @@ TEST_F(LargeLakes, OnlyLakesAboveTwoThousandSquareKilometresAreFilled) {
     EXPECT_EQ(WaterPixels(), 2 * 30 * 20);
 }
 
+TEST_F(LargeLakes, SpansPaintedBandByBandFillWhatDrawingFills) {
+    // A lake across the band edges, one inside a band, and a frame around a hole.
+    ShorelineFile file;
+    file.Box(2, 30000, Pixel(100, 700), Pixel(180, 1600))
+        .Box(2, 30000, Pixel(2000, 50), Pixel(2100, 60))
+        .Box(1, 30000, Pixel(3000, 700), Pixel(3100, 800));
+    file.WriteTo(path);
+    Bitmap drawnHeights = heightBitmap, drawnMask = maskBitmap;
+    DrawLargeLakes(path, drawnHeights, drawnMask);
+    LakesAhead lakes(path, kWorldImageWidth, kWorldImageHeight);
+    for (auto [first, last] : {std::pair{0, 750}, {750, 1500}, {1500, 2250}, {2250, 2700}})
+        PaintLakeSpans(lakes.Spans(), heightBitmap, maskBitmap, first, last);
+    for (int y = 0; y < kWorldImageHeight; ++y) {
+        ASSERT_EQ(std::memcmp(heightBitmap.Row(y), drawnHeights.Row(y), kWorldImageWidth), 0) << y;
+        ASSERT_EQ(std::memcmp(maskBitmap.Row(y), drawnMask.Row(y), kWorldImageWidth), 0) << y;
+    }
+    EXPECT_EQ(WaterPixels(), 80 * 900 + 100 * 10);
+    EXPECT_TRUE(LakesAhead(dir / "absent.b", 10, 10).Spans().empty());
+}
+
 TEST_F(LargeLakes, FillsByTheEvenOddRuleWithoutOutline) {
     // A frame drawn as one outline around its hole: the hole stays land.
     ShorelineFile file;

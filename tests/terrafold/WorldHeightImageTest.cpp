@@ -115,6 +115,7 @@ protected:
         TileSamplingEvents events;
         events.TileStarting = [] { *trace += 'S'; };
         events.TileDone = [] { *trace += 'D'; };
+        events.BandDone = [](int rows) { *trace += "B" + std::to_string(rows); };
         SampleTiles(tiles, Table(), *heightBitmap, *maskBitmap, events);
     }
     static void TearDownTestSuite() {
@@ -156,9 +157,15 @@ TEST_F(TileSampling, EachPixelTakesTheNorthWestCellOfItsBlock) {
     EXPECT_EQ(unexpected, 0);
 }
 
-TEST_F(TileSampling, ReportsEachTileAsItIsDone) {
+TEST_F(TileSampling, ReportsEachTileAndEachBandAsItIsDone) {
     std::string expected;
-    for (int tile = 0; tile < 33; ++tile) expected += "SD";
+    for (int tile = 0; tile < 33; ++tile) {
+        expected += "SD";
+        if (tile == 8) expected += "B750";
+        if (tile == 17) expected += "B1500";
+        if (tile == 26) expected += "B2250";
+    }
+    expected += "B2700";
     EXPECT_EQ(*trace, expected);
 }
 
@@ -189,7 +196,7 @@ TEST(TileSamplingFailure, ATileThatFailsOnTheSecondCoreStopsTheRunThereAsInTurn)
     Bitmap heights(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);
     Bitmap mask(kWorldImageWidth, kWorldImageHeight, PixelFormat::Indexed8);
     std::string trace;
-    TileSamplingEvents events{[&] { trace += 'S'; }, [&] { trace += 'D'; }};
+    TileSamplingEvents events{[&] { trace += 'S'; }, [&] { trace += 'D'; }, {}};
     try {
         SampleTiles(tiles, Table(), heights, mask, events);
         ADD_FAILURE() << "the shrunk tile was not reported";
