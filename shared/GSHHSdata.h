@@ -42,6 +42,8 @@ inline constexpr std::size_t kShorelineHeaderBytes = 36;
 inline constexpr std::size_t kShorelinePointBytes = 8;
 TGSHHSHeader DecodeShorelineHeader(const std::uint8_t* bytes);
 TGSHHSPoint DecodeShorelinePoint(const std::uint8_t* bytes);
+// As many points as the span holds, from that many records back to back.
+void DecodeShorelinePoints(const std::uint8_t* bytes, std::span<TGSHHSPoint> points);
 void AppendShorelineHeader(std::string& out, const TGSHHSHeader& header);
 void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point);
 
