@@ -12,9 +12,9 @@
 
 namespace {
 
-// Large enough that handing a batch over costs little, small enough to keep the threads busy
-// and, at 64 KB of points, below the size from which each allocation maps fresh pages.
-constexpr std::size_t kBatchPoints = 8 * 1024;
+// Large enough that handing a batch over and waking the next thread cost little, small enough
+// to keep the threads busy.
+constexpr std::size_t kBatchPoints = 32 * 1024;
 constexpr std::size_t kBatchesAhead = 4;
 
 // Points [begin, end) of a batch belong to one polygon; a long polygon continues in the next.
