@@ -48,15 +48,21 @@ std::string ResolveFileName(const std::string& folder, const std::string& name) 
     return best ? directory + *best : joined;
 }
 
+namespace {
+
+std::string HomeFolder() {
+    if (const char* variable = std::getenv("HOME"); variable != nullptr && *variable != '\0')
+        return variable;
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir)
+        return user->pw_dir;
+    return "/";
+}
+
+}  // namespace
+
 std::string HomePath(const std::string& relative) {
-    std::string home;
-    if (const char* variable = std::getenv("HOME"); variable != nullptr && *variable != '\0') {
-        home = variable;
-    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
-        home = user->pw_dir;
-    } else {
-        home = "/";
-    }
-    if (home.back() != '/') home += '/';
-    return home + relative;
+    std::string home = HomeFolder();
+    if (home.back() != '/') home.push_back('/');
+    home.append(relative);
+    return home;
 }

@@ -20,7 +20,8 @@ namespace {
 
 std::string ModulePath() {
     std::string folder = fs::path(ExecutablePath()).parent_path().string();
-    if (folder.empty()) folder = ".";  // a bare file name would send dlopen down the library path
+    // A bare file name would send dlopen down the library path.
+    if (folder.empty()) folder.assign(1, '.');
     const std::vector<std::string> candidates =
         FrontEndModuleCandidates(folder, VARNHOLT_MODULE_FROM_BIN);
     std::error_code error;

@@ -55,8 +55,15 @@ void NameApplication(const ProgramDescription& program) {
 std::string VersionLine(const ProgramDescription& program) {
     TdfsVersionInfoResource info(program.version);
     std::string line = program.name;
-    if (!info.FileVersion().DisplayText().empty()) line += " " + info.FileVersion().DisplayText();
-    if (!info.Value(pdComments).empty()) line += " (" + info.Value(pdComments) + ")";
+    if (const std::string version = info.FileVersion().DisplayText(); !version.empty()) {
+        line += ' ';
+        line += version;
+    }
+    if (const std::string comments = info.Value(pdComments); !comments.empty()) {
+        line += " (";
+        line += comments;
+        line += ')';
+    }
     return line;
 }
 
