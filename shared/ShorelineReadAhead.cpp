@@ -26,12 +26,20 @@ struct PolygonPart {
     bool continues = false;  // it goes on from the last part of the batch before
 };
 
-// Points as read from the file, for the converting thread.
+// Points as read from the file, for the converting thread: the first count of points.
 struct RawBatch {
     std::vector<PolygonPart> parts;
-    std::vector<TGSHHSPoint> points;
+    std::vector<TGSHHSPoint> points = std::vector<TGSHHSPoint>(kBatchPoints);
+    std::size_t count = 0;
     std::exception_ptr failure;
     bool last = false;
+
+    void Clear() {
+        parts.clear();
+        count = 0;
+        failure = nullptr;
+        last = false;
+    }
 };
 
 // Used pixels, thinned, for the callbacks.
@@ -42,6 +50,15 @@ struct PixelBatch {
     std::vector<PointF> positions;
     std::exception_ptr failure;
     bool last = false;
+
+    void Clear() {
+        parts.clear();
+        indices.clear();
+        pixels.clear();
+        positions.clear();
+        failure = nullptr;
+        last = false;
+    }
 };
 
 struct Stopped {};
@@ -73,12 +90,27 @@ public:
         notFull_.notify_all();
         notEmpty_.notify_all();
     }
+    // Batches go round: one used up comes back for the producer to fill again, so that their
+    // memory is not given back to the system and cleared anew for each.
+    void Recycle(Batch batch) {
+        batch.Clear();
+        std::lock_guard lock(mutex_);
+        if (spares_.size() < kBatchesAhead) spares_.push_back(std::move(batch));
+    }
+    Batch Spare() {
+        std::lock_guard lock(mutex_);
+        if (spares_.empty()) return Batch{};
+        Batch batch = std::move(spares_.back());
+        spares_.pop_back();
+        return batch;
+    }
 
 private:
     std::mutex mutex_;
     std::condition_variable notFull_;
     std::condition_variable notEmpty_;
     std::deque<Batch> batches_;
+    std::vector<Batch> spares_;
     bool stopped_ = false;
 };
 
@@ -90,7 +122,7 @@ void ReadRawPoints(const std::string& path, const ShorelineCallbacks& wanted,
     RawBatch batch;
     auto handOver = [&] {
         out.Push(std::move(batch));
-        batch = RawBatch{};
+        batch = out.Spare();
     };
     try {
         ShorelineReader reader(path);
@@ -100,20 +132,19 @@ void ReadRawPoints(const std::string& path, const ShorelineCallbacks& wanted,
                 reader.SkipPoints(header);
                 continue;
             }
-            if (batch.points.size() >= kBatchPoints) handOver();
-            batch.parts.push_back({header, batch.points.size(), batch.points.size()});
+            if (batch.count >= kBatchPoints) handOver();
+            batch.parts.push_back({header, batch.count, batch.count});
             const std::size_t count = header.NumPoints > 0 ? std::size_t(header.NumPoints) : 0;
             for (std::size_t read = 0; read < count;) {
-                if (batch.points.size() >= kBatchPoints) {
+                if (batch.count >= kBatchPoints) {
                     handOver();
                     batch.parts.push_back({header, 0, 0, false, true});
                 }
-                const std::size_t room = std::min(count - read, kBatchPoints - batch.points.size());
-                const std::size_t at = batch.points.size();
-                batch.points.resize(at + room);
-                const std::size_t got = reader.ReadPoints({batch.points.data() + at, room});
-                batch.points.resize(at + got);
-                batch.parts.back().end = batch.points.size();
+                const std::size_t room = std::min(count - read, kBatchPoints - batch.count);
+                const std::size_t got =
+                    reader.ReadPoints({batch.points.data() + batch.count, room});
+                batch.count += got;
+                batch.parts.back().end = batch.count;
                 if (got == 0) break;
                 read += got;
             }
@@ -141,10 +172,10 @@ void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
     std::int32_t index = 0;  // of the last point read of the polygon in hand
     for (;;) {
         RawBatch raw = in.Pop();
-        positions.resize(raw.points.size());
-        pixels.resize(raw.points.size());
-        GeoToPixels(raw.points, positions, pixels, width, height, wrap);
-        PixelBatch batch;
+        positions.resize(raw.count);
+        pixels.resize(raw.count);
+        GeoToPixels({raw.points.data(), raw.count}, positions, pixels, width, height, wrap);
+        PixelBatch batch = out.Spare();
         for (const PolygonPart& part : raw.parts) {
             if (!part.continues) {
                 thinner = PointThinner(part.header.NumPoints);
@@ -164,6 +195,7 @@ void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
         batch.last = raw.last;
         out.Push(std::move(batch));
         if (raw.last) return;
+        in.Recycle(std::move(raw));
     }
 }
 
@@ -221,7 +253,7 @@ void ReadShorelinesAhead(const std::string& path, int width, int height, Longitu
 
     std::vector<Point> polygon;  // gathered only for OnPolygon
     for (;;) {
-        const PixelBatch batch = converted.Pop();
+        PixelBatch batch = converted.Pop();
         for (const PolygonPart& part : batch.parts) {
             for (std::size_t i = part.begin; i < part.end; ++i) {
                 if (callbacks.OnPolygon) polygon.push_back(batch.pixels[i]);
@@ -236,5 +268,6 @@ void ReadShorelinesAhead(const std::string& path, int width, int height, Longitu
         }
         if (batch.failure) std::rethrow_exception(batch.failure);
         if (batch.last) return;
+        converted.Recycle(std::move(batch));
     }
 }
