@@ -78,7 +78,19 @@ void ReplacingFile::Flush() {
         if (put == 0) Fail(ENOSPC);
         bytes += put;
         left -= std::size_t(put);
+        flushed_ += std::uint64_t(put);
     }
+    StartWriteback();
+}
+
+// The disk starts on what is written while the rest is still coming, so that Commit's flush
+// waits for the last part only. A hint: where it is refused, Commit flushes it all as before.
+void ReplacingFile::StartWriteback() {
+    constexpr std::uint64_t kWritebackStep = 4 << 20;
+    if (flushed_ - writebackStarted_ < kWritebackStep) return;
+    ::sync_file_range(descriptor_, off_t(writebackStarted_), off_t(flushed_ - writebackStarted_),
+                      SYNC_FILE_RANGE_WRITE);
+    writebackStarted_ = flushed_;
 }
 
 void ReplacingFile::Write(const void* data, std::size_t count) {
@@ -103,6 +115,7 @@ void ReplacingFile::ExtendTo(std::uint64_t length) {
     if (::ftruncate(descriptor_, off_t(length)) != 0) Fail(errno);
     if (::lseek(descriptor_, off_t(length), SEEK_SET) < 0) Fail(errno);
     written_ = length;
+    flushed_ = length;
 }
 
 void ReplacingFile::Commit() {

@@ -31,6 +31,7 @@ public:
 
 private:
     void Flush();
+    void StartWriteback();
     [[noreturn]] void Fail(int error);
     void Discard() noexcept;
 
@@ -40,7 +41,9 @@ private:
     int descriptor_ = -1;
     std::vector<char> buffer_;
     std::size_t buffered_ = 0;
-    std::uint64_t written_ = 0;
+    std::uint64_t written_ = 0;           // given to Write, buffered or not
+    std::uint64_t flushed_ = 0;           // handed to the system
+    std::uint64_t writebackStarted_ = 0;  // asked of the disk so far
     bool committed_ = false;
 };
 
