@@ -15,10 +15,12 @@ namespace {
 constexpr long double kFarPixel = 1 << 28;
 
 // rint, not nearbyint: the same in the default rounding mode, which nothing here changes, and
-// one inline instruction instead of a library call that saves and restores the FPU state.
+// one inline instruction instead of a library call that saves and restores the FPU state. The
+// whole number it gives passes through double, exactly, because converting a long double
+// straight to int switches the FPU's rounding mode twice, which stalls the pipeline.
 int Nearest(long double value) {
     if (std::isnan(value)) return 0;
-    return int(std::rint(std::clamp(value, -kFarPixel, kFarPixel)));
+    return int(double(std::rint(std::clamp(value, -kFarPixel, kFarPixel))));
 }
 
 int ClampToWorld(std::int64_t value) {
