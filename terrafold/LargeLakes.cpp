@@ -1,8 +1,9 @@
 #include "LargeLakes.h"
 
 #include <exception>
-#include <functional>
 #include <system_error>
+
+#include "Canvas.h"
 
 namespace {
 
@@ -20,48 +21,26 @@ bool IsLargeLake(const TGSHHSHeader& header) {
     return header.Level == kLakeLevel && header.Area > kLargeLakeArea;
 }
 
-void FillLakePolygon(Canvas& height, Canvas& mask, std::span<const Point> pixels) {
-    height.Polygon(pixels);
-    mask.Polygon(pixels);
-}
-
-namespace {
-
-// Each large lake's used pixels in turn, until the file ends or fails.
-void ForEachLargeLake(const std::string& gshhsFile, int width, int height,
-                      const std::function<void(const std::vector<Point>&)>& lake) {
-    ShorelineCallbacks callbacks;
-    callbacks.Select = IsLargeLake;
-    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
-        lake(pixels);
-    };
-    try {
-        ReadShorelines(gshhsFile, width, height, LongitudeWrap::Repeat, callbacks);
-    } catch (const std::exception&) {
-        // A missing or damaged shoreline file costs only the lakes not yet filled; the images
-        // are still worth writing.
-    }
-}
-
-}  // namespace
-
 void DrawLargeLakes(const std::string& gshhsFile, Bitmap& heightBitmap, Bitmap& maskBitmap) {
-    Canvas height(heightBitmap);
-    Canvas mask(maskBitmap);
-    UseLakeTools(height);
-    UseLakeTools(mask);
-    ForEachLargeLake(
-        gshhsFile, heightBitmap.Width(), heightBitmap.Height(),
-        [&](const std::vector<Point>& pixels) { FillLakePolygon(height, mask, pixels); });
+    PaintLakeSpans(ReadLargeLakeSpans(gshhsFile, heightBitmap.Width(), heightBitmap.Height()),
+                   heightBitmap, maskBitmap, 0, heightBitmap.Height());
 }
 
 std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height) {
     std::vector<RowSpan> spans;
-    ForEachLargeLake(gshhsFile, width, height, [&](const std::vector<Point>& pixels) {
+    ShorelineCallbacks callbacks;
+    callbacks.Select = IsLargeLake;
+    callbacks.OnPolygon = [&](const TGSHHSHeader&, const std::vector<Point>& pixels) {
         ForEachEvenOddSpan(pixels, width, height, [&](int y, int left, int right) {
             spans.push_back({y, left, right});
         });
-    });
+    };
+    try {
+        ReadShorelines(gshhsFile, width, height, LongitudeWrap::Repeat, callbacks);
+    } catch (const std::exception&) {
+        // A missing or damaged shoreline file costs only the lakes not yet read; the images
+        // are still worth writing.
+    }
     return spans;
 }
 

@@ -11,24 +11,20 @@
 #include <vector>
 
 #include "Bitmap.h"
-#include "Canvas.h"
 #include "GSHHSdata.h"
 #include "Geometry.h"
 #include "PolygonFill.h"
 
 bool IsLargeLake(const TGSHHSHeader& header);
 
-// Fills one lake into both canvases, which carry the lake pen and brush.
-void FillLakePolygon(Canvas& height, Canvas& mask, std::span<const Point> pixels);
-
 // Any failure to open, read or position in the file ends the pass silently: the lakes filled
 // before it stay, the rest are not filled.
 void DrawLargeLakes(const std::string& gshhsFile, Bitmap& heightBitmap, Bitmap& maskBitmap);
 
-// The same lakes as the spans of their fills in bitmaps of width x height, read at once (and
-// ending as silently), so that they can be painted a band of rows at a time.
+// DrawLargeLakes in two steps, so that the lakes can be read ahead and painted a band of rows
+// at a time: the spans of their fills in bitmaps of width x height (ending as silently), then
+// the spans of rows firstRow..lastRow-1 painted into both bitmaps.
 std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height);
-// Paints the spans of rows firstRow..lastRow-1 into both bitmaps as DrawLargeLakes fills them.
 void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap& maskBitmap,
                     int firstRow, int lastRow);
 
