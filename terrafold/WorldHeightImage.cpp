@@ -54,13 +54,13 @@ struct BlockTarget {
 // from it, before the next row is read.
 template <class ReportBadRow>
 void SampleBlock(const TTileArray& tiles, const HeightCodeTable& codes, const TileBlock& block,
-                 int W, int H, const BlockTarget& target, ReportBadRow&& report) {
+                 int H, const BlockTarget& target, ReportBadRow&& report) {
     const TTile& tile = *tiles.Tiles[std::size_t(block.slot)];
     if (tile.Columns != gtopo30::kTiles[block.slot].columns)
         throw std::logic_error("Tile of unexpected width");
     const int firstCell = gtopo30::kTiles[block.slot].firstColumn;
+    // SampleTiles takes bitmaps of the world image's width only.
     static_assert(TTileArray::kGridColumns % kWorldImageWidth == 0);
-    if (W != kWorldImageWidth) throw std::logic_error("World image of unexpected width");
     constexpr int cellsPerPixel = TTileArray::kGridColumns / kWorldImageWidth;
     for (int row = 0; row < block.height; ++row) {
         const int y = block.firstY + row;
@@ -93,7 +93,7 @@ struct SampledBlock {
 // messages. Stops at the first failure, or when asked to.
 void SampleOddBlocks(std::stop_token stop, const TTileArray& tiles, const HeightCodeTable& codes,
                      const std::vector<TileBlock>& blocks, std::vector<SampledBlock>& results,
-                     int W, int H) {
+                     int H) {
     for (std::size_t i = 1; i < blocks.size() && !stop.stop_requested(); i += 2) {
         SampledBlock& result = results[i];
         try {
@@ -101,7 +101,7 @@ void SampleOddBlocks(std::stop_token stop, const TTileArray& tiles, const Height
             const std::size_t pixels = std::size_t(block.width) * std::size_t(block.height);
             result.heights.resize(pixels);
             result.mask.resize(pixels);
-            SampleBlock(tiles, codes, block, W, H,
+            SampleBlock(tiles, codes, block, H,
                         {result.heights.data(), result.mask.data(), std::size_t(block.width)},
                         [&](const TTile&, int lookups) { result.badReports += lookups; });
         } catch (...) {
@@ -157,7 +157,7 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
     std::jthread helper;
     try {
         helper = std::jthread(SampleOddBlocks, std::cref(tiles), std::cref(codes),
-                              std::cref(blocks), std::ref(results), W, H);
+                              std::cref(blocks), std::ref(results), H);
     } catch (const std::system_error&) {
         // No thread to be had: every tile is sampled here.
     }
@@ -180,7 +180,7 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
                             std::size_t(block.width));
             }
         } else {
-            SampleBlock(tiles, codes, block, W, H, target,
+            SampleBlock(tiles, codes, block, H, target,
                         [](const TTile& tile, int lookups) { tile.ReportBadRow(lookups); });
         }
         if (events.TileDone) events.TileDone();
