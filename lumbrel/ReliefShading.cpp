@@ -242,15 +242,7 @@ struct ShadingAhead::Tables {
 ShadingAhead::ShadingAhead(const Bitmap& source, Bitmap& combined)
     : source_(source), combined_(combined) {}
 
-ShadingAhead::~ShadingAhead() { Stop(); }
-
-void ShadingAhead::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopped_ = true;
-    }
-    arrived_.notify_all();
-}
+ShadingAhead::~ShadingAhead() { arrived_.Abandon(); }
 
 void ShadingAhead::Publish(int rows) {
     if (!started_) {
@@ -274,11 +266,7 @@ void ShadingAhead::Publish(int rows) {
             // No second thread: Finish shades every band.
         }
     }
-    {
-        std::lock_guard lock(mutex_);
-        published_ = rows;
-    }
-    arrived_.notify_all();
+    arrived_.Open(std::uint32_t(std::max(rows, 0)));
 }
 
 bool ShadingAhead::ShadeBands(CellCounts& counts,
@@ -289,11 +277,7 @@ bool ShadingAhead::ShadeBands(CellCounts& counts,
         const int first = band * kBandRows;
         const int last = std::min(first + kBandRows, height);
         const int needed = std::min(last + 1, height);
-        {
-            std::unique_lock lock(mutex_);
-            arrived_.wait(lock, [&] { return published_ >= needed || stopped_; });
-            if (stopped_) return false;
-        }
+        if (!arrived_.WaitFor(std::uint32_t(needed))) return false;
         ShadeRows(source_, combined_, first, last, tables_->tables, counts, {});
         const int done = rowsShaded_ += last - first;
         if (bandDone) bandDone(done);
@@ -304,10 +288,8 @@ bool ShadingAhead::ShadeBands(CellCounts& counts,
 CellCounts ShadingAhead::Finish(const PercentCallback& showPercent) {
     if (!started_) return MakeShadedImage(source_, combined_, showPercent);
     const int height = source_.Height();
-    {
-        std::lock_guard lock(mutex_);
-        if (published_ < height) throw std::logic_error("Shading finished before its rows came");
-    }
+    if (!arrived_.IsOpen(std::uint32_t(height)))
+        throw std::logic_error("Shading finished before its rows came");
     CellCounts counts;
     ShadeBands(counts, [&](int done) { Report(showPercent, done, height); });
     if (helper_.joinable()) helper_.join();

@@ -14,16 +14,15 @@
 // the rows, on both cores, without making the colour and relief images.
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "Bitmap.h"
 #include "Colour.h"
+#include "RowGate.h"
 
 using PercentCallback = std::function<void(int percent)>;
 
@@ -86,15 +85,11 @@ private:
     struct Tables;
     // Shades bands until none is left or the rows stop coming; false when they stopped.
     bool ShadeBands(CellCounts& counts, const std::function<void(int rowsDone)>& bandDone);
-    void Stop();
 
     const Bitmap& source_;
     Bitmap& combined_;
     std::unique_ptr<Tables> tables_;
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    int published_ = 0;  // under mutex_
-    bool stopped_ = false;
+    RowGate arrived_;        // the source's rows published so far
     bool started_ = false;   // the first rows came from an 8-bit source: shading runs
     bool declined_ = false;  // they did not: Finish leaves it to MakeShadedImage
     std::atomic<int> nextBand_{0};
