@@ -2,7 +2,6 @@
 // The row filters of an image chosen on a thread of their own while libpng writes the rows, so
 // that the choice costs the writer nothing but the rare wait for a row it has caught up with.
 // Without a second thread the choices are made at once, here.
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -35,7 +34,7 @@ private:
     int usableFilters_;
     RowGate* gate_;
     std::vector<std::uint8_t> chosen_;
-    std::atomic<std::uint32_t> ready_{0};  // rows whose choice is made
+    RowGate chosenRows_;  // rows whose filter is chosen
     // Last, so that it stops and joins first: a write that failed needs no more rows.
     std::jthread chooser_;
 };
