@@ -20,48 +20,18 @@ namespace {
     return unsigned(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
 }
 
-// Each sum in its own loop without early exits, so that the compiler vectorises it; an exit
-// once a sum is beaten cannot change which one is smallest.
-[[gnu::always_inline]] inline std::size_t SumNone(const std::uint8_t* row, std::size_t bytes) {
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < bytes; ++i) sum += Magnitude(row[i]);
-    return sum;
-}
-
-[[gnu::always_inline]] inline std::size_t SumSub(const std::uint8_t* row, std::size_t bytes,
-                                                 std::size_t bpp) {
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < bpp && i < bytes; ++i) sum += Magnitude(row[i]);
-    for (std::size_t i = bpp; i < bytes; ++i) sum += Magnitude((row[i] - row[i - bpp]) & 0xFFu);
-    return sum;
-}
-
-[[gnu::always_inline]] inline std::size_t SumUp(const std::uint8_t* row, const std::uint8_t* above,
-                                                std::size_t bytes) {
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < bytes; ++i) sum += Magnitude((row[i] - above[i]) & 0xFFu);
-    return sum;
-}
-
-[[gnu::always_inline]] inline std::size_t SumAverage(const std::uint8_t* row,
-                                                     const std::uint8_t* above, std::size_t bytes,
-                                                     std::size_t bpp) {
+// The magnitude sum of a row filtered against predict(left, up, upLeft), the bytes left of the
+// first pixel counting as zeros. Each sum is its own loop without early exits, so that the
+// compiler vectorises it; an exit once a sum is beaten cannot change which one is smallest.
+template <class Predict>
+[[gnu::always_inline]] inline std::size_t FilteredSum(const std::uint8_t* row,
+                                                      const std::uint8_t* above, std::size_t bytes,
+                                                      std::size_t bpp, Predict predict) {
     std::size_t sum = 0;
     for (std::size_t i = 0; i < bpp && i < bytes; ++i)
-        sum += Magnitude((row[i] - (above[i] >> 1)) & 0xFFu);
+        sum += Magnitude((row[i] - predict(0, above[i], 0)) & 0xFFu);
     for (std::size_t i = bpp; i < bytes; ++i)
-        sum += Magnitude((row[i] - ((row[i - bpp] + above[i]) >> 1)) & 0xFFu);
-    return sum;
-}
-
-[[gnu::always_inline]] inline std::size_t SumPaeth(const std::uint8_t* row,
-                                                   const std::uint8_t* above, std::size_t bytes,
-                                                   std::size_t bpp) {
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < bpp && i < bytes; ++i)
-        sum += Magnitude((row[i] - above[i]) & 0xFFu);
-    for (std::size_t i = bpp; i < bytes; ++i)
-        sum += Magnitude((row[i] - PaethPredictor(row[i - bpp], above[i], above[i - bpp])) & 0xFFu);
+        sum += Magnitude((row[i] - predict(row[i - bpp], above[i], above[i - bpp])) & 0xFFu);
     return sum;
 }
 
@@ -91,19 +61,25 @@ int UsableFilters(int filterFlags, std::uint32_t width, std::uint32_t height) {
     const std::size_t bpp = std::size_t(bytesPerPixel);
     int best = PNG_FILTER_NONE;
     std::size_t least = std::numeric_limits<std::size_t>::max() - 256;
-    if (usableFilters & PNG_FILTER_NONE) least = SumNone(row, rowBytes);
-    auto consider = [&](int flag, std::size_t sum) {
-        if (sum < least) {
-            least = sum;
+    auto sum = [&](auto predict) { return FilteredSum(row, above, rowBytes, bpp, predict); };
+    if (usableFilters & PNG_FILTER_NONE) least = sum([](int, int, int) { return 0u; });
+    auto consider = [&](int flag, std::size_t filtered) {
+        if (filtered < least) {
+            least = filtered;
             best = flag;
         }
     };
-    if (usableFilters & PNG_FILTER_SUB) consider(PNG_FILTER_SUB, SumSub(row, rowBytes, bpp));
-    if (usableFilters & PNG_FILTER_UP) consider(PNG_FILTER_UP, SumUp(row, above, rowBytes));
+    if (usableFilters & PNG_FILTER_SUB)
+        consider(PNG_FILTER_SUB, sum([](int left, int, int) { return unsigned(left); }));
+    if (usableFilters & PNG_FILTER_UP)
+        consider(PNG_FILTER_UP, sum([](int, int up, int) { return unsigned(up); }));
     if (usableFilters & PNG_FILTER_AVG)
-        consider(PNG_FILTER_AVG, SumAverage(row, above, rowBytes, bpp));
+        consider(PNG_FILTER_AVG,
+                 sum([](int left, int up, int) { return unsigned(left + up) >> 1; }));
     if (usableFilters & PNG_FILTER_PAETH)
-        consider(PNG_FILTER_PAETH, SumPaeth(row, above, rowBytes, bpp));
+        consider(PNG_FILTER_PAETH, sum([](int left, int up, int upLeft) {
+                     return PaethPredictor(left, up, upLeft);
+                 }));
     return std::uint8_t(best);
 }
 
