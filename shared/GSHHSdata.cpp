@@ -216,17 +216,13 @@ void ForEachUsedPixel(ShorelineReader& reader, const TGSHHSHeader& header, int w
     PointF* const positions = block.positions.data();
     Point* const pixels = block.pixels.data();
     PointThinner thinner(header.NumPoints);
-    std::int32_t index = 0;  // of the last point read
-    while (index < header.NumPoints) {
-        const std::size_t wanted =
-            std::min<std::size_t>(block.points.size(), std::size_t(header.NumPoints - index));
+    while (thinner.Given() < header.NumPoints) {
+        const std::size_t wanted = std::min<std::size_t>(
+            block.points.size(), std::size_t(header.NumPoints - thinner.Given()));
         const std::size_t got = reader.ReadPoints({points, wanted});
         if (got == 0) return;
         GeoToPixels({points, got}, {positions, got}, {pixels, got}, width, height, wrap);
-        for (std::size_t i = 0; i < got; ++i) {
-            ++index;
-            if (thinner.Use(index, pixels[i])) visit(index, pixels[i], positions[i]);
-        }
+        thinner.UseNext({pixels, got}, {positions, got}, visit);
     }
 }
 

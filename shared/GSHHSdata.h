@@ -76,10 +76,20 @@ public:
         if (used) last_ = pixel;
         return used;
     }
+    // Use for the next points of the polygon in turn, numbered on from those given before;
+    // visit(index, pixel, position) sees each one used.
+    template <class Visit>
+    void UseNext(std::span<const Point> pixels, std::span<const PointF> positions, Visit&& visit) {
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            if (Use(++given_, pixels[i])) visit(given_, pixels[i], positions[i]);
+    }
+    // How many points UseNext was given.
+    std::int32_t Given() const { return given_; }
 
 private:
     std::int32_t numPoints_;
     Point last_{-1, -1};
+    std::int32_t given_ = 0;
 };
 
 // Streams a GSHHS file through a buffer: headers and points are read in file order and the

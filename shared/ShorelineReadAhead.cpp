@@ -169,7 +169,6 @@ void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
     std::vector<PointF> positions;
     std::vector<Point> pixels;
     PointThinner thinner(0);
-    std::int32_t index = 0;  // of the last point read of the polygon in hand
     for (;;) {
         RawBatch raw = in.Pop();
         positions.resize(raw.count);
@@ -177,18 +176,16 @@ void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
         GeoToPixels({raw.points.data(), raw.count}, positions, pixels, width, height, wrap);
         PixelBatch batch = out.Spare();
         for (const PolygonPart& part : raw.parts) {
-            if (!part.continues) {
-                thinner = PointThinner(part.header.NumPoints);
-                index = 0;
-            }
+            if (!part.continues) thinner = PointThinner(part.header.NumPoints);
             const std::size_t begin = batch.pixels.size();
-            for (std::size_t i = part.begin; i < part.end; ++i) {
-                ++index;
-                if (!thinner.Use(index, pixels[i])) continue;
-                batch.indices.push_back(index);
-                batch.pixels.push_back(pixels[i]);
-                batch.positions.push_back(positions[i]);
-            }
+            const std::size_t count = part.end - part.begin;
+            thinner.UseNext({pixels.data() + part.begin, count},
+                            {positions.data() + part.begin, count},
+                            [&](std::int32_t index, Point pixel, PointF position) {
+                                batch.indices.push_back(index);
+                                batch.pixels.push_back(pixel);
+                                batch.positions.push_back(position);
+                            });
             batch.parts.push_back({part.header, begin, batch.pixels.size(), part.ends, false});
         }
         batch.failure = raw.failure;
