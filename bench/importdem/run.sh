@@ -5,15 +5,16 @@
 #
 #   bench/importdem/run.sh       (environment: see bench/lib.sh)
 #
-# The GeoTIFF is made once in bench/work/importdem/ from a maketerrain tile set (a relief that
-# follows the shorelines), its ocean kept as the value -9999, as deep bathymetry.
+# The GeoTIFF is made once in bench/work/importdem/ from the terrafold job's tile set (a relief
+# that follows the shorelines), its ocean kept as the value -9999, as deep bathymetry.
 source "$(dirname "$0")/../lib.sh"
 NeedProgram importdem
 NeedProgram maketerrain
 NeedDebs gdal-bin time
 
 work=$work_root/importdem
-tiles=$work/GTOPO30
+# The terrafold job's tile set: made once for both.
+tiles=$work_root/terrafold/GTOPO30
 input=$work/world30.tif
 if [ ! -f "$input" ]; then
     MakeTileSet "$tiles"
@@ -21,7 +22,7 @@ if [ ! -f "$input" ]; then
     gdalbuildvrt -q -srcnodata None -vrtnodata None "$work/tiles.vrt" "$tiles"/*.dem
     gdal_translate -q -of GTiff -a_srs EPSG:4326 -co TILED=YES -co BIGTIFF=YES "$work/tiles.vrt" "$input.partial"
     mv "$input.partial" "$input"
-    rm -rf "$tiles" "$work/tiles.vrt"
+    rm -f "$work/tiles.vrt"
 fi
 mkdir -p "$work/ours" "$work/theirs"
 
