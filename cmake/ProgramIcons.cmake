@@ -1,5 +1,5 @@
 # The programs' 32 x 32 icons (packaging/icons/32/<program>.png) as PNG bytes compiled into
-# shared_core, so the windows and About boxes show the pictures the desktop menus show.
+# shared_forms, so the windows and About boxes show the pictures the desktop menus show.
 # Writes <binary dir>/generated/ProgramIconData.inc; returns its folder.
 function(varnholt_program_icons out_dir)
   set(arrays "")

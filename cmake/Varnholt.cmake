@@ -6,7 +6,7 @@ function(varnholt_program name)
   if(unit_sources)
     add_library(${name}_core STATIC ${unit_sources})
     target_include_directories(${name}_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name}_core PUBLIC shared_core ${ARGN})
+    target_link_libraries(${name}_core PUBLIC shared_forms ${ARGN})
     target_include_directories(${name}_core PUBLIC ${version_dir})
   endif()
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
@@ -16,7 +16,7 @@ function(varnholt_program name)
     # front-end module, which calls back into the program's own units. So every unit goes in
     # whole, and the program exports its symbols for the module.
     # In link order, users before what they use, so that each archive goes in once.
-    set(units shared_program shared_batch shared_cli shared_core)
+    set(units shared_program shared_batch shared_cli ${VARNHOLT_UNIT_LAYERS})
     if(TARGET ${name}_core)
       list(PREPEND units ${name}_core)
     endif()

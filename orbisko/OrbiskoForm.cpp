@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "GeoreferenceChoice.h"
 #include "MapDocument.h"
+#include "MapExportDialog.h"
 #include "PNG_IO.h"
 #include "SearchFolders.h"
 

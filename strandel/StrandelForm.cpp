@@ -9,6 +9,7 @@
 #include "FileLookup.h"
 #include "GSHHSdata.h"
 #include "MapDocument.h"
+#include "MapExportDialog.h"
 #include "PNG_IO.h"
 #include "RegistryVariables.h"
 #include "ShorelineOutline.h"

@@ -43,8 +43,8 @@ if [ ! -f "$shore" ]; then
         ConvertGmtShorelines f "$shore.part"
     else
         echo "Generating a shoreline file of full-resolution size (once)..." >&2
-        c++ -O2 -std=c++20 -I"$bench_dir/../shared" -o "$work/MakeShorelineFile" \
-            "$bench_dir/strandel/MakeShorelineFile.cpp" "$bench_dir/../shared/ReplacingFile.cpp"
+        c++ -O2 -std=c++20 -I"$bench_dir/../shared/platform" -o "$work/MakeShorelineFile" \
+            "$bench_dir/strandel/MakeShorelineFile.cpp" "$bench_dir/../shared/platform/ReplacingFile.cpp"
         "$work/MakeShorelineFile" "$shore.part" >/dev/null
     fi
     mv "$shore.part" "$shore"

@@ -47,7 +47,7 @@ TEST_F(RegistryVariables, EachProgramNameHasItsOwnKey) {
     EXPECT_EQ(Stored("Other", "DataFile").toString(), "/mine");
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "Varnholt" / "Other.conf"));
     // Without a name, the settings belong to the running executable.
-    EXPECT_EQ(TRegistryVariable("GSHHSFile").KeyPath, "\\Software\\Varnholt\\test_shared");
+    EXPECT_EQ(TRegistryVariable("GSHHSFile").KeyPath, "\\Software\\Varnholt\\test_platform");
 }
 
 TEST_F(RegistryVariables, NonStringValuesYieldTheDefaultAndAreReplacedByAString) {

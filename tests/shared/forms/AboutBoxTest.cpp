@@ -6,7 +6,7 @@
 namespace {
 
 // The test program stands in for the running executable whose name the box shows.
-constexpr const char* kExecutable = "test_shared";
+constexpr const char* kExecutable = "test_forms";
 
 VersionBlock ProgramBlock(std::string webSite = "www.maps.example") {
     VersionBlock block;

@@ -44,14 +44,3 @@ std::string DescribeBounds(const GeoBounds& bounds) {
            Degrees(bounds.south, 'N', 'S') + " to " + Degrees(bounds.north, 'N', 'S') +
            "; WGS 84 longitude and latitude (EPSG:4326), linear on both axes";
 }
-
-ui::OpenDialog MapExportDialog(const std::string& fileName) {
-    ui::OpenDialog dialog;
-    dialog.name = "ExportDialog";
-    dialog.title = "Export map";
-    dialog.filter = kMapFileFilter;
-    dialog.fileName = fileName;
-    dialog.defaultExt = "svg";
-    dialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
-    return dialog;
-}

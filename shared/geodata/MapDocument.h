@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "Controls.h"
 #include "MapPainter.h"
 
 enum class MapFileFormat { Png, Bmp, Svg, Pdf, Unknown };
@@ -19,8 +18,6 @@ MapFileFormat MapFileFormatOf(const std::string& path);
 inline constexpr const char* kMapFileFilter =
     "SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf|PNG image (*.png)|*.png|"
     "Windows bitmap (*.bmp)|*.bmp";
-// The "Export map" save dialog of a map window, suggesting fileName (an .svg name).
-ui::OpenDialog MapExportDialog(const std::string& fileName);
 // The error for a name of none of these formats.
 std::string UnknownMapFormatText(const std::string& path);
 inline bool IsVectorFormat(MapFileFormat format) {
