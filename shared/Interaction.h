@@ -21,6 +21,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // An error that no handler caught; the program carries on.
     virtual void ShowError(const std::string& text) = 0;
+    // Input used all the same though damaged (a cut file): batch mode says so on standard error
+    // without failing; the window keeps quiet, since every redraw would repeat it.
+    virtual void ShowWarning(const std::string&) {}
     // The chosen full path, or nothing when the user cancelled.
     virtual std::optional<std::string> ExecuteOpen(const OpenDialog& dialog) = 0;
     // A file-save dialog with the same properties; a front end without one cancels.
