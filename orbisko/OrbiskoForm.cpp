@@ -193,7 +193,10 @@ void TFormMain::SaveMap(const std::string& fileName, double pageWidthMm) {
 }
 
 void TFormMain::Export1Click() {
-    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen);
+    auto chosen = Ui().ExecuteSave(ExportDialog);
+    if (!chosen) return;
+    if (std::optional<double> pageWidthMm = AskPageWidth(Ui(), *chosen))
+        SaveMap(*chosen, *pageWidthMm);
 }
 
 void TFormMain::Timer1Timer() {

@@ -303,5 +303,8 @@ void TFormMain::SaveMap(const std::string& path, double pageWidthMm) {
 }
 
 void TFormMain::FileExportClick() {
-    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen, 0);
+    auto chosen = Ui().ExecuteSave(ExportDialog);
+    if (!chosen) return;
+    if (std::optional<double> pageWidthMm = AskPageWidth(Ui(), *chosen))
+        SaveMap(*chosen, *pageWidthMm);
 }
