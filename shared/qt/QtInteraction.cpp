@@ -47,7 +47,7 @@ void QtInteraction::ShowMessage(const std::string& text) { ShowBox(QMessageBox::
 void QtInteraction::ShowError(const std::string& text) { ShowBox(QMessageBox::Critical, text); }
 
 std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dialog) {
-    OpenFileDialog chooser(dialog, DialogParent(), rememberDialogSize_);
+    OpenFileDialog chooser(dialog, DialogParent(), rememberDialogSize_, Title());
     if (chooser.exec() != QDialog::Accepted) return std::nullopt;
     return chooser.Chosen();
 }
