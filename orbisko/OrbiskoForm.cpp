@@ -77,7 +77,8 @@ TFormMain::~TFormMain() { Destroy(); }
 void TFormMain::FormCreate() {
     SearchFolders = givenFolders_.empty() ? DefaultSearchFolders() : givenFolders_;
     Topography.TopoLayout = 0;
-    if (!FindTopography()) Ui().ShowMessage("Topography will not be available");
+    if (!FindTopography() && !QuietTopographySearch)
+        Ui().ShowMessage("Topography will not be available");
     LoadCartography();
     LabelDataSources.SetHint("Topo:    " + Topography.TopoFileName + "\r" +
                              "Cartog: " + CartogFileName);
@@ -92,7 +93,7 @@ void TFormMain::FormDestroy() {
 
 bool TFormMain::FindTopography() {
     const bool found = Topography.Find(SearchFolders);
-    if (!found) Ui().ShowMessage("Cannot find any topography data");
+    if (!found && !QuietTopographySearch) Ui().ShowMessage("Cannot find any topography data");
     return found && Topography.TopoLayout != 0;
 }
 
