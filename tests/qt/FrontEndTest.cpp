@@ -528,6 +528,7 @@ TEST(QtFrontEnd, AFileDialogsRefusalCarriesTheProgramsTitle) {
     // gives up after ten seconds rather than wait for ever.
     QElapsedTimer waited;
     waited.start();
+    bool opened = false;
     QTimer poll;  // last, so that it goes before what it looks at
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -546,8 +547,11 @@ TEST(QtFrontEnd, AFileDialogsRefusalCarriesTheProgramsTitle) {
                 chooser->reject();
                 return;
             }
+            if (opened) return;
+            opened = true;
             chooser->selectFile("absent.b");
-            QMetaObject::invokeMethod(chooser, "accept");
+            // Queued: the refusal's own loop must see this timer fire again.
+            QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
         }
     });
     poll.start(5);
