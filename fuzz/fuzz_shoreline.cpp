@@ -96,6 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     try {
         ReadShorelines(file.Path(), raster.width, raster.height, raster.wrap, callbacks);
+    } catch (const ENotShorelineFile&) {
+        if (pointsSeen != 0) std::abort();  // refused before anything was handed over
+        return 0;
     } catch (const VarnholtError&) {
         std::abort();  // an in-memory file never fails to read
     }

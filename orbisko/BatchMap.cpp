@@ -1,6 +1,8 @@
 #include "BatchMap.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 
 #include "BatchRunner.h"
 #include "OrbiskoForm.h"
@@ -23,10 +25,43 @@ bool ParseBounds(const std::string& text, MapCommand& command) {
     return position == end;
 }
 
+// Four decimal numbers of degrees, as GDAL's and GMT's users type them, to whole arc-minutes.
+bool ParseRegion(const std::string& text, MapCommand& command) {
+    int* fields[] = {&command.west, &command.south, &command.east, &command.north};
+    const char* position = text.data();
+    const char* end = text.data() + text.size();
+    for (std::size_t i = 0; i < 4; ++i) {
+        double degrees = 0;
+        const auto [next, error] = std::from_chars(position, end, degrees);
+        if (error != std::errc() || next == position) return false;
+        const double limit = i % 2 == 0 ? 180 : 90;
+        if (!(std::fabs(degrees) <= limit)) return false;
+        *fields[i] = int(std::nearbyint(degrees * 60));
+        position = next;
+        if (i < 3) {
+            if (position == end || *position != ',') return false;
+            ++position;
+        }
+    }
+    return position == end;
+}
+
 }  // namespace
+
+std::string DrawnBoundsText(const TFormMain& form) {
+    const GeoBounds bounds = form.MapView.Bounds();
+    char text[160];
+    std::snprintf(text, sizeof text, "Bounds drawn (W,S,E,N degrees): %.6g,%.6g,%.6g,%.6g",
+                  bounds.west, bounds.south, bounds.east, bounds.north);
+    return text;
+}
 
 MapCommandLine MapCommandsOf(const app::Options& options) {
     MapCommandLine result;
+    if (options.Has("bounds") && options.Has("region")) {
+        result.error = "--bounds (arc-minutes) and --region (degrees) cannot be given together";
+        return result;
+    }
     for (const auto& [name, value] : options.Given()) {
         MapCommand command;
         if (name == "zoom-out") {
@@ -40,6 +75,14 @@ MapCommandLine MapCommandsOf(const app::Options& options) {
             command.kind = MapCommand::Kind::Bounds;
             if (!ParseBounds(value, command)) {
                 result.error = "--bounds needs W,S,E,N: four whole numbers of arc-minutes";
+                return result;
+            }
+        } else if (name == "region") {
+            command.kind = MapCommand::Kind::Bounds;
+            if (!ParseRegion(value, command)) {
+                result.error =
+                    "--region needs W,S,E,N: four decimal numbers of degrees, longitudes within "
+                    "-180..180 and latitudes within -90..90";
                 return result;
             }
         } else {
@@ -86,4 +129,5 @@ void DrawAndSaveMap(TFormMain& form, bool topography, const std::string& fileNam
     else
         form.DrawMap();
     form.SaveMap(fileName, pageWidthMm);
+    if (form.MapDrawn()) form.Ui().ShowMessage(DrawnBoundsText(form));
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The map commands of a batch run, in the order the command line gives them:
 //   --preset world|uk|scandinavia|middleeast, --bounds W,S,E,N (whole arc-minutes, applied as a
-//   rubber-band zoom would: the view becomes that rectangle at the next redraw), --zoom-out,
+//   rubber-band zoom would: the view becomes that rectangle at the next redraw), --region
+//   W,S,E,N (the same in decimal degrees, rounded to the nearest minute), --zoom-out,
 //   --monochrome (toggles, as the menu item does).
 // Each is carried out as its window command would be, including the redraw it causes; then the
-// map is drawn (and coloured by height with --topography) and saved.
+// map is drawn (and coloured by height with --topography) and saved, and the bounds it shows
+// are said: the view widens the rectangle asked for to the east or north to keep its shape.
 #include <string>
 #include <vector>
 
@@ -26,6 +28,10 @@ struct MapCommandLine {
     std::vector<MapCommand> commands;
     std::string error;  // what was wrong with a value; empty when all were usable
 };
+
+// "Bounds drawn (W,S,E,N degrees): ..." with the edges of the drawn image, as --region takes
+// them.
+std::string DrawnBoundsText(const TFormMain& form);
 
 // The map commands among the options, in the order given.
 MapCommandLine MapCommandsOf(const app::Options& options);

@@ -78,7 +78,8 @@ TFormMain::~TFormMain() { Destroy(); }
 void TFormMain::FormCreate() {
     SearchFolders = givenFolders_.empty() ? DefaultSearchFolders() : givenFolders_;
     Topography.TopoLayout = 0;
-    if (!FindTopography()) Ui().ShowMessage("Topography will not be available");
+    if (!FindTopography() && !QuietTopographySearch)
+        Ui().ShowMessage("Topography will not be available");
     LoadCartography();
     LabelDataSources.SetHint("Topo:    " + Topography.TopoFileName + "\r" +
                              "Cartog: " + CartogFileName);
@@ -93,7 +94,7 @@ void TFormMain::FormDestroy() {
 
 bool TFormMain::FindTopography() {
     const bool found = Topography.Find(SearchFolders);
-    if (!found) Ui().ShowMessage("Cannot find any topography data");
+    if (!found && !QuietTopographySearch) Ui().ShowMessage("Cannot find any topography data");
     return found && Topography.TopoLayout != 0;
 }
 
@@ -194,7 +195,10 @@ void TFormMain::SaveMap(const std::string& fileName, double pageWidthMm) {
 }
 
 void TFormMain::Export1Click() {
-    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen);
+    auto chosen = Ui().ExecuteSave(ExportDialog);
+    if (!chosen) return;
+    if (std::optional<double> pageWidthMm = AskPageWidth(Ui(), *chosen))
+        SaveMap(*chosen, *pageWidthMm);
 }
 
 void TFormMain::Timer1Timer() {

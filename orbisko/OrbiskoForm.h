@@ -69,6 +69,8 @@ public:
     ui::OpenDialog ExportDialog;
 
     std::vector<std::string> SearchFolders;
+    // Start-up says nothing about a missing topography grid (set before Create).
+    bool QuietTopographySearch = false;
     std::unique_ptr<TCartogList> CartogList;
     std::string CartogFileName;
     TTopography Topography;

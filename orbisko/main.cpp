@@ -16,7 +16,9 @@ int main(int argc, char** argv) {
     app::ProgramDescription program;
     program.name = "orbisko";
     program.summary =
-        "Draws a map of any region from Countries.dat, coloured by height on request.";
+        "Draws a map of any region from Countries.dat, coloured by height on request.\n"
+        "The 900 x 450 map keeps its shape: it widens the bounds asked for to the east or north\n"
+        "(asking for 45 to 48 N gives a map reaching 49.1 N); batch mode prints the bounds drawn.";
     program.version = &ProgramVersionBlock();
     program.options = {
         {"data", "DIR",
@@ -28,7 +30,13 @@ int main(int argc, char** argv) {
          true,
          false,
          {"world", "uk", "scandinavia", "middleeast"}},
-        {"bounds", "W,S,E,N", "view this rectangle, in whole arc-minutes (east and north positive)",
+        {"bounds", "W,S,E,N",
+         "view this rectangle, in whole arc-minutes (east and north positive),\n"
+         "for example --bounds 300,2700,1020,2880 for the Alps",
+         "", true},
+        {"region", "W,S,E,N",
+         "view this rectangle, in decimal degrees (east and north positive),\n"
+         "for example --region 5,45,17,48 for the Alps; not with --bounds",
          "", true},
         {"zoom-out", "", "double the view's span about its centre", "", true},
         {"monochrome", "", "switch between the colour and the monochrome map", "", true},
@@ -55,6 +63,8 @@ int main(int argc, char** argv) {
             for (const std::string& usual : DefaultSearchFolders()) folders.push_back(usual);
         }
         auto form = std::make_unique<TFormMain>(ui, std::move(folders));
+        // A batch run without --topography has no use for the grid, so its absence is no news.
+        form->QuietTopographySearch = options.Batch() && !options.Has("topography");
         form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
         return form;
     };

@@ -75,6 +75,7 @@ for file in Countries.dat gshhs_l.b README.md LICENSE-GSHHG-LGPL-3.txt; do
     cmp -s "$source/data/$file" "$share/varnholt/$file" || fail "share/varnholt/$file differs"
 done
 need share/doc/varnholt/copyright
+need share/mime/packages/varnholt.xml
 gzip -t "$share/doc/varnholt/changelog.gz" 2>/dev/null || fail "no valid changelog.gz"
 
 # The validators are there where the package is made; the tree is checked without them too.

@@ -114,12 +114,28 @@ void TFormMain::FormDestroy() {
     DataFile.reset();
 }
 
+bool TFormMain::TakeFile(const std::string& path) {
+    try {
+        CheckShorelineFile(path);
+    } catch (const ENotShorelineFile& error) {
+        fileRefused_ = true;
+        Ui().ShowError(error.what());
+        return false;
+    } catch (const EInOutError&) {
+        // An unreadable file is taken as before: the drawing stops at once, silently.
+    }
+    fileRefused_ = false;
+    DataFile->Value = path;
+    return true;
+}
+
 void TFormMain::TimerLoadTimer() {
     TimerLoad.SetEnabled(false);
     if (Closing) return;
-    if (CommandLineFile) DataFile->Value = *CommandLineFile;
-    if (!FileExists(DataFile->Value)) {
-        if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) DataFile->Value = *chosen;
+    // A refused file leaves the stored one to be drawn, without asking again.
+    const bool refused = CommandLineFile && !TakeFile(*CommandLineFile);
+    if (!refused && !FileExists(DataFile->Value)) {
+        if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) TakeFile(*chosen);
     }
     DrawShorelines();
     ShowMap();
@@ -128,8 +144,7 @@ void TFormMain::TimerLoadTimer() {
 
 void TFormMain::FileOpenClick() {
     auto chosen = Ui().ExecuteOpen(OpenDialog1);
-    if (!chosen) return;
-    DataFile->Value = *chosen;
+    if (!chosen || !TakeFile(*chosen)) return;
     DrawShorelines();
     ShowMap();
 }
@@ -186,11 +201,18 @@ void TFormMain::DrawShorelines() {
     }
     Canvas canvas(*WorldBitmap);
     readFailure_.reset();
+    readWarning_.reset();
     // Each used point is drawn as it is read, so a read failure inside a polygon keeps its
     // beginning. The frame and its white are painted while the first points are read.
     CanvasOutlinePen pen(canvas);
     try {
-        ReadSelectedOutlines(pen, {}, [&canvas] { canvas.Rectangle(0, 0, kMapWidth, kMapHeight); });
+        const ShorelineReadEnd end = ReadSelectedOutlines(
+            pen, {}, [&canvas] { canvas.Rectangle(0, 0, kMapWidth, kMapHeight); });
+        if (end.cut) readWarning_ = ShorelineCutText(DataFile->Value, end.wholePolygons);
+    } catch (const ENotShorelineFile& error) {
+        // A stored file that became another: said, unlike a damaged one.
+        fileRefused_ = true;
+        Ui().ShowError(error.what());
     } catch (const std::exception& error) {
         readFailure_ = error.what();
     }
@@ -213,8 +235,9 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
     }
 }
 
-void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd,
-                                     const std::function<void()>& background) {
+ShorelineReadEnd TFormMain::ReadSelectedOutlines(OutlinePen& pen,
+                                                 const std::function<void()>& outlineEnd,
+                                                 const std::function<void()>& background) {
     OutlineTracer tracer(pen, kMapWidth);
     ShorelineCallbacks callbacks;
     callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
@@ -226,8 +249,8 @@ void TFormMain::ReadSelectedOutlines(OutlinePen& pen, const std::function<void()
         callbacks.OnPolygon = [&outlineEnd](const TGSHHSHeader&, const std::vector<Point>&) {
             outlineEnd();
         };
-    ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once, callbacks,
-                        background);
+    return ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once,
+                               callbacks, background);
 }
 
 void TFormMain::DrawShorelineFigures(MapPainter& painter) {
@@ -281,5 +304,8 @@ void TFormMain::SaveMap(const std::string& path, double pageWidthMm) {
 }
 
 void TFormMain::FileExportClick() {
-    if (auto chosen = Ui().ExecuteSave(ExportDialog)) SaveMap(*chosen, 0);
+    auto chosen = Ui().ExecuteSave(ExportDialog);
+    if (!chosen) return;
+    if (std::optional<double> pageWidthMm = AskPageWidth(Ui(), *chosen))
+        SaveMap(*chosen, *pageWidthMm);
 }

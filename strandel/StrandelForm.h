@@ -23,6 +23,7 @@ class MapPainter;
 class OutlinePen;
 class TRegistryString;
 struct GeoBounds;
+struct ShorelineReadEnd;
 struct TGSHHSHeader;
 
 class TFormMain : public ui::Form {
@@ -86,6 +87,12 @@ public:
     // Why the last DrawShorelines stopped before the end of its file (it cannot be opened, or a
     // read failed); nothing when the whole file was read. The window keeps quiet about it.
     const std::optional<std::string>& ReadFailure() const { return readFailure_; }
+    // The last DrawShorelines found its file cut inside a record and drew what came before.
+    const std::optional<std::string>& ReadWarning() const { return readWarning_; }
+    // A file named on the command line or in the open dialog, or the stored one, was no
+    // shoreline file, and no good file was taken since: the error was shown and the setting
+    // did not take the refused file.
+    bool FileRefused() const { return fileRefused_; }
 
 protected:
     void FormCreate() override;
@@ -98,10 +105,14 @@ private:
     bool IsSelected(const TGSHHSHeader& header) const;
     // The selected polygons' outlines through the pen; outlineEnd (if any) after each;
     // background painted while the reading starts.
-    void ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd,
-                              const std::function<void()>& background);
+    ShorelineReadEnd ReadSelectedOutlines(OutlinePen& pen, const std::function<void()>& outlineEnd,
+                                          const std::function<void()>& background);
     void SelectView(std::uint8_t viewMode, ui::MenuItem& item);
+    // Takes a chosen file into DataFile unless it is no shoreline file, which is said instead.
+    bool TakeFile(const std::string& path);
     void ShowMap();
 
     std::optional<std::string> readFailure_;
+    std::optional<std::string> readWarning_;
+    bool fileRefused_ = false;
 };

@@ -38,11 +38,14 @@ std::vector<app::OptionSpec> ProgramOptions() {
 }
 
 void RunBatchCommand(TFormMain& form, const app::Options& options) {
+    // A refused file was said as an error already; nothing is drawn or written for it.
+    if (form.FileRefused()) return;
     const std::string view = options.Value("view");
     if (view == "land") form.ViewLand.Click();
     if (view == "lakes") form.ViewLargeLakes.Click();
     // The window keeps quiet about an unreadable file; a script must not take a blank map.
     if (form.ReadFailure()) throw VarnholtError(*form.ReadFailure());
+    if (form.ReadWarning()) form.Ui().ShowWarning(*form.ReadWarning());
     if (!options.Has("save")) return;
     const std::string path = options.Value("save");
     form.SaveMap(path, ParsePageWidthMm(options.Value("page-width")));

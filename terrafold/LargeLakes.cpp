@@ -26,7 +26,8 @@ void DrawLargeLakes(const std::string& gshhsFile, Bitmap& heightBitmap, Bitmap& 
                    heightBitmap, maskBitmap, 0, heightBitmap.Height());
 }
 
-std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height) {
+std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width, int height,
+                                        ShorelineReadEnd* end) {
     std::vector<RowSpan> spans;
     ShorelineCallbacks callbacks;
     callbacks.Select = IsLargeLake;
@@ -36,7 +37,11 @@ std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width,
         });
     };
     try {
-        ReadShorelines(gshhsFile, width, height, LongitudeWrap::Repeat, callbacks);
+        const ShorelineReadEnd ended =
+            ReadShorelines(gshhsFile, width, height, LongitudeWrap::Repeat, callbacks);
+        if (end) *end = ended;
+    } catch (const ENotShorelineFile&) {
+        throw;
     } catch (const std::exception&) {
         // A missing or damaged shoreline file costs only the lakes not yet read; the images
         // are still worth writing.
@@ -55,9 +60,10 @@ void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap
 
 LakesAhead::LakesAhead(const std::string& gshhsFile, int width, int height) {
     try {
-        reading_ = std::async(std::launch::async, ReadLargeLakeSpans, gshhsFile, width, height);
+        reading_ =
+            std::async(std::launch::async, ReadLargeLakeSpans, gshhsFile, width, height, &end_);
     } catch (const std::system_error&) {
-        spans_ = ReadLargeLakeSpans(gshhsFile, width, height);
+        spans_ = ReadLargeLakeSpans(gshhsFile, width, height, &end_);
     }
 }
 

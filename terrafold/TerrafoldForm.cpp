@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Errors.h"
 #include "FileLookup.h"
+#include "GSHHSdata.h"
 #include "GeoreferenceChoice.h"
 #include "LargeLakes.h"
 #include "OpenDialogNames.h"
@@ -110,8 +112,21 @@ void TFormMain::FormCreate() {
     if (!Tiles) return;
 
     GSHHSFileSetting = std::make_unique<TRegistryString>("GSHHSFile", HomePath("GSHHS/gshhs_l.b"));
-    if (startup_.GSHHSFile) GSHHSFileSetting->Value = AbsolutePath(*startup_.GSHHSFile);
+    if (startup_.GSHHSFile) TakeShorelineFile(AbsolutePath(*startup_.GSHHSFile));
     FindShorelineFile();
+}
+
+void TFormMain::TakeShorelineFile(const std::string& path) {
+    try {
+        CheckShorelineFile(path);
+    } catch (const ENotShorelineFile& error) {
+        shorelineRefused_ = true;
+        Ui().ShowError(error.what());
+        return;
+    } catch (const EInOutError&) {
+        // A missing file is taken as before, and asked for in the dialog.
+    }
+    GSHHSFileSetting->Value = path;
 }
 
 bool TFormMain::FindTileFolder() {
@@ -132,7 +147,8 @@ void TFormMain::OpenTiles() {
             GTOPO30FolderSetting->Value,
             [this](const std::string& text) { Ui().ShowMessage(text); });
     } catch (const std::exception& error) {
-        // The window still opens, without tiles; Refresh then does nothing.
+        // The window still opens, without tiles; Refresh then says why it does nothing.
+        tileFailure_ = error.what();
         Ui().ShowError(error.what());
     }
 }
@@ -143,9 +159,8 @@ bool TFormMain::FindShorelineFile() {
         OpenDialog.namesIgnoreCase = false;
         OpenDialog.initialDir = HomePath("");
         OpenDialog.title = "Please point to the GSHHS file you would like to use";
-        if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog)) {
-            GSHHSFileSetting->Value = *picked;
-        }
+        if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog))
+            TakeShorelineFile(*picked);
     }
     if (FileExists(GSHHSFileSetting->Value)) return true;
     Ui().ShowMessage("Terrafold cannot continue without a GSHHS data file!");
@@ -160,7 +175,17 @@ void TFormMain::FormDestroy() {
 }
 
 void TFormMain::ButtonRefreshClick() {
-    if (!Tiles) return;
+    if (!Tiles) {
+        Ui().ShowMessage("Cannot refresh without the GTOPO30 tiles. " + tileFailure_);
+        return;
+    }
+    // A shoreline file replaced by something else since start-up: nothing is written without
+    // its lakes. One that vanished only costs the lakes, as before.
+    const std::string gshhsFile = GSHHSFileSetting ? GSHHSFileSetting->Value : std::string();
+    try {
+        CheckShorelineFile(gshhsFile);
+    } catch (const EInOutError&) {
+    }
     ui::BusyCursor busy(Ui());
     ProgressBar.SetMax(TTileArray::kTileCount);
     FillHeightCodeTable(heightCodes_);
@@ -177,8 +202,7 @@ void TFormMain::ButtonRefreshClick() {
     // write, waits for the sampling to free a core. Without a
     // shoreline setting (possible only when start-up went its own way) there are simply no
     // lakes, as with a missing file.
-    LakesAhead lakes(GSHHSFileSetting ? GSHHSFileSetting->Value : std::string(),
-                     HeightBitmap.Width(), HeightBitmap.Height());
+    LakesAhead lakes(gshhsFile, HeightBitmap.Width(), HeightBitmap.Height());
     const std::string author = TerrafoldAuthor();
     PngFilesAsRowsArrive files({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights",
                                  "Terrafold", "Topographic Data"},
@@ -199,6 +223,7 @@ void TFormMain::ButtonRefreshClick() {
     files.Commit();
     WriteSidecars("topo.png");
     WriteSidecars("LandSeaMask.png");
+    if (lakes.End().cut) Ui().ShowWarning(ShorelineCutText(gshhsFile, lakes.End().wholePolygons));
     Ui().ShowMessage("Image(s) written to file topo.png");
 }
 

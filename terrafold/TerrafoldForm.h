@@ -35,6 +35,9 @@ public:
     void HelpAboutClick();
 
     bool HasTiles() const { return Tiles != nullptr; }
+    // A shoreline file named on the command line or in the start-up dialog was no shoreline
+    // file: the error was shown and the setting kept its file.
+    bool ShorelineRefused() const { return shorelineRefused_; }
 
     ui::Image& ImageDisplay;
     ui::Button& ButtonRefresh;
@@ -64,10 +67,14 @@ private:
     bool FindTileFolder();
     void OpenTiles();
     bool FindShorelineFile();
+    // Takes a shoreline file into the setting unless it is no shoreline file, which is said.
+    void TakeShorelineFile(const std::string& path);
     // The world file and .aux.xml beside an image just written (or their removal).
     void WriteSidecars(const std::string& fileName);
 
     TerrafoldStartup startup_;
+    bool shorelineRefused_ = false;
+    std::string tileFailure_;  // why the tiles could not be opened
     HeightCodeTable heightCodes_{};
 };
 

@@ -31,9 +31,11 @@ int main(int argc, char** argv) {
         return form;
     };
     program.makeAboutBox = AboutBoxMaker<TFormMain>(&ProgramVersionBlock(), AboutVariant::Standard);
-    // Without tiles the form has already shown why, which makes the exit status 1.
+    // Without tiles, or with a refused shoreline file, the form has already shown why, which
+    // makes the exit status 1; nothing is written.
     program.batchCommand = [](ui::Form& form, const app::Options&) {
-        static_cast<TFormMain&>(form).ButtonRefreshClick();
+        auto& main = static_cast<TFormMain&>(form);
+        if (main.HasTiles() && !main.ShorelineRefused()) main.ButtonRefreshClick();
     };
     return app::RunProgram(argc, argv, program);
 }

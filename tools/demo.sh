@@ -19,6 +19,17 @@ if [ ! -f "$out/gtopo30/.complete" ] || [ ! -f "$out/grid/etopo5.dat" ]; then
     touch "$out/gtopo30/.complete"
 fi
 
+# How to look at the outputs in the four windows (the demo's own settings, its folders).
+windows() {
+    echo
+    echo "To open the four windows on the demo's outputs:"
+    echo "  cd $out"
+    echo "  XDG_CONFIG_HOME=$out/config $bin/terrafold --gtopo30 $out/gtopo30/ --gshhs $data/gshhs_l.b"
+    echo "  $bin/lumbrel topo.png"
+    echo "  XDG_CONFIG_HOME=$out/config $bin/strandel $data/gshhs_l.b"
+    echo "  $bin/orbisko --data $out/grid/"
+}
+
 cd "$out"
 run() { echo "+ $*"; "$@"; }
 run "$bin/terrafold" --batch --gtopo30 "$out/gtopo30/" --gshhs "$data/gshhs_l.b"
@@ -38,6 +49,7 @@ done
 # same heights, and orbisko colours from the converted grid.
 if [ ! -x "$bin/importdem" ] || ! command -v gdal_translate >/dev/null; then
     echo "No importdem or GDAL commands: round trip skipped."
+    windows
     exit 0
 fi
 rt=$out/roundtrip
@@ -58,6 +70,7 @@ run "$bin/orbisko" --batch --data "$rt/grid/" --preset uk --topography --save uk
 checksum() { gdalinfo -checksum "$1" | sed -n 's/.*Checksum=//p'; }
 if [ "$(checksum "$out/topo.png")" = "$(checksum "$rt/topo.png")" ]; then
     echo "Round trip: roundtrip/topo.png has the same pixels as topo.png."
+    windows
 else
     echo "Round trip: roundtrip/topo.png differs from topo.png." >&2
     exit 1

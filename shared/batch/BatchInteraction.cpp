@@ -27,6 +27,10 @@ void BatchInteraction::ShowMessage(const std::string& text) {
 
 void BatchInteraction::ShowError(const std::string& text) {
     ++errorCount_;
+    ShowWarning(text);
+}
+
+void BatchInteraction::ShowWarning(const std::string& text) {
     BreakProgressLine();
     if (!programName_.empty()) err_ << programName_ << ": ";
     err_ << MessageLines(text) << '\n' << std::flush;

@@ -1,10 +1,10 @@
 #pragma once
 // The interaction of a program run without a display: message-box texts go to standard output
-// one a line (a line break inside a message starts a new line), errors to standard error with
-// the program's name in front, file-open dialogs are answered by answerOpen (cancelled when it
-// is not set or gives nothing; a name in other capitals is taken as the dialog would take it),
-// the cursor is only remembered, a modal form is shown and closed at once, and web links are
-// not opened.
+// one a line (a line break inside a message starts a new line), errors and warnings to standard
+// error with the program's name in front (only errors count for the exit status), file-open
+// dialogs are answered by answerOpen (cancelled when it is not set or gives nothing; a name in
+// other capitals is taken as the dialog would take it), the cursor is only remembered, a modal
+// form is shown and closed at once, and web links are not opened.
 // RunBatch makes it and hands it to the forms as their ui::Interaction.
 #include <functional>
 #include <optional>
@@ -31,6 +31,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
     std::optional<std::string> ExecuteOpen(const ui::OpenDialog& dialog) override;
     ui::Cursor GetCursor() const override { return cursor_; }
     void SetCursor(ui::Cursor cursor) override { cursor_ = cursor; }

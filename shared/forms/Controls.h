@@ -342,6 +342,14 @@ struct OpenDialog {
     bool namesIgnoreCase = false;
 };
 
+// One item picked from a list, with OK and Cancel.
+struct ChoiceDialog {
+    std::string title;
+    std::string prompt;
+    std::vector<std::string> items;
+    int itemIndex = 0;  // picked when the dialog opens
+};
+
 enum class Cursor { Default, HourGlass, Hand };
 
 }  // namespace ui

@@ -21,10 +21,18 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // An error that no handler caught; the program carries on.
     virtual void ShowError(const std::string& text) = 0;
+    // Input used all the same though damaged (a cut file): batch mode says so on standard error
+    // without failing; the window keeps quiet, since every redraw would repeat it.
+    virtual void ShowWarning(const std::string&) {}
     // The chosen full path, or nothing when the user cancelled.
     virtual std::optional<std::string> ExecuteOpen(const OpenDialog& dialog) = 0;
     // A file-save dialog with the same properties; a front end without one cancels.
     virtual std::optional<std::string> ExecuteSave(const OpenDialog&) { return std::nullopt; }
+    // The index of the item picked, or nothing when cancelled; a front end without such a dialog
+    // takes the item picked at first.
+    virtual std::optional<int> ExecuteChoice(const ChoiceDialog& dialog) {
+        return dialog.itemIndex;
+    }
     virtual Cursor GetCursor() const = 0;
     virtual void SetCursor(Cursor cursor) = 0;
     // Ends the program once the current handler returns (no window is shown if it has not been).

@@ -84,6 +84,29 @@ void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point) {
     AppendBigEndian32(out, std::uint32_t(point.Lat));
 }
 
+ENotShorelineFile::ENotShorelineFile(const std::string& path)
+    : VarnholtError(path + " is not a GSHHS shoreline file") {}
+
+bool IsShorelineFileStart(const TGSHHSHeader& header, std::uint64_t fileSize) {
+    constexpr std::int32_t kMicro = 1000000;
+    auto longitude = [](std::int32_t value) {
+        return value >= -180 * kMicro && value <= 360 * kMicro;
+    };
+    auto latitude = [](std::int32_t value) {
+        return value >= -90 * kMicro && value <= 90 * kMicro;
+    };
+    const std::uint64_t firstRecord =
+        kShorelineHeaderBytes + (header.NumPoints > 0 ? kShorelinePointBytes : 0);
+    return header.Level >= 1 && header.Level <= 4 && longitude(header.West) &&
+           longitude(header.East) && latitude(header.South) && latitude(header.North) &&
+           header.South <= header.North && header.NumPoints >= 0 && firstRecord <= fileSize;
+}
+
+std::string ShorelineCutText(const std::string& path, std::size_t wholePolygons) {
+    return path + ": shoreline file ends inside a record after " + std::to_string(wholePolygons) +
+           " polygons";
+}
+
 PointF GeoToPosition(const TGSHHSPoint& point, int width, int height, LongitudeWrap wrap) {
     if (wrap == LongitudeWrap::Once) return GeoToPositionOnce(point, width, height);
     float x = MicroDegreesToDegrees(point.Lon) + 180.0f;
@@ -119,7 +142,8 @@ GeoTransform GeoToPixelTransform(int width, int height) {
 // Non-blocking, or a named pipe without a writer would hold the open for ever; regular files
 // read the same either way. Devices and pipes count as empty: /dev/zero would never end.
 ShorelineReader::ShorelineReader(const std::string& path)
-    : file_(path, {.accept = ReadOnlyFile::Accept::AnythingButFolders, .nonBlocking = true}),
+    : path_(path),
+      file_(path, {.accept = ReadOnlyFile::Accept::AnythingButFolders, .nonBlocking = true}),
       fileSize_(file_.Size()),
       buffer_(kBufferBytes) {}
 
@@ -162,8 +186,24 @@ bool ShorelineReader::ReadExactly(void* destination, std::size_t count) {
 
 bool ShorelineReader::ReadHeader(TGSHHSHeader& header) {
     std::uint8_t bytes[kShorelineHeaderBytes];
-    if (!ReadExactly(bytes, sizeof bytes)) return false;
+    const std::uint64_t start = Position();
+    if (!ReadExactly(bytes, sizeof bytes)) {
+        if (headers_ == 0) throw ENotShorelineFile(path_);
+        // Cut inside this header, or inside the points the last one promised.
+        if (start < fileSize_)
+            end_ = {true, headers_};
+        else if (polygonEnd_ > fileSize_)
+            end_ = {true, headers_ - 1};
+        else
+            end_ = {false, headers_};
+        return false;
+    }
     header = DecodeShorelineHeader(bytes);
+    if (headers_ == 0 && !IsShorelineFileStart(header, fileSize_)) throw ENotShorelineFile(path_);
+    ++headers_;
+    polygonEnd_ =
+        Position() +
+        (header.NumPoints > 0 ? std::uint64_t(header.NumPoints) * kShorelinePointBytes : 0);
     return true;
 }
 
@@ -242,8 +282,8 @@ std::vector<Point> ReadPolygonPixels(
     return used;
 }
 
-void ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
-                    const ShorelineCallbacks& callbacks) {
+ShorelineReadEnd ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
+                                const ShorelineCallbacks& callbacks) {
     ShorelineReader reader(path);
     PointBlock block(kPointBlock);
     TGSHHSHeader header;
@@ -263,4 +303,11 @@ void ReadShorelines(const std::string& path, int width, int height, LongitudeWra
                          });
         if (callbacks.OnPolygon) callbacks.OnPolygon(header, pixels);
     }
+    return reader.End();
+}
+
+void CheckShorelineFile(const std::string& path) {
+    ShorelineReader reader(path);
+    TGSHHSHeader header;
+    reader.ReadHeader(header);
 }

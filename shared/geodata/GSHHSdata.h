@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Errors.h"
 #include "GeoReference.h"
 #include "Geometry.h"
 #include "ReadOnlyFile.h"
@@ -46,6 +47,28 @@ TGSHHSPoint DecodeShorelinePoint(const std::uint8_t* bytes);
 void DecodeShorelinePoints(const std::uint8_t* bytes, std::span<TGSHHSPoint> points);
 void AppendShorelineHeader(std::string& out, const TGSHHSHeader& header);
 void AppendShorelinePoint(std::string& out, const TGSHHSPoint& point);
+
+// A file whose first record is no polygon header ("<path> is not a GSHHS shoreline file"). Not an
+// EInOutError: readers that end silently on a damaged file must not take a wrong one for it.
+class ENotShorelineFile : public VarnholtError {
+public:
+    explicit ENotShorelineFile(const std::string& path);
+};
+
+// What a polygon header must hold to start a shoreline file of fileSize bytes: a level of 1 to
+// 4, bounds within the world (longitudes -180 to 360 degrees, latitudes -90 to 90, south not
+// north of north), and a point count of zero or more of which the file holds at least the first.
+// Names say nothing: shoreline files come as .b, .dat, .bin or without an extension.
+bool IsShorelineFileStart(const TGSHHSHeader& header, std::uint64_t fileSize);
+
+// How a reading ended. A file cut inside a record keeps what was read before the cut; the
+// polygons counted are those read whole, wanted or not.
+struct ShorelineReadEnd {
+    bool cut = false;
+    std::size_t wholePolygons = 0;
+};
+// "<path>: shoreline file ends inside a record after N polygons"
+std::string ShorelineCutText(const std::string& path, std::size_t wholePolygons);
 
 // Longitudes of 360 degrees or more are brought down by 360 once (the shoreline viewer) or as
 // often as needed (the height-image builder); the two differ only beyond 540 degrees.
@@ -101,7 +124,8 @@ public:
     explicit ShorelineReader(const std::string& path);
 
     // False at the end of the file (fewer than 36 or 8 bytes left); throws EInOutError when the
-    // system reports a read error.
+    // system reports a read error. The first header must start a shoreline file
+    // (IsShorelineFileStart); a file without one throws ENotShorelineFile.
     bool ReadHeader(TGSHHSHeader& header);
     bool ReadPoint(TGSHHSPoint& point);
     // Up to points.size() points, as many as are at hand in one go: at least one unless the
@@ -113,6 +137,8 @@ public:
 
     // Bytes between the current position and the end of the file.
     std::uint64_t RemainingBytes() const;
+    // Once ReadHeader has returned false: whether the file ended inside a record.
+    ShorelineReadEnd End() const { return end_; }
     // How many of the header's points the rest of the file can hold: the most worth reserving.
     std::size_t StorablePoints(const TGSHHSHeader& header) const;
 
@@ -120,8 +146,12 @@ private:
     bool ReadExactly(void* destination, std::size_t count);
     std::uint64_t Position() const { return bufferFileOffset_ + next_; }
 
+    std::string path_;
     ReadOnlyFile file_;
     std::uint64_t fileSize_ = 0;
+    std::size_t headers_ = 0;
+    std::uint64_t polygonEnd_ = 0;  // where the last header's points end
+    ShorelineReadEnd end_;
     std::vector<unsigned char> buffer_;
     std::uint64_t bufferFileOffset_ = 0;  // where buffer_[0] came from
     std::size_t next_ = 0;                // next unread byte in buffer_
@@ -149,6 +179,11 @@ struct ShorelineCallbacks {
 
 // Reads a whole file, handing the wanted polygons to the callbacks in file order. Open, read and
 // positioning failures throw EInOutError after the polygons read so far were handed over; the
-// callers end their reading silently on it.
-void ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
-                    const ShorelineCallbacks& callbacks);
+// callers end their reading silently on it. A file that is no shoreline file throws
+// ENotShorelineFile before any callback.
+ShorelineReadEnd ReadShorelines(const std::string& path, int width, int height, LongitudeWrap wrap,
+                                const ShorelineCallbacks& callbacks);
+
+// Opens the file and reads its first header: throws EFOpenError when it cannot be opened and
+// ENotShorelineFile when it is no shoreline file, before anyone takes it.
+void CheckShorelineFile(const std::string& path);

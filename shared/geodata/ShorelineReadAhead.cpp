@@ -33,12 +33,14 @@ struct RawBatch {
     std::size_t count = 0;
     std::exception_ptr failure;
     bool last = false;
+    ShorelineReadEnd end;  // in the last batch
 
     void Clear() {
         parts.clear();
         count = 0;
         failure = nullptr;
         last = false;
+        end = {};
     }
 };
 
@@ -50,6 +52,7 @@ struct PixelBatch {
     std::vector<PointF> positions;
     std::exception_ptr failure;
     bool last = false;
+    ShorelineReadEnd end;  // in the last batch
 
     void Clear() {
         parts.clear();
@@ -58,6 +61,7 @@ struct PixelBatch {
         positions.clear();
         failure = nullptr;
         last = false;
+        end = {};
     }
 };
 
@@ -150,6 +154,7 @@ void ReadRawPoints(const std::string& path, const ShorelineCallbacks& wanted,
             }
             batch.parts.back().ends = true;
         }
+        batch.end = reader.End();
     } catch (const Stopped&) {
         return;
     } catch (...) {
@@ -190,6 +195,7 @@ void ConvertPoints(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
         }
         batch.failure = raw.failure;
         batch.last = raw.last;
+        batch.end = raw.end;
         out.Push(std::move(batch));
         if (raw.last) return;
         in.Recycle(std::move(raw));
@@ -218,9 +224,9 @@ void ConvertOrStop(int width, int height, LongitudeWrap wrap, BatchQueue<RawBatc
 
 }  // namespace
 
-void ReadShorelinesAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-                         const ShorelineCallbacks& callbacks,
-                         const std::function<void()>& meanwhile) {
+ShorelineReadEnd ReadShorelinesAhead(const std::string& path, int width, int height,
+                                     LongitudeWrap wrap, const ShorelineCallbacks& callbacks,
+                                     const std::function<void()>& meanwhile) {
     BatchQueue<RawBatch> raw;
     BatchQueue<PixelBatch> converted;
     std::jthread reader;
@@ -243,8 +249,7 @@ void ReadShorelinesAhead(const std::string& path, int width, int height, Longitu
         raw.Stop();
         if (reader.joinable()) reader.join();
         if (meanwhile) meanwhile();
-        ReadShorelines(path, width, height, wrap, callbacks);
-        return;
+        return ReadShorelines(path, width, height, wrap, callbacks);
     }
     if (meanwhile) meanwhile();
 
@@ -264,7 +269,7 @@ void ReadShorelinesAhead(const std::string& path, int width, int height, Longitu
             }
         }
         if (batch.failure) std::rethrow_exception(batch.failure);
-        if (batch.last) return;
+        if (batch.last) return batch.end;
         converted.Recycle(std::move(batch));
     }
 }

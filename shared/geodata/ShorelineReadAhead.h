@@ -14,6 +14,6 @@
 
 // meanwhile, when given, runs on the calling thread once the reading has started and before the
 // first callback: work that must precede the drawing but not the reading.
-void ReadShorelinesAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-                         const ShorelineCallbacks& callbacks,
-                         const std::function<void()>& meanwhile = {});
+ShorelineReadEnd ReadShorelinesAhead(const std::string& path, int width, int height,
+                                     LongitudeWrap wrap, const ShorelineCallbacks& callbacks,
+                                     const std::function<void()>& meanwhile = {});

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTreeView>
+#include <utility>
 
 #include "AsciiCase.h"
 #include "FileLookup.h"
@@ -77,8 +78,12 @@ QStringList NameFiltersOf(const std::string& filter) {
     return filters;
 }
 
-OpenFileDialog::OpenFileDialog(const ui::OpenDialog& dialog, QWidget* parent, bool rememberSize)
-    : QFileDialog(parent, ToQString(dialog.title)), dialog_(dialog), rememberSize_(rememberSize) {
+OpenFileDialog::OpenFileDialog(const ui::OpenDialog& dialog, QWidget* parent, bool rememberSize,
+                               QString messageTitle)
+    : QFileDialog(parent, ToQString(dialog.title)),
+      dialog_(dialog),
+      rememberSize_(rememberSize),
+      messageTitle_(std::move(messageTitle)) {
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptOpen);
     // Existence is the rule's to judge (accept), so Open stays usable for any name.
@@ -135,7 +140,7 @@ void OpenFileDialog::accept() {
         return;
     }
     const bool folderThere = FolderExists(FolderPart(path));
-    QMessageBox refusal(QMessageBox::Warning, windowTitle(),
+    QMessageBox refusal(QMessageBox::Warning, messageTitle_,
                         named.fileName() +
                             (folderThere ? "\nFile not found." : "\nPath not found.") +
                             "\nPlease verify the correct file name was given.",

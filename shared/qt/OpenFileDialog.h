@@ -16,8 +16,10 @@ namespace qtui {
 class OpenFileDialog : public QFileDialog {
 public:
     // rememberSize: open at the size the user last left a dialog at (the program's QSettings),
-    // and keep the new one; otherwise at a fixed size that shows the columns.
-    OpenFileDialog(const ui::OpenDialog& dialog, QWidget* parent, bool rememberSize);
+    // and keep the new one; otherwise at a fixed size that shows the columns. messageTitle
+    // heads its message boxes, as the program's own.
+    OpenFileDialog(const ui::OpenDialog& dialog, QWidget* parent, bool rememberSize,
+                   QString messageTitle);
 
     // The path taken, after exec() returned Accepted.
     const std::string& Chosen() const { return chosen_; }
@@ -31,6 +33,7 @@ private:
 
     ui::OpenDialog dialog_;
     bool rememberSize_;
+    QString messageTitle_;
     std::string chosen_;
 };
 

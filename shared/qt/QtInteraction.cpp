@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -46,7 +47,7 @@ void QtInteraction::ShowMessage(const std::string& text) { ShowBox(QMessageBox::
 void QtInteraction::ShowError(const std::string& text) { ShowBox(QMessageBox::Critical, text); }
 
 std::optional<std::string> QtInteraction::ExecuteOpen(const ui::OpenDialog& dialog) {
-    OpenFileDialog chooser(dialog, DialogParent(), rememberDialogSize_);
+    OpenFileDialog chooser(dialog, DialogParent(), rememberDialogSize_, Title());
     if (chooser.exec() != QDialog::Accepted) return std::nullopt;
     return chooser.Chosen();
 }
@@ -62,6 +63,18 @@ std::optional<std::string> QtInteraction::ExecuteSave(const ui::OpenDialog& dial
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
     return PathToStdString(QDir::toNativeSeparators(chooser.selectedFiles().first()));
+}
+
+std::optional<int> QtInteraction::ExecuteChoice(const ui::ChoiceDialog& dialog) {
+    QStringList items;
+    for (const std::string& item : dialog.items) items << ToQString(item);
+    bool accepted = false;
+    const QString picked =
+        QInputDialog::getItem(DialogParent(), ToQString(dialog.title), ToQString(dialog.prompt),
+                              items, dialog.itemIndex, false, &accepted);
+    if (!accepted) return std::nullopt;
+    const int index = int(items.indexOf(picked));
+    return index < 0 ? std::nullopt : std::optional<int>(index);
 }
 
 void QtInteraction::SetCursor(ui::Cursor cursor) {

@@ -1,8 +1,8 @@
 #pragma once
 // The interaction of a program with a window: QMessageBox for messages and errors, an
-// OpenFileDialog for file-open dialogs, the wait cursor for the hourglass, the desktop's browser
-// for links, and a ModalDialog for a form shown modally. Needs a QApplication. RunProgram makes it
-// and hands it to the forms as their ui::Interaction.
+// OpenFileDialog for file-open dialogs, QInputDialog for a choice from a list, the wait cursor for
+// the hourglass, the desktop's browser for links, and a ModalDialog for a form shown modally. Needs
+// a QApplication. RunProgram makes it and hands it to the forms as their ui::Interaction.
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -29,6 +29,7 @@ public:
     void ShowError(const std::string& text) override;
     std::optional<std::string> ExecuteOpen(const ui::OpenDialog& dialog) override;
     std::optional<std::string> ExecuteSave(const ui::OpenDialog& dialog) override;
+    std::optional<int> ExecuteChoice(const ui::ChoiceDialog& dialog) override;
     ui::Cursor GetCursor() const override { return cursor_; }
     void SetCursor(ui::Cursor cursor) override;
     void Terminate() override;

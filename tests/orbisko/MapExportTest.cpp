@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "IsolatedUser.h"
 #include "OrbiskoForm.h"
 #include "RunCommand.h"
 #include "ScriptedInteraction.h"
@@ -32,6 +33,7 @@ struct RecordingPainter : MapPainter {
 class MapExportTest : public ::testing::Test {
 protected:
     MapExportTest() : form(ui, {kDataFolder}) { form.Create(); }
+    IsolatedUser user;  // the page width chosen is remembered
     ScriptedInteraction ui;
     TFormMain form;
     TempDir folder;
@@ -66,6 +68,33 @@ TEST_F(MapExportTest, ExportCommandWritesTheChosenFormatAndPdfNamesItsBounds) {
     Bitmap png;
     ASSERT_TRUE(LoadPngToBitmap(png, folder / "uk.png", true));
     EXPECT_EQ(png.PixelColour(450, 200), form.Image1.Picture()->PixelColour(450, 200));
+}
+
+TEST_F(MapExportTest, ExportAsksThePageWidthOfDocumentsAndRemembersIt) {
+    form.OpenUKClick();
+    ui.dialogAnswers = {folder / "a4.pdf", folder / "again.svg", folder / "none.pdf",
+                        folder / "map.png"};
+    ui.choiceAnswers = {0, 2, std::nullopt};
+    form.Export1Click();
+    ASSERT_EQ(ui.choicesShown.size(), 1u);
+    EXPECT_EQ(ui.choicesShown[0].items,
+              (std::vector<std::string>{"A4 landscape (297 mm)", "A3 landscape (420 mm)",
+                                        "A2 landscape (594 mm)", "One point per pixel"}));
+    EXPECT_EQ(ui.choicesShown[0].itemIndex, 3);
+    // 297 mm is 841.9 points, and the PDF writer keeps whole points.
+    const CommandResult info = RunCommand("pdfinfo " + Quoted(folder / "a4.pdf"));
+    EXPECT_NE(info.out.find("Page size:       842 x 421 pts"), std::string::npos) << info.out;
+
+    form.Export1Click();
+    EXPECT_EQ(ui.choicesShown.at(1).itemIndex, 0);
+    EXPECT_NE(ReadText(folder / "again.svg").find("width=\"594mm\""), std::string::npos);
+    form.Export1Click();  // cancelled: nothing written, the choice kept
+    EXPECT_EQ(ui.choicesShown.at(2).itemIndex, 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "none.pdf"));
+    form.Export1Click();  // a raster has no page
+    EXPECT_EQ(ui.choicesShown.size(), 3u);
+    EXPECT_TRUE(std::filesystem::exists(folder / "map.png"));
+    EXPECT_TRUE(ui.errors.empty());
 }
 
 TEST_F(MapExportTest, HeightColoursLieBeneathUnfilledOutlines) {

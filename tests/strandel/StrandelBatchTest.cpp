@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BatchRunner.h"
@@ -279,18 +280,45 @@ TEST_F(StrandelBatchTest, UnreadableFileIsAnErrorAndSavesNothing) {
     EXPECT_EQ(TRegistryString("DataFile", "").Value, folder / "absent.b");
 }
 
-TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesAndSaved) {
-    std::vector<unsigned char> bytes =
-        ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)}).bytes;
+TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesSavedAndSaidSo) {
+    std::vector<unsigned char> bytes = ShorelineFile()
+                                           .Land({Degrees(0, 0), Degrees(1, 0)})
+                                           .Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)})
+                                           .bytes;
     bytes.resize(bytes.size() - 3);
     std::string input = folder.Write("cut.b", bytes);
-    RunResult run = RunStrandel({"--save", folder / "map.bmp", input});
+    RunResult run = RunStrandel({"--view", "land", "--save", folder / "map.bmp", input});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBmp24(folder / "map.bmp").PixelColour(1805, 900), Colours::Black);
+    EXPECT_EQ(run.err,
+              "strandel: " + input + ": shoreline file ends inside a record after 1 polygons\n");
+}
+
+TEST_F(StrandelBatchTest, NonShorelineFilesAreAnErrorAndNothingIsWrittenOrStored) {
+    const std::string good =
+        folder.Write("good.b", ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
+    ASSERT_EQ(RunStrandel({good}).status, 0);
+    const std::string text = "# Varnholt world-map toolkit\n\nFour programs that turn data.\n";
+    const std::vector<std::pair<std::string, std::vector<unsigned char>>> wrong = {
+        {"map.png",
+         ReadBytes(std::filesystem::path(VARNHOLT_TEST_DATA) / "pngsuite" / "PngSuite.png")},
+        {"README.md", {text.begin(), text.end()}},
+        {"empty.b", {}},
+        {"short.b", std::vector<unsigned char>(20, 0)}};
+    for (const auto& [name, bytes] : wrong) {
+        const std::string input = folder.Write(name, bytes);
+        for (const char* output : {"map.bmp", "map.svg"}) {
+            RunResult run = RunStrandel({"--save", folder / output, input});
+            EXPECT_EQ(run.status, 1) << name;
+            EXPECT_EQ(run.err, "strandel: " + input + " is not a GSHHS shoreline file\n");
+            EXPECT_FALSE(std::filesystem::exists(folder / output)) << name;
+        }
+        EXPECT_EQ(TRegistryString("DataFile", "").Value, good) << name;
+    }
 }
 
 TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
-    std::string input = folder.Write("shore.b", ShorelineFile().bytes);
+    std::string input = folder.Write("shore.b", ShorelineFile::Blank().bytes);
     RunResult view = RunStrandel({"--view", "sea", input});
     EXPECT_EQ(view.status, 2);
     EXPECT_NE(view.err.find("--view"), std::string::npos);
@@ -339,7 +367,7 @@ TEST_F(StrandelVectorTest, BundledWorldFileMatchesTheRasterInEachView) {
 }
 
 TEST_F(StrandelVectorTest, PdfPageHasTheAskedWidthAndTheMapsProportions) {
-    const std::string input = folder.Write("shore.b", ShorelineFile().bytes);
+    const std::string input = folder.Write("shore.b", ShorelineFile::Blank().bytes);
     ASSERT_EQ(RunStrandel({"--save", folder / "map.pdf", input}).status, 0);
     EXPECT_NE(RunCommand("pdfinfo " + Quoted(folder / "map.pdf"))
                   .out.find("Page size:       3600 x 1800 pts"),
@@ -352,7 +380,7 @@ TEST_F(StrandelVectorTest, PdfPageHasTheAskedWidthAndTheMapsProportions) {
 }
 
 TEST_F(StrandelVectorTest, EmptyMapIsAValidDocumentWithItsBoundsInTheMetadata) {
-    const std::string input = folder.Write("empty.b", std::vector<unsigned char>{});
+    const std::string input = folder.Write("empty.b", ShorelineFile::Blank().bytes);
     ASSERT_EQ(RunStrandel({"--save", folder / "map.svg", "--page-width", "297", input}).status, 0);
     const std::string svg = ReadText(folder / "map.svg");
     EXPECT_NE(svg.find("width=\"297mm\""), std::string::npos);
@@ -365,7 +393,7 @@ TEST_F(StrandelVectorTest, EmptyMapIsAValidDocumentWithItsBoundsInTheMetadata) {
 }
 
 TEST_F(StrandelVectorTest, UnwritableFolderGivesTheFileErrorAndLeavesNothing) {
-    const std::string input = folder.Write("shore.b", ShorelineFile().bytes);
+    const std::string input = folder.Write("shore.b", ShorelineFile::Blank().bytes);
     for (const char* name : {"missing/map.svg", "missing/map.pdf"}) {
         RunResult run = RunStrandel({"--save", folder / name, input});
         EXPECT_EQ(run.status, 1);

@@ -78,7 +78,7 @@ TEST_F(StrandelFormTest, NothingIsLoadedUntilTheTimerAfterShowing) {
 }
 
 TEST_F(StrandelFormTest, FirstLoadDrawsFrameSetsCaptionAndSelectsFull) {
-    auto form = Loaded(ShorelineFile().bytes);
+    auto form = Loaded(ShorelineFile::Blank().bytes);
     EXPECT_FALSE(form->TimerLoad.Enabled());
     EXPECT_EQ(form->Caption(), "Strandel - " + folder / "shore.b");
     EXPECT_EQ(form->RadioGroupView.ItemIndex(), 0);
@@ -306,7 +306,36 @@ TEST_F(StrandelFormTest, CutFileKeepsWhatWasDrawnWithoutError) {
     EXPECT_EQ(found.size(), expected.size());
     for (Point p : expected) EXPECT_TRUE(Black(*form, p)) << p.x << "," << p.y;
     EXPECT_FALSE(form->ReadFailure());
+    EXPECT_EQ(form->ReadWarning(),
+              folder / "shore.b" + ": shoreline file ends inside a record after 1 polygons");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(StrandelFormTest, NonShorelineFileIsRefusedKeepingTheMapAndTheSetting) {
+    const std::string text = "Not a shoreline file, but long enough for a header or two.";
+    const std::string wrong = folder.Write("notes.txt", {text.begin(), text.end()});
+    {
+        // Named on the command line: said, and the stored file drawn instead.
+        TFormMain form(ui);
+        form.Create();
+        form.DataFile->Value =
+            folder.Write("shore.b", ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
+        form.CommandLineFile = wrong;
+        form.Show();
+        form.TimerLoad.Fire();
+        EXPECT_EQ(ui.errors, std::vector<std::string>{wrong + " is not a GSHHS shoreline file"});
+        EXPECT_TRUE(form.FileRefused());
+        EXPECT_TRUE(Black(form, PixelOf(0, 0)));
+
+        // Chosen in the open dialog: said again, nothing else changes.
+        ui.dialogAnswers.push_back(wrong);
+        form.FileOpenClick();
+        EXPECT_EQ(ui.errors.size(), 2u);
+        EXPECT_TRUE(Black(form, PixelOf(0, 0)));
+        EXPECT_EQ(form.Caption(), "Strandel - " + folder / "shore.b");
+        EXPECT_EQ(form.DataFile->Value, folder / "shore.b");
+    }
+    EXPECT_EQ(TRegistryString("DataFile", "").Value, folder / "shore.b");
 }
 
 TEST_F(StrandelFormTest, OverstatedCountsAndWildCoordinatesAreDrawnSafely) {

@@ -17,6 +17,8 @@ public:
     std::vector<std::string> urlsOpened;
     std::vector<std::string> modalForms;
     std::vector<ui::Cursor> cursorHistory;
+    std::vector<ui::ChoiceDialog> choicesShown;
+    std::deque<std::optional<int>> choiceAnswers;  // empty deque: the item picked at first
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
@@ -30,6 +32,13 @@ public:
     // Save dialogs take their answers from the same script.
     std::optional<std::string> ExecuteSave(const ui::OpenDialog& dialog) override {
         return ExecuteOpen(dialog);
+    }
+    std::optional<int> ExecuteChoice(const ui::ChoiceDialog& dialog) override {
+        choicesShown.push_back(dialog);
+        if (choiceAnswers.empty()) return dialog.itemIndex;
+        auto answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
     }
     ui::Cursor GetCursor() const override { return cursor_; }
     void SetCursor(ui::Cursor cursor) override {

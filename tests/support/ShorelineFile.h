@@ -45,6 +45,8 @@ public:
     ShorelineFile& Land(const std::vector<ShorelinePoint>& points) {
         return Outline(1, 1000, points);
     }
+    // A shoreline file that draws nothing: one land polygon without points.
+    static ShorelineFile Blank() { return ShorelineFile().Polygon(0, 1); }
     // Four corners, from the north-west one clockwise.
     ShorelineFile& Box(std::int32_t level, std::uint32_t area, ShorelinePoint northWest,
                        ShorelinePoint southEast) {

@@ -135,6 +135,19 @@ TEST_F(LargeLakes, MissingOrDamagedFileKeepsTheLakesReadBeforeTheFailure) {
     Draw(file, 36 + 4 * 8 + 36 + 2 * 8 + 3);
     EXPECT_TRUE(IsWaterRectangle(100, 100, 130, 120));
     EXPECT_EQ(WaterPixels(), 30 * 20);
+    LakesAhead cut(path, kWorldImageWidth, kWorldImageHeight);
+    cut.Spans();
+    EXPECT_TRUE(cut.End().cut);
+    EXPECT_EQ(cut.End().wholePolygons, 1u);
+}
+
+TEST_F(LargeLakes, NonShorelineFileIsAnErrorNotAWorldWithoutLakes) {
+    const std::string text = "Some text that is certainly no polygon header at all.";
+    const std::string notes = dir.Write("notes.txt", {text.begin(), text.end()});
+    EXPECT_THROW(DrawLargeLakes(notes, heightBitmap, maskBitmap), ENotShorelineFile);
+    EXPECT_EQ(WaterPixels(), 0);
+    LakesAhead lakes(notes, kWorldImageWidth, kWorldImageHeight);
+    EXPECT_THROW(lakes.Spans(), ENotShorelineFile);
 }
 
 TEST_F(LargeLakes, CutLakeIsFilledThroughThePointsReadBeforeTheCut) {

@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "FileContents.h"
 #include "GdalReadBack.h"
 #include "RunCommand.h"
 #include "TempDir.h"
@@ -41,12 +44,17 @@ TEST_F(TerrafoldBatch, WritesBothImagesRemembersTheLocationsAndStopsWhereTheWind
     GtopoTiles tiles(data.Folder() + "tiles/");
     tiles.PutCell(8 * 2700, 8 * 1350, 8848);
     const std::string shoreline = data / "gshhs_l.b";
-    ShorelineFile().Box(2, 30000, Pixel(100, 100), Pixel(110, 110)).WriteTo(shoreline);
+    // A file cut inside its last polygon: its lakes are painted, and the cut is said.
+    ShorelineFile file = ShorelineFile().Box(2, 30000, Pixel(100, 100), Pixel(110, 110));
+    file.Polygon(5, 1).Point(0, 0);
+    file.WriteTo(shoreline);
 
     CommandResult run =
         Run("--gtopo30 " + Quoted(data / "tiles") + " --gshhs " + Quoted(shoreline));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Image(s) written to file topo.png\n");
+    EXPECT_EQ(run.err, "terrafold: " + shoreline +
+                           ": shoreline file ends inside a record after 1 polygons\n");
     for (const char* name : {"topo.png", "LandSeaMask.png"}) {
         auto chunks = FileChunks(work / name);
         ASSERT_GE(chunks.size(), 3u) << name;
@@ -68,6 +76,30 @@ TEST_F(TerrafoldBatch, WritesBothImagesRemembersTheLocationsAndStopsWhereTheWind
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Terrafold cannot continue without a GSHHS data file!\n");
     EXPECT_FALSE(std::filesystem::exists(work / "topo.png"));
+}
+
+TEST_F(TerrafoldBatch, NonShorelineFilesAreAnErrorAndWriteNothing) {
+    std::filesystem::create_directories(data.Path() / "tiles");
+    GtopoTiles tiles(data.Folder() + "tiles/");
+    const std::string good = data / "gshhs_l.b";
+    ShorelineFile::Blank().WriteTo(good);
+    std::filesystem::create_directories(config.Path() / "Varnholt");
+    std::ofstream(config.Path() / "Varnholt" / "terrafold.conf")
+        << "[General]\nGSHHSFile=" << good << "\n";
+    const std::string text = "# Varnholt world-map toolkit\n\nFour programs and their data.\n";
+    const std::vector<std::pair<std::string, std::vector<unsigned char>>> wrong = {
+        {"topo.png", ReadBytes(std::string(VARNHOLT_TEST_DATA) + "/pngsuite/PngSuite.png")},
+        {"README.md", {text.begin(), text.end()}},
+        {"empty.b", {}},
+        {"short.b", std::vector<unsigned char>(20, 0)}};
+    for (const auto& [name, bytes] : wrong) {
+        const std::string path = data.Write(name, bytes);
+        CommandResult run = Run("--gtopo30 " + Quoted(data / "tiles") + " --gshhs " + Quoted(path));
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.err, "terrafold: " + path + " is not a GSHHS shoreline file\n");
+        EXPECT_TRUE(std::filesystem::is_empty(work.Path())) << name;
+        EXPECT_NE(Settings().find("GSHHSFile=" + good), std::string::npos) << name;
+    }
 }
 
 TEST_F(TerrafoldBatch, FolderWithoutTheTilesFailsWithTheMissingTilesName) {
@@ -92,7 +124,7 @@ TEST_F(TerrafoldBatch, BothImagesArePlacedOnTheirSampledCellsUnlessGeoreferencin
     std::filesystem::create_directories(data.Path() / "tiles");
     GtopoTiles tiles(data.Folder() + "tiles/");
     const std::string shoreline = data / "gshhs_l.b";
-    ShorelineFile().WriteTo(shoreline);
+    ShorelineFile::Blank().WriteTo(shoreline);
     const std::string locations =
         "--gtopo30 " + Quoted(data / "tiles") + " --gshhs " + Quoted(shoreline);
     ASSERT_EQ(Run(locations).status, 0);

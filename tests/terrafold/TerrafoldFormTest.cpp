@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "GSHHSdata.h"
 #include "InFolder.h"
 #include "IsolatedUser.h"
 #include "PNG_IO.h"
@@ -26,7 +27,7 @@ protected:
     std::string DefaultTileFolder() const { return home.Folder() + "GTOPO30/"; }
     std::string DefaultShorelineFile() const { return home.Folder() + "GSHHS/gshhs_l.b"; }
 
-    void MakeDefaultShorelineFile(const ShorelineFile& file = {}) const {
+    void MakeDefaultShorelineFile(const ShorelineFile& file = ShorelineFile::Blank()) const {
         std::filesystem::create_directories(home.Path() / "GSHHS");
         file.WriteTo(DefaultShorelineFile());
     }
@@ -132,7 +133,7 @@ TEST_F(TerrafoldStartupTest, FolderPickedWithoutTilesLeavesAnInertWindowAndIsSto
     EXPECT_FALSE(form->HasTiles());
     EXPECT_EQ(form->GSHHSFileSetting, nullptr);
 
-    // Refresh does nothing at all without tiles.
+    // Refresh does nothing without tiles but say why.
     TempDir work;
     {
         InFolder inWork(work.Path());
@@ -141,7 +142,8 @@ TEST_F(TerrafoldStartupTest, FolderPickedWithoutTilesLeavesAnInertWindowAndIsSto
     EXPECT_TRUE(ui.cursorHistory.empty());
     EXPECT_EQ(form->ProgressBar.Max(), 100);
     EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
-    EXPECT_EQ(ui.messages.size(), 0u);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot refresh without the GTOPO30 tiles. " +
+                                                    ui.errors.at(0)});
 
     form.reset();
     EXPECT_EQ(Stored("GTOPO30Folder"), elsewhere.Folder());
@@ -198,7 +200,7 @@ TEST_F(TerrafoldStartupTest, MissingShorelineFileAsksForItAndEndsWhenNoneIsGiven
 TEST_F(TerrafoldStartupTest, PickedShorelineFileIsTakenAndRemembered) {
     auto tiles = MakeTiles(DefaultTileFolder());
     const std::string chosen = home / "GSHHS_i.b";
-    ShorelineFile().WriteTo(chosen);
+    ShorelineFile::Blank().WriteTo(chosen);
     ui.dialogAnswers.push_back(chosen);
     {
         auto form = Start();
@@ -215,11 +217,46 @@ TEST_F(TerrafoldStartupTest, PickedShorelineFileIsTakenAndRemembered) {
     EXPECT_EQ(form.GSHHSFileSetting->Value, chosen);
 }
 
+TEST_F(TerrafoldStartupTest, NonShorelineFileIsRefusedWhereverItIsNamed) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    const std::string text = "# Notes\n\nNothing here is a polygon header of any kind.\n";
+    const std::string notes = home.Write("notes.md", {text.begin(), text.end()});
+    const std::string refused = notes + " is not a GSHHS shoreline file";
+    {
+        // Picked in the start-up dialog: as if none were picked.
+        ui.dialogAnswers.push_back(notes);
+        auto form = Start();
+        EXPECT_EQ(ui.errors, std::vector<std::string>{refused});
+        EXPECT_EQ(ui.messages,
+                  std::vector<std::string>{"Terrafold cannot continue without a GSHHS data file!"});
+        EXPECT_EQ(form->GSHHSFileSetting->Value, DefaultShorelineFile());
+    }
+    EXPECT_EQ(Stored("GSHHSFile"), DefaultShorelineFile());
+
+    // Given at start beside a good stored file: said, and the stored one kept.
+    MakeDefaultShorelineFile();
+    ScriptedInteraction second;
+    auto form = std::make_unique<TFormMain>(second, TerrafoldStartup{std::nullopt, notes});
+    form->Create();
+    EXPECT_EQ(second.errors, std::vector<std::string>{refused});
+    EXPECT_TRUE(form->ShorelineRefused());
+    EXPECT_FALSE(second.Terminated());
+    EXPECT_EQ(form->GSHHSFileSetting->Value, DefaultShorelineFile());
+
+    // The stored file replaced by another kind since start-up: Refresh writes nothing.
+    std::filesystem::copy_file(notes, DefaultShorelineFile(),
+                               std::filesystem::copy_options::overwrite_existing);
+    TempDir work;
+    InFolder inWork(work.Path());
+    EXPECT_THROW(form->ButtonRefreshClick(), ENotShorelineFile);
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
+}
+
 TEST_F(TerrafoldStartupTest, LocationsGivenAtStartReplaceStoredOnesAndAreStored) {
     TempDir data;
     auto tiles = MakeTiles(data.Folder());
     const std::string shoreline = data / "gshhs_c.b";
-    ShorelineFile().WriteTo(shoreline);
+    ShorelineFile::Blank().WriteTo(shoreline);
     Store("GTOPO30Folder", "/nowhere/");
     Store("GSHHSFile", "/nowhere/gshhs_l.b");
     {

@@ -29,7 +29,7 @@ TEST(TerrafoldWindow, OpensWithItsControlsAndMenusAndClosesFromTheButton) {
     std::filesystem::create_directories(home.Path() / "GTOPO30");
     std::filesystem::create_directories(home.Path() / "GSHHS");
     GtopoTiles tiles(home.Folder() + "GTOPO30/");
-    ShorelineFile().WriteTo(home / "GSHHS/gshhs_l.b");
+    ShorelineFile::Blank().WriteTo(home / "GSHHS/gshhs_l.b");
 
     ScriptedInteraction ui;
     TFormMain form(ui);

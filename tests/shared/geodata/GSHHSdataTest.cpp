@@ -58,9 +58,8 @@ TEST(GSHHSdata, RecordsAreConvertedFromBigEndian) {
     EXPECT_EQ(point.Lat, 2);
 }
 
-TEST(GSHHSdata, EmptyFilesAndPolygonsWithoutPoints) {
+TEST(GSHHSdata, PolygonsWithoutPoints) {
     TempDir dir;
-    EXPECT_TRUE(ReadAll(dir.Write("empty.b", {})).empty());
     ShorelineFile file;
     file.Polygon(0, 1, 0, 1).Polygon(-3, 1, 0, 2).Polygon(1, 1, 0, 3).Point(90000000, 90000000);
     auto polygons = ReadAll(dir.Write("middle.b", file.bytes));
@@ -276,6 +275,7 @@ struct Seen {
     std::vector<std::tuple<std::int32_t, std::int32_t, Point, PointF>> points;
     std::vector<std::pair<std::int32_t, std::vector<Point>>> polygons;
     std::string failure;
+    ShorelineReadEnd end;
 };
 
 template <class Read>
@@ -291,20 +291,21 @@ Seen Record(Read read, const std::string& path) {
         seen.polygons.emplace_back(header.Id, pixels);
     };
     try {
-        read(path, 3600, 1800, LongitudeWrap::Once, callbacks);
-    } catch (const EInOutError& error) {
+        seen.end = read(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+    } catch (const VarnholtError& error) {
         seen.failure = error.what();
     }
     return seen;
 }
 
-void ReadAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
-               const ShorelineCallbacks& callbacks) {
-    ReadShorelinesAhead(path, width, height, wrap, callbacks);
+ShorelineReadEnd ReadAhead(const std::string& path, int width, int height, LongitudeWrap wrap,
+                           const ShorelineCallbacks& callbacks) {
+    return ReadShorelinesAhead(path, width, height, wrap, callbacks);
 }
 
 bool operator==(const Seen& a, const Seen& b) {
-    return a.points == b.points && a.polygons == b.polygons && a.failure == b.failure;
+    return a.points == b.points && a.polygons == b.polygons && a.failure == b.failure &&
+           a.end.cut == b.end.cut && a.end.wholePolygons == b.end.wholePolygons;
 }
 
 }  // namespace
@@ -327,6 +328,8 @@ TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
     EXPECT_TRUE(Record(ReadAhead, path) == inTurn);
     EXPECT_GT(inTurn.points.size(), 40'000u);
     EXPECT_EQ(inTurn.polygons.size(), 6u);
+    EXPECT_TRUE(inTurn.end.cut);
+    EXPECT_EQ(inTurn.end.wholePolygons, 6u);
 
     // Work given to do meanwhile is done once, before the first callback.
     int painted = 0;
@@ -342,6 +345,75 @@ TEST(GSHHSdata, ReadingAheadHandsOverWhatReadingInTurnDoes) {
     const Seen absent = Record(ReadAhead, dir / "absent.b");
     EXPECT_TRUE(absent == Record(ReadShorelines, dir / "absent.b"));
     EXPECT_FALSE(absent.failure.empty());
+}
+
+TEST(GSHHSdata, FilesWithoutAShorelineHeaderAreRefusedBeforeAnyPolygon) {
+    TempDir dir;
+    const std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    const std::string text = "# A README, long enough to fill a whole header and more.\n";
+    const ShorelineFile level0 = ShorelineFile().Polygon(0, 0);
+    ShorelineFile southOfNorth = ShorelineFile().Polygon(0, 1);
+    southOfNorth.bytes[23] = 1;                             // South above North
+    ShorelineFile noPoint = ShorelineFile().Polygon(1, 1);  // promises a point, holds none
+    ShorelineFile negative = ShorelineFile().Polygon(-1, 1);
+    const std::vector<std::pair<std::string, std::vector<unsigned char>>> wrong = {
+        {"empty.b", {}},
+        {"short.b", std::vector<unsigned char>(35, 0)},
+        {"image.png", png},
+        {"README.md", {text.begin(), text.end()}},
+        {"level0.b", level0.bytes},
+        {"south.b", southOfNorth.bytes},
+        {"nopoint.b", noPoint.bytes},
+        {"negative.b", negative.bytes},
+    };
+    for (const auto& [name, bytes] : wrong) {
+        const std::string path = dir.Write(name, bytes);
+        const std::string expected = path + " is not a GSHHS shoreline file";
+        for (const Seen& seen : {Record(ReadShorelines, path), Record(ReadAhead, path)}) {
+            EXPECT_EQ(seen.failure, expected);
+            EXPECT_TRUE(seen.points.empty() && seen.polygons.empty()) << name;
+        }
+        EXPECT_THROW(CheckShorelineFile(path), ENotShorelineFile);
+    }
+    // Levels 1 to 4 and bounds anywhere in the world, west of Greenwich or beyond 180 E.
+    for (std::int32_t level : {1, 4}) {
+        ShorelineFile file = ShorelineFile().Polygon(1, level).Point(0, 0);
+        // West, East, South, North
+        const std::int32_t bounds[] = {-180'000'000, 354'000'000, -90'000'000, 90'000'000};
+        for (int field = 0; field < 4; ++field)
+            for (int byte = 0; byte < 4; ++byte)
+                file.bytes[12 + 4 * field + byte] =
+                    std::uint8_t(std::uint32_t(bounds[field]) >> (24 - 8 * byte));
+        EXPECT_NO_THROW(CheckShorelineFile(dir.Write("good.b", file.bytes)));
+    }
+}
+
+TEST(GSHHSdata, CutFilesSayAfterHowManyWholePolygons) {
+    TempDir dir;
+    ShorelineFile file;
+    file.Polygon(1, 1).Point(0, 0).Polygon(2, 2).Point(0, 0).Point(1, 1).Polygon(3, 1);
+    file.Point(0, 0).Point(1, 1).Point(2, 2);
+    const std::size_t whole = file.bytes.size();
+    // bytes kept, whole polygons before the end
+    const std::vector<std::pair<std::size_t, std::size_t>> ends = {
+        {whole, 3}, {whole - 1, 2}, {whole - 8, 2}, {44 + 30, 1}, {44 + 40, 1}, {44 + 36 + 16, 2}};
+    for (auto [kept, polygons] : ends) {
+        const bool cut = kept != whole && kept != 44 + 36 + 16;
+        const std::string path = dir / "cut.b";
+        file.WriteTo(path, kept);
+        for (bool skipped : {false, true}) {
+            ShorelineCallbacks callbacks;
+            if (skipped) callbacks.Select = [](const TGSHHSHeader&) { return false; };
+            const ShorelineReadEnd end =
+                ReadShorelines(path, 3600, 1800, LongitudeWrap::Once, callbacks);
+            EXPECT_EQ(end.cut, cut) << kept;
+            EXPECT_EQ(end.wholePolygons, polygons) << kept;
+        }
+        EXPECT_TRUE(Record(ReadAhead, path) == Record(ReadShorelines, path));
+    }
+    EXPECT_EQ(ShorelineCutText("/data/gshhs_f.b", 2),
+              "/data/gshhs_f.b: shoreline file ends inside a record after 2 polygons");
 }
 
 TEST(GSHHSdata, ACallbackThatThrowsStopsTheReadingThread) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -511,6 +512,52 @@ TEST(QtFrontEnd, ADialogWhoseNamesIgnoreCaseSuggestsAndTakesTheFoldersSpelling) 
     OpenWhenShown("w180n90.dem", suggested);
     EXPECT_EQ(ui.ExecuteOpen(dialog), tiles / "W180N90.DEM");
     EXPECT_EQ(suggested, (std::vector<QString>{"E020N40.DEM", "E020N40.DEM"}));
+}
+
+TEST(QtFrontEnd, AFileDialogsRefusalCarriesTheProgramsTitle) {
+    TempDir folder;
+    ui::OpenDialog dialog;
+    dialog.initialDir = folder.Folder();
+    dialog.title = "Please point to the GSHHS file you would like to use";
+    dialog.options = ui::PathMustExist | ui::FileMustExist;
+    qtui::QtInteraction ui;
+    ui.SetTitle("Strandel");
+    QString refusalTitle;
+    QString refusalText;
+    // Types a name that is not there, notes the box that refuses it, then cancels the dialog;
+    // gives up after ten seconds rather than wait for ever.
+    QElapsedTimer waited;
+    waited.start();
+    bool opened = false;
+    QTimer poll;  // last, so that it goes before what it looks at
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (waited.elapsed() > 10000) {
+            if (auto* stuck = qobject_cast<QDialog*>(modal)) stuck->reject();
+            if (!modal) poll.stop();
+            return;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            refusalTitle = box->windowTitle();
+            refusalText = box->text();
+            box->accept();
+        } else if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+            if (!refusalTitle.isEmpty()) {
+                poll.stop();
+                chooser->reject();
+                return;
+            }
+            if (opened) return;
+            opened = true;
+            chooser->selectFile("absent.b");
+            // Queued: the refusal's own loop must see this timer fire again.
+            QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+        }
+    });
+    poll.start(5);
+    EXPECT_EQ(ui.ExecuteOpen(dialog), std::nullopt);
+    EXPECT_EQ(refusalTitle, "Strandel");
+    EXPECT_TRUE(refusalText.contains("File not found.")) << refusalText.toStdString();
 }
 
 TEST(QtFrontEnd, ModalFormsAskBeforeClosingAndMayCloseBeforeTheyShow) {

@@ -270,7 +270,10 @@ TEST(DemImport, TileSamplesSayOceanByShorelinesOrBySeaLevel) {
     EXPECT_EQ(TileSample(NAN, noMask, false), gtopo30::kOcean);
     EXPECT_EQ(TileSample(40000.0f, noMask, false), 32767);
     TempDir dir;
-    dir.Write("empty.b", {});
+    // One lake without points: no land anywhere.
+    std::vector<unsigned char> lake(36, 0);
+    lake[11] = 2;
+    dir.Write("empty.b", lake);
     ShorelineLandMask mask(dir / "empty.b", 120);
     EXPECT_EQ(TileSample(-28.4f, &mask, true), -28);
     EXPECT_EQ(TileSample(NAN, &mask, true), 0);
