@@ -7,8 +7,6 @@
 #include <iterator>
 
 #include "AsciiCase.h"
-#include "Interaction.h"
-#include "RegistryVariables.h"
 
 MapFileFormat MapFileFormatOf(const std::string& path) {
     const std::string extension = std::filesystem::path(path).extension().string();
@@ -30,32 +28,6 @@ double ParsePageWidthMm(const std::string& text) {
     if (error != std::errc() || end != text.data() + text.size()) return -1;
     if (!std::isfinite(millimetres) || millimetres <= 0 || millimetres >= 10000) return -1;
     return millimetres;
-}
-
-std::optional<double> AskPageWidth(ui::Interaction& ui, const std::string& path) {
-    if (!IsVectorFormat(MapFileFormatOf(path))) return 0.0;
-    struct Page {
-        const char* name;
-        double widthMm;
-    };
-    static constexpr Page kPages[] = {{"A4 landscape (297 mm)", 297},
-                                      {"A3 landscape (420 mm)", 420},
-                                      {"A2 landscape (594 mm)", 594},
-                                      {"One point per pixel", 0}};
-    TRegistryString stored("ExportPageWidth", "");  // empty: a point a pixel
-    ui::ChoiceDialog dialog;
-    dialog.title = "Export map";
-    dialog.prompt = "Page width:";
-    dialog.itemIndex = int(std::size(kPages)) - 1;
-    for (const Page& page : kPages) {
-        if (ParsePageWidthMm(stored.Value) == page.widthMm) dialog.itemIndex = int(&page - kPages);
-        dialog.items.push_back(page.name);
-    }
-    const std::optional<int> picked = ui.ExecuteChoice(dialog);
-    if (!picked || *picked < 0 || *picked >= int(std::size(kPages))) return std::nullopt;
-    const double widthMm = kPages[*picked].widthMm;
-    stored.Value = widthMm == 0 ? "" : std::to_string(int(widthMm));
-    return widthMm;
 }
 
 namespace {

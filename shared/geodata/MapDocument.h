@@ -7,14 +7,9 @@
 // bounds of the page's edges and the coordinate system, since a world file cannot go beside it.
 // The file goes through the replacing writer: on any failure the target is left as it was.
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "MapPainter.h"
-
-namespace ui {
-class Interaction;
-}
 
 enum class MapFileFormat { Png, Bmp, Svg, Pdf, Unknown };
 
@@ -45,11 +40,6 @@ struct MapDocument {
     std::string creator;  // the program
     GeoBounds bounds;
 };
-
-// The page width of a map exported to path: for SVG and PDF the window asks for A4, A3 or A2
-// landscape or one point a pixel (0), offering the last choice first (the program's setting
-// "ExportPageWidth", in millimetres); nothing when the user cancels. Rasters need none: 0.
-std::optional<double> AskPageWidth(ui::Interaction& ui, const std::string& path);
 
 // The page-width option's text in millimetres: 0 for an empty text (one point a pixel), -1 for
 // text that is not a positive number below ten metres.
