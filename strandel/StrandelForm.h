@@ -21,6 +21,7 @@
 
 class MapPainter;
 class OutlinePen;
+class TRecentFiles;
 class TRegistryString;
 struct GeoBounds;
 struct TGSHHSHeader;
@@ -42,6 +43,7 @@ public:
     ui::OpenDialog OpenDialog1;
     ui::OpenDialog ExportDialog;
     ui::MenuItem& FileOpen;
+    ui::MenuItem& FileRecent;
     ui::MenuItem& FileExport;
     ui::MenuItem& FileExit;
     ui::MenuItem& ViewBoth;
@@ -65,6 +67,8 @@ public:
     // Event handlers.
     void TimerLoadTimer();
     void FileOpenClick();
+    // Draws another shoreline file, as Open does once a file is chosen (recent files, drops).
+    void OpenFile(const std::string& path);
     void FileExportClick();
     void ViewBothClick();
     void ViewLandClick();
@@ -104,4 +108,5 @@ private:
     void ShowMap();
 
     std::optional<std::string> readFailure_;
+    std::unique_ptr<TRecentFiles> recentFiles_;
 };
