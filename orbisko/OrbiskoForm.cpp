@@ -172,6 +172,7 @@ void TFormMain::RememberView() {
     const ViewBounds shown{MapView.MapWest, MapView.MapSouth, MapView.MapEast, MapView.MapNorth};
     if (!ViewHistory.empty() && ViewHistory[ViewIndex] == shown) return;
     if (!ViewHistory.empty()) ViewHistory.resize(ViewIndex + 1);
+    if (ViewHistory.size() == kViewsKept) ViewHistory.erase(ViewHistory.begin());
     ViewHistory.push_back(shown);
     ViewIndex = ViewHistory.size() - 1;
     ViewBack.SetEnabled(ViewIndex > 0);
@@ -183,14 +184,18 @@ void TFormMain::GoToView(std::size_t index) {
     ViewIndex = index;
     const ViewBounds& view = ViewHistory[index];
     MapView.SetBounds(view.west, view.south, view.east, view.north);
+    RedrawWithoutRemembering();
+    ViewBack.SetEnabled(ViewIndex > 0);
+    ViewForward.SetEnabled(ViewIndex + 1 < ViewHistory.size());
+}
+
+void TFormMain::RedrawWithoutRemembering() {
     remembering_ = false;
     struct Remember {
         bool& flag;
         ~Remember() { flag = true; }
     } rememberAgain{remembering_};
     RedrawMap();
-    ViewBack.SetEnabled(ViewIndex > 0);
-    ViewForward.SetEnabled(ViewIndex + 1 < ViewHistory.size());
 }
 
 void TFormMain::ViewBackClick() {
@@ -333,9 +338,7 @@ void TFormMain::Image1MouseMove(int x, int y) {
         MapView.SetBounds(panFrom_.west, panFrom_.south, panFrom_.east, panFrom_.north);
         MapView.SetScales();
         MapView.PanBy(x - PanStartX, y - PanStartY, y);
-        remembering_ = false;
-        RedrawMap();
-        remembering_ = true;
+        RedrawWithoutRemembering();
         return;
     }
     if (!Dragging) return;

@@ -102,6 +102,7 @@ public:
     };
     std::vector<ViewBounds> ViewHistory;
     std::size_t ViewIndex = 0;
+    static constexpr std::size_t kViewsKept = 100;
 
 protected:
     void FormCreate() override;
@@ -111,6 +112,8 @@ protected:
 private:
     void RememberView();
     void GoToView(std::size_t index);
+    // A redraw on the way somewhere (a pan in progress, Back, Forward).
+    void RedrawWithoutRemembering();
     void DrawRubberBand();
     void ApplyPreset(MapPreset preset);
 
@@ -123,6 +126,5 @@ private:
     GeoTransform drawnTransform_;
     bool heightColoured_ = false;
     ViewBounds panFrom_{};
-    // A redraw on the way somewhere (a pan in progress, Back, Forward) is not remembered.
     bool remembering_ = true;
 };
