@@ -31,7 +31,9 @@ xdotool key alt+r 2>/dev/null || true
 id=$(xdotool search --onlyvisible --name "^GTOPO30 - Convert" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$id")"
 xdotool mousemove $((X + 550)) $((Y + 388)) click 1   # Refresh
-sleep 8; xdotool key Return; sleep 1
+# Its message box says when the images are written (at most a minute, even in a slow build).
+for _ in $(seq 120); do xdotool search --onlyvisible --name "^Terrafold$" >/dev/null && break; sleep 0.5; done
+xdotool key Return; sleep 1
 grab "GTOPO30 - Convert" terrafold-window.png 400 150
 kill $app; wait $app 2>/dev/null || true
 
