@@ -6,6 +6,7 @@
 #include "FileLookup.h"
 #include "GeoreferenceChoice.h"
 #include "HeightImageFile.h"
+#include "PointerReadout.h"
 #include "Tick.h"
 
 namespace {
@@ -52,6 +53,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
           PlaceBar(Make<ui::ProgressBar>("ProgressBarPercent"), {232, 488, 145, 17}, 100)),
       TimerOnShow(MakeTimer("TimerOnShow")),
       MenuFile(MainMenu().Add("MenuFile", "&File")),
+      FileOpen(MenuFile.Add("FileOpen", "&Open...", [this] { FileOpenClick(); })),
       FileGeoreferencing(AddGeoreferenceItem(MenuFile)),
       FileExit((MenuFile.AddSeparator("N1"),
                 MenuFile.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
@@ -74,6 +76,17 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
     ImageDisplay.SetBounds({4, 24, 742, 453});
     ImageDisplay.align = ui::Align::Client;
     ImageDisplay.SetStretch(true);
+    ImageDisplay.navigable = true;
+    // Every tab shows an image of the source's size, so each reads its height there.
+    ImageDisplay.DescribePixel = [this](int column, int row) -> std::string {
+        if (!SourceBitmap || column >= SourceBitmap->Width() || row >= SourceBitmap->Height())
+            return {};
+        return HeightCodeText(SourceBitmap->Row(row)[column]);
+    };
+
+    FileOpen.shortcut = "Ctrl+O";
+    FileExit.shortcut = "Ctrl+Q";
+    OnFileDropped = [this](const std::string& path) { ProcessHeightImage(path); };
 
     TimerOnShow.SetEnabled(false);
     TimerOnShow.SetInterval(300);
@@ -121,7 +134,14 @@ void TFormMain::TimerOnShowTimer() {
         Close();
         return;
     }
+    ProcessHeightImage(fileName);
+}
 
+void TFormMain::FileOpenClick() {
+    if (auto chosen = Ui().ExecuteOpen(OpenDialog)) ProcessHeightImage(*chosen);
+}
+
+void TFormMain::ProcessHeightImage(const std::string& fileName) {
     ui::BusyCursor busy(Ui());
     SetStep(0);
     // Shading starts on a second core while the file is still being decoded; the images shown
@@ -133,6 +153,10 @@ void TFormMain::TimerOnShowTimer() {
     LoadHeightImage(*source, fileName, [&shading](int rows) { shading.Publish(rows); });
     Replace(SourceBitmap, source);
     SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
+    // A height image without a world file beside it is the whole world, as terrafold makes it.
+    ImageDisplay.degrees = SourceReference.transform
+                               ? PictureDegreesOf(*SourceReference.transform)
+                               : WholeWorldDegrees(SourceBitmap->Width(), SourceBitmap->Height());
     SelectTab(kTabSource);
 
     SetStep(1);

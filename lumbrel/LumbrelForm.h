@@ -28,6 +28,7 @@ public:
     ui::Timer& TimerOnShow;
     ui::OpenDialog OpenDialog;
     ui::MenuItem& MenuFile;
+    ui::MenuItem& FileOpen;
     // Checked: the height image's world file and .aux.xml are carried over to combined.bmp.
     ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& FileExit;
@@ -52,6 +53,9 @@ public:
     // The processing sequence, run once from the timer.
     void TimerOnShowTimer();
     void TabControlImageChange();
+    void FileOpenClick();
+    // The processing sequence on another height image (Open..., a dropped file).
+    void ProcessHeightImage(const std::string& fileName);
     void ViewCellStatisticsClick();
     void FileExitClick();
     void HelpAboutClick();

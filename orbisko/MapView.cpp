@@ -70,6 +70,68 @@ void TMapView::ZoomToRectangle(int x0, int y0, int x1, int y1) {
     SetBounds(XToLon(x0), YToLat(y0), XToLon(x1), YToLat(y1));
 }
 
+// 1.5708, not pi/2: the quarter turn the program has always used, so maps keep the scale
+// they were drawn at.
+long double TMapView::LatitudeStretch(long double middleLatitude) {
+    return 1 / std::cos(1.5708L * middleLatitude / 5400);
+}
+
+// South and north for a view at this longitude scale with the given latitude below the given
+// row (counted up from the bottom), such that SetScales finds the same scale across and up: the
+// latitude scale depends on the middle latitude it helps to place, so it is found by a few
+// rounds of refining.
+void TMapView::FitLatitudes(long double xScale, long double latitude, long double rowsUp) {
+    long double yScale = xScale / LatitudeStretch(latitude);
+    long double south = latitude - rowsUp * yScale;
+    for (int round = 0; round < 4; ++round) {
+        south = latitude - rowsUp * yScale;
+        yScale = xScale / LatitudeStretch(south + height_ * yScale / 2);
+    }
+    south = latitude - rowsUp * yScale;
+    MapSouth = Nearest(south);
+    MapNorth = Nearest(south + height_ * yScale);
+}
+
+void TMapView::ZoomAbout(int x, int y, long double factor) {
+    if (XScale <= 0 || factor <= 0) return;
+    const long double lon = x * XScale + MapWest, lat = (height_ - y) * YScale + MapSouth;
+    const long double xScale = XScale / factor;
+    if (width_ * xScale < kNearestSpan) return;
+    const long double west = lon - x * xScale;
+    MapWest = Nearest(west);
+    MapEast = Nearest(west + width_ * xScale);
+    FitLatitudes(xScale, lat, height_ - y);
+}
+
+void TMapView::PanBy(int dx, int dy, int anchorY) {
+    if (XScale <= 0) return;
+    // The shift stops where the image's edge meets the world's.
+    auto shift = [](long double wanted, long double low, long double high, int limit) {
+        return std::clamp<long double>(wanted, std::min<long double>(0, -limit - low),
+                                       std::max<long double>(0, limit - high));
+    };
+    const long double east = MapWest + width_ * XScale, north = MapSouth + height_ * YScale;
+    const long double lonShift = shift(-dx * XScale, MapWest, east, 10800);
+    const long double latShift = shift(dy * YScale, MapSouth, north, 5400);
+    const long double xScale = XScale;
+    const long double anchorLatitude = MapSouth + (height_ - anchorY) * YScale + latShift;
+    MapWest = Nearest(MapWest + lonShift);
+    MapEast = Nearest(MapWest + width_ * xScale);
+    FitLatitudes(xScale, anchorLatitude, height_ - anchorY);
+}
+
+void TMapView::SetImageSize(int width, int height) {
+    if (width <= 0 || height <= 0 || (width == width_ && height == height_)) return;
+    const long double lon = MapWest + XScale * width_ / 2;
+    const long double lat = MapSouth + YScale * height_ / 2;
+    width_ = width;
+    height_ = height;
+    if (XScale <= 0) return;
+    MapWest = Nearest(lon - XScale * width / 2);
+    MapEast = Nearest(lon + XScale * width / 2);
+    FitLatitudes(XScale, lat, height / 2.0L);
+}
+
 void TMapView::SetScales() {
     if (MapNorth < MapSouth) std::swap(MapNorth, MapSouth);
     if (MapEast < MapWest) std::swap(MapEast, MapWest);
@@ -86,10 +148,7 @@ void TMapView::SetScales() {
     lastEast_ = MapEast;
     lastNorth_ = MapNorth;
 
-    // 1.5708, not pi/2: the quarter turn the program has always used, so maps keep the scale
-    // they were drawn at.
-    const long double latitudeStretch =
-        1 / std::cos(1.5708L * ((MapSouth + MapNorth) / 2.0L) / 5400);
+    const long double latitudeStretch = LatitudeStretch((MapSouth + MapNorth) / 2.0L);
     const long double horizontalScale = (long double)(MapEast - MapWest) / width_;
     const long double verticalScale = (MapNorth - MapSouth) * latitudeStretch / height_;
     XScale = horizontalScale >= verticalScale ? horizontalScale : verticalScale;

@@ -33,6 +33,16 @@ public:
     void ZoomOut();
     // The first corner gives west and south, the second (clamped to the image) east and north.
     void ZoomToRectangle(int x0, int y0, int x1, int y1);
+    // The window's own ways, each for the current scales: the bounds of the view that keeps the
+    // place under pixel (x, y) there at the given factor of magnification (above 1 nearer), no
+    // nearer than kNearestSpan across; the view moved with a drag of (dx, dy) pixels, no
+    // further than the world's edge, keeping the place dragged on row anchorY under the pointer
+    // (the vertical scale changes with the middle latitude); the view of a new image size at
+    // the same scale about the same centre.
+    static constexpr int kNearestSpan = 16;
+    void ZoomAbout(int x, int y, long double factor);
+    void PanBy(int dx, int dy, int anchorY);
+    void SetImageSize(int width, int height);
 
     void SetScales();
     int LonToX(int lon) const;
@@ -73,6 +83,8 @@ private:
     int lastEast_ = 10800;
     int lastNorth_ = 5400;
 
+    static long double LatitudeStretch(long double middleLatitude);
+    void FitLatitudes(long double xScale, long double latitude, long double rowsUp);
     Colour BackgroundColour() const;
     bool ReachesImage(std::span<const PointF> points) const;
 };

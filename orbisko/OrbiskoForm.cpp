@@ -1,6 +1,8 @@
 #include "OrbiskoForm.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "BmpFile.h"
 #include "Canvas.h"
@@ -9,6 +11,7 @@
 #include "MapDocument.h"
 #include "MapExportDialog.h"
 #include "PNG_IO.h"
+#include "PointerReadout.h"
 #include "SearchFolders.h"
 
 namespace {
@@ -37,12 +40,18 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
       ViewTopography(View.Add("ViewTopography", "&Add topography")),
       Zoomout1(View.Add("Zoomout1", "&Zoom out")),
       Monochrome1(View.Add("Monochrome1", "&Monochrome")),
+      ViewBack((View.AddSeparator("N2"), View.Add("ViewBack", "&Back"))),
+      ViewForward(View.Add("ViewForward", "&Forward")),
       MapView(900, 450),
       givenFolders_(std::move(searchFolders)) {
     SetCaption("Topograhic Map Viewer");
     SetDesign(0, 0, 920, 528, true);
 
     Image1.SetBounds({8, 8, 900, 450});
+    // The map follows the window's size at the same scale (FormResize).
+    Image1.SetAnchors(ui::AnchorsAll);
+    Image1.scaleBar = true;
+    Image1.OnMouseWheel = [this](int x, int y, int notches) { Image1MouseWheel(x, y, notches); };
     Image1.OnMouseDown = [this](ui::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); };
     Image1.OnMouseMove = [this](int x, int y) { Image1MouseMove(x, y); };
     Image1.OnMouseUp = [this](ui::MouseButton b, int x, int y) { Image1MouseUp(b, x, y); };
@@ -69,6 +78,15 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
     ViewTopography.OnClick = [this] { ViewTopographyClick(); };
     Zoomout1.OnClick = [this] { Zoomout1Click(); };
     Monochrome1.OnClick = [this] { Monochrome1Click(); };
+    ViewBack.OnClick = [this] { ViewBackClick(); };
+    ViewForward.OnClick = [this] { ViewForwardClick(); };
+    ViewBack.shortcut = "Alt+Left";
+    ViewForward.shortcut = "Alt+Right";
+    ViewBack.SetEnabled(false);
+    ViewForward.SetEnabled(false);
+    Save1.shortcut = "Ctrl+S";
+    Export1.shortcut = "Ctrl+E";
+    Exit1.shortcut = "Ctrl+Q";
 
     ExportDialog = MapExportDialog("map.svg");
 }
@@ -85,6 +103,13 @@ void TFormMain::FormCreate() {
                              "Cartog: " + CartogFileName);
     MapView.SetPreset(MapPreset::World);
     Timer1.SetEnabled(true);
+}
+
+void TFormMain::FormResize() {
+    const ui::Bounds& area = Image1.GetBounds();
+    if (area.width == MapView.ImageWidth() && area.height == MapView.ImageHeight()) return;
+    MapView.SetImageSize(area.width, area.height);
+    if (mapDrawn_) Timer1.SetEnabled(true);
 }
 
 void TFormMain::FormDestroy() {
@@ -119,8 +144,9 @@ void TFormMain::DrawMap() {
     MapView.SetScales();
     if (!CartogList || CartogList->Count() == 0) return;
 
-    // Hidden while drawing so that the finished map shows at once.
-    Image1.SetVisible(false);
+    // Hidden while drawing so that the finished map shows at once; not while a drag pans it,
+    // which would lose the mouse to hiding and shows each finished map anyway.
+    if (!Panning) Image1.SetVisible(false);
     struct ShowAgain {
         ui::Image& image;
         ~ShowAgain() { image.SetVisible(true); }
@@ -133,9 +159,52 @@ void TFormMain::DrawMap() {
     imageBrush_ = MapView.DrawSegments(picture, *CartogList);
     mapDrawn_ = true;
     drawnTransform_ = MapView.PixelTransform();
+    Image1.degrees = PictureDegreesOf(drawnTransform_);
     heightColoured_ = false;
     Image1.PictureChanged();
+    if (remembering_) RememberView();
 }
+
+void TFormMain::RedrawMap() {
+    DrawMap();
+    if (ViewTopography.Checked()) AddTopography();
+}
+
+void TFormMain::RememberView() {
+    const ViewBounds shown{MapView.MapWest, MapView.MapSouth, MapView.MapEast, MapView.MapNorth};
+    if (!ViewHistory.empty() && ViewHistory[ViewIndex] == shown) return;
+    if (!ViewHistory.empty()) ViewHistory.resize(ViewIndex + 1);
+    if (ViewHistory.size() == kViewsKept) ViewHistory.erase(ViewHistory.begin());
+    ViewHistory.push_back(shown);
+    ViewIndex = ViewHistory.size() - 1;
+    ViewBack.SetEnabled(ViewIndex > 0);
+    ViewForward.SetEnabled(false);
+}
+
+void TFormMain::GoToView(std::size_t index) {
+    if (index >= ViewHistory.size()) return;
+    ViewIndex = index;
+    const ViewBounds& view = ViewHistory[index];
+    MapView.SetBounds(view.west, view.south, view.east, view.north);
+    RedrawWithoutRemembering();
+    ViewBack.SetEnabled(ViewIndex > 0);
+    ViewForward.SetEnabled(ViewIndex + 1 < ViewHistory.size());
+}
+
+void TFormMain::RedrawWithoutRemembering() {
+    remembering_ = false;
+    struct Remember {
+        bool& flag;
+        ~Remember() { flag = true; }
+    } rememberAgain{remembering_};
+    RedrawMap();
+}
+
+void TFormMain::ViewBackClick() {
+    if (ViewIndex > 0) GoToView(ViewIndex - 1);
+}
+
+void TFormMain::ViewForwardClick() { GoToView(ViewIndex + 1); }
 
 void TFormMain::AddTopography() {
     // Without a drawn map there is nothing to colour.
@@ -203,7 +272,7 @@ void TFormMain::Export1Click() {
 
 void TFormMain::Timer1Timer() {
     Timer1.SetEnabled(false);
-    DrawMap();
+    RedrawMap();
 }
 
 void TFormMain::Save1Click() { SaveMap("temp.bmp"); }
@@ -212,7 +281,7 @@ void TFormMain::Exit1Click() { Close(); }
 
 void TFormMain::ApplyPreset(MapPreset preset) {
     MapView.SetPreset(preset);
-    DrawMap();
+    RedrawMap();
 }
 
 void TFormMain::OpenUKClick() { ApplyPreset(MapPreset::UK); }
@@ -220,9 +289,10 @@ void TFormMain::OpenScandinaviaClick() { ApplyPreset(MapPreset::Scandinavia); }
 void TFormMain::OpenMiddleEastClick() { ApplyPreset(MapPreset::MiddleEast); }
 void TFormMain::OpenWorldClick() { ApplyPreset(MapPreset::World); }
 
+// A check item: the colours stay through every redraw until it is chosen again.
 void TFormMain::ViewTopographyClick() {
-    DrawMap();
-    AddTopography();
+    ViewTopography.SetChecked(!ViewTopography.Checked());
+    RedrawMap();
 }
 
 void TFormMain::Zoomout1Click() {
@@ -233,7 +303,7 @@ void TFormMain::Zoomout1Click() {
 void TFormMain::Monochrome1Click() {
     Monochrome1.SetChecked(!Monochrome1.Checked());
     MapView.MonochromeMap = Monochrome1.Checked();
-    DrawMap();
+    RedrawMap();
 }
 
 // Drawn by exclusive-or, outline and fill alike, so drawing it twice restores the map.
@@ -248,7 +318,18 @@ void TFormMain::DrawRubberBand() {
     Image1.PictureChanged();
 }
 
-void TFormMain::Image1MouseDown(ui::MouseButton, int x, int y) {
+void TFormMain::Image1MouseDown(ui::MouseButton button, int x, int y) {
+    if (Dragging || Panning) return;
+    if (button == ui::MouseButton::Middle) {
+        Panning = true;
+        PanStartX = x;
+        PanStartY = y;
+        panFrom_ = {MapView.MapWest, MapView.MapSouth, MapView.MapEast, MapView.MapNorth};
+        Image1.SetMouseCapture(true);
+        return;
+    }
+    // The rubber band is the left button's; the others have nothing to do here.
+    if (button != ui::MouseButton::Left) return;
     DragStartX = DragEndX = x;
     DragStartY = DragEndY = y;
     Image1.SetMouseCapture(true);
@@ -257,6 +338,14 @@ void TFormMain::Image1MouseDown(ui::MouseButton, int x, int y) {
 }
 
 void TFormMain::Image1MouseMove(int x, int y) {
+    if (Panning) {
+        if (!mapDrawn_) return;
+        MapView.SetBounds(panFrom_.west, panFrom_.south, panFrom_.east, panFrom_.north);
+        MapView.SetScales();
+        MapView.PanBy(x - PanStartX, y - PanStartY, y);
+        RedrawWithoutRemembering();
+        return;
+    }
     if (!Dragging) return;
     DrawRubberBand();
     DragEndX = x;
@@ -265,10 +354,28 @@ void TFormMain::Image1MouseMove(int x, int y) {
 }
 
 // The release position itself is not used: the end corner is the last one seen while moving.
-void TFormMain::Image1MouseUp(ui::MouseButton, int, int) {
-    if (Dragging) DrawRubberBand();
+void TFormMain::Image1MouseUp(ui::MouseButton button, int, int) {
+    if (Panning) {
+        if (button != ui::MouseButton::Middle) return;
+        Panning = false;
+        Image1.SetMouseCapture(false);
+        if (mapDrawn_) RememberView();
+        return;
+    }
+    if (!Dragging || button != ui::MouseButton::Left) return;
+    DrawRubberBand();
     Dragging = false;
     Image1.SetMouseCapture(false);
+    // A click or a slip of the hand is not a zoom.
+    if (std::max(std::abs(DragEndX - DragStartX), std::abs(DragEndY - DragStartY)) < kLeastDrag)
+        return;
     MapView.ZoomToRectangle(DragStartX, DragStartY, DragEndX, DragEndY);
     Timer1.SetEnabled(true);
+}
+
+void TFormMain::Image1MouseWheel(int x, int y, int notches) {
+    if (!mapDrawn_ || Dragging || Panning) return;
+    MapView.SetScales();
+    MapView.ZoomAbout(x, y, std::pow(1.5L, notches));
+    RedrawMap();
 }

@@ -35,11 +35,16 @@ public:
     void Image1MouseDown(ui::MouseButton button, int x, int y);
     void Image1MouseMove(int x, int y);
     void Image1MouseUp(ui::MouseButton button, int x, int y);
+    void Image1MouseWheel(int x, int y, int notches);
+    void ViewBackClick();
+    void ViewForwardClick();
 
     bool FindTopography();
     void LoadCartography();
     void DrawMap();
     void AddTopography();
+    // DrawMap, with the height colours while "Add topography" is checked.
+    void RedrawMap();
     // Writes the drawn map by the file's extension: as SVG or PDF figures on a page pageWidthMm
     // wide (0: a point a pixel), as PNG, or else as a Windows bitmap. There must be one drawn.
     void SaveMap(const std::string& fileName, double pageWidthMm = 0);
@@ -66,6 +71,8 @@ public:
     ui::MenuItem& ViewTopography;
     ui::MenuItem& Zoomout1;
     ui::MenuItem& Monochrome1;
+    ui::MenuItem& ViewBack;
+    ui::MenuItem& ViewForward;
     ui::OpenDialog ExportDialog;
 
     std::vector<std::string> SearchFolders;
@@ -82,12 +89,33 @@ public:
     int DragStartY = 0;
     int DragEndX = 0;
     int DragEndY = 0;
+    // A rubber band smaller than this in both directions is a click, which changes nothing.
+    static constexpr int kLeastDrag = 8;
+
+    // Panning with the middle button: where it started and the view it started from.
+    bool Panning = false;
+    int PanStartX = 0;
+    int PanStartY = 0;
+
+    // The views drawn, for Back and Forward; ViewIndex is the one shown.
+    struct ViewBounds {
+        int west, south, east, north;
+        friend bool operator==(const ViewBounds&, const ViewBounds&) = default;
+    };
+    std::vector<ViewBounds> ViewHistory;
+    std::size_t ViewIndex = 0;
+    static constexpr std::size_t kViewsKept = 100;
 
 protected:
     void FormCreate() override;
+    void FormResize() override;
     void FormDestroy() override;
 
 private:
+    void RememberView();
+    void GoToView(std::size_t index);
+    // A redraw on the way somewhere (a pan in progress, Back, Forward).
+    void RedrawWithoutRemembering();
     void DrawRubberBand();
     void ApplyPreset(MapPreset preset);
 
@@ -99,4 +127,6 @@ private:
     // next redraw.
     GeoTransform drawnTransform_;
     bool heightColoured_ = false;
+    ViewBounds panFrom_{};
+    bool remembering_ = true;
 };

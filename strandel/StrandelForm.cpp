@@ -11,6 +11,7 @@
 #include "MapDocument.h"
 #include "MapExportDialog.h"
 #include "PNG_IO.h"
+#include "RecentFiles.h"
 #include "RegistryVariables.h"
 #include "ShorelineOutline.h"
 #include "ShorelineReadAhead.h"
@@ -39,6 +40,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
       ButtonExit(Make<ui::Button>("ButtonExit")),
       TimerLoad(MakeTimer("TimerLoad")),
       FileOpen(Menu(*this, "File1", "&File").Add("FileOpen", "&Open")),
+      FileRecent(Menu(*this, "File1", "&File").Add("FileRecent", "Open &recent")),
       FileExport(Menu(*this, "File1", "&File").Add("FileExport", "&Export map...")),
       FileExit((Menu(*this, "File1", "&File").AddSeparator("N1"),
                 Menu(*this, "File1", "&File").Add("FileExit", "E&xit"))),
@@ -54,6 +56,10 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     Image1.SetBounds({0, 0, 0, 0});
     // One-pixel coast lines on white: the Full view shrinks the map about six times.
     Image1.lineDrawing = true;
+    Image1.navigable = true;
+    Image1.scaleBar = true;
+    // Column 0 is centred on 180 W and row 0 on the north pole (GeoToPixel).
+    Image1.degrees = ui::PictureDegrees{-180, 90, 360.0 / kMapWidth, -180.0 / kMapHeight};
 
     RadioGroupView.SetBounds({288, 376, 137, 41});
     RadioGroupView.SetCaption(" View ");
@@ -68,6 +74,12 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     ButtonExit.OnClick = [this] { ButtonExitClick(); };
 
     FileOpen.OnClick = [this] { FileOpenClick(); };
+    FileOpen.shortcut = "Ctrl+O";
+    FileExport.shortcut = "Ctrl+E";
+    FileExit.shortcut = "Ctrl+Q";
+    recentFiles_ = std::make_unique<TRecentFiles>(
+        FileRecent, [this](const std::string& path) { OpenFile(path); });
+    OnFileDropped = [this](const std::string& path) { OpenFile(path); };
     FileExport.OnClick = [this] { FileExportClick(); };
     FileExit.OnClick = [this] { FileExitClick(); };
     ViewBoth.OnClick = [this] { ViewBothClick(); };
@@ -95,6 +107,7 @@ void TFormMain::FormCreate() {
     Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
     DataFile = std::make_unique<TRegistryString>("DataFile", HomePath("GSHHS/gshhs_l.b"));
     ViewMode = 0;
+    recentFiles_->Load();
 }
 
 void TFormMain::FormShow() { TimerLoad.SetEnabled(true); }
@@ -112,6 +125,7 @@ void TFormMain::FormDestroy() {
     Image1.ClearPicture();
     WorldBitmap.reset();
     DataFile.reset();
+    recentFiles_->Store();
 }
 
 bool TFormMain::TakeFile(const std::string& path) {
@@ -140,13 +154,18 @@ void TFormMain::TimerLoadTimer() {
     DrawShorelines();
     ShowMap();
     RadioGroupView.SetItemIndex(0);
+    if (!readFailure_) recentFiles_->Add(DataFile->Value);
 }
 
 void TFormMain::FileOpenClick() {
-    auto chosen = Ui().ExecuteOpen(OpenDialog1);
-    if (!chosen || !TakeFile(*chosen)) return;
+    if (auto chosen = Ui().ExecuteOpen(OpenDialog1)) OpenFile(*chosen);
+}
+
+void TFormMain::OpenFile(const std::string& path) {
+    if (!TakeFile(path)) return;
     DrawShorelines();
     ShowMap();
+    if (!readFailure_) recentFiles_->Add(path);
 }
 
 void TFormMain::SelectView(std::uint8_t viewMode, ui::MenuItem& item) {
@@ -162,22 +181,18 @@ void TFormMain::ViewLargeLakesClick() { SelectView(2, ViewLargeLakes); }
 
 void TFormMain::RadioGroupViewClick() {
     switch (RadioGroupView.ItemIndex()) {
-        case 0: {
+        // Both views fill the box: the window pans the full-size map by dragging, where the
+        // box once scrolled it.
+        case 0:
+        case 1: {
             Image1.ClearPicture();
             const ui::Bounds& box = ScrollBox1.GetBounds();
             Image1.SetBounds({0, 0, box.width, box.height});
-            Image1.SetStretch(true);
+            Image1.SetStretch(RadioGroupView.ItemIndex() == 0);
             ScrollBox1.SetScrollBarsVisible(false, false);
             ShowMap();
             break;
         }
-        case 1:
-            Image1.ClearPicture();
-            Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
-            Image1.SetStretch(false);
-            ScrollBox1.SetScrollBarsVisible(true, true);
-            ShowMap();
-            break;
         default:
             break;
     }

@@ -21,6 +21,7 @@
 
 class MapPainter;
 class OutlinePen;
+class TRecentFiles;
 class TRegistryString;
 struct GeoBounds;
 struct ShorelineReadEnd;
@@ -43,6 +44,7 @@ public:
     ui::OpenDialog OpenDialog1;
     ui::OpenDialog ExportDialog;
     ui::MenuItem& FileOpen;
+    ui::MenuItem& FileRecent;
     ui::MenuItem& FileExport;
     ui::MenuItem& FileExit;
     ui::MenuItem& ViewBoth;
@@ -66,6 +68,8 @@ public:
     // Event handlers.
     void TimerLoadTimer();
     void FileOpenClick();
+    // Draws another shoreline file, as Open does once a file is chosen (recent files, drops).
+    void OpenFile(const std::string& path);
     void FileExportClick();
     void ViewBothClick();
     void ViewLandClick();
@@ -115,4 +119,5 @@ private:
     std::optional<std::string> readFailure_;
     std::optional<std::string> readWarning_;
     bool fileRefused_ = false;
+    std::unique_ptr<TRecentFiles> recentFiles_;
 };

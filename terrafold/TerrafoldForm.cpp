@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "AsciiCase.h"
 #include "Errors.h"
 #include "FileLookup.h"
 #include "GSHHSdata.h"
@@ -10,6 +11,7 @@
 #include "LargeLakes.h"
 #include "OpenDialogNames.h"
 #include "PNG_IO.h"
+#include "PointerReadout.h"
 #include "ProgramVersion.h"
 #include "VersInfo.h"
 
@@ -50,6 +52,11 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
       ButtonClose(Make<ui::Button>("ButtonClose")),
       ProgressBar(Make<ui::ProgressBar>("ProgressBar")),
       FileMenu(MainMenu().Add("FileMenu", "&File")),
+      FileOpenTiles(
+          FileMenu.Add("FileOpenTiles", "&Open tile folder...", [this] { FileOpenTilesClick(); })),
+      FileOpenShoreline(FileMenu.Add("FileOpenShoreline", "Open &shoreline file...",
+                                     [this] { FileOpenShorelineClick(); })),
+      FileRecent(FileMenu.Add("FileRecent", "Open &recent")),
       FileGeoreferencing(AddGeoreferenceItem(FileMenu)),
       FileExit((FileMenu.AddSeparator("N1"),
                 FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
@@ -63,6 +70,19 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
     ImageDisplay.SetBounds({8, 0, 720, 360});
     ImageDisplay.SetAnchors(ui::AnchorsAll);
     ImageDisplay.SetStretch(true);
+    ImageDisplay.navigable = true;
+    ImageDisplay.degrees = PictureDegreesOf(WorldImageTransform());
+    ImageDisplay.DescribePixel = [this](int column, int row) {
+        const int mask = MaskBitmap.Row(row)[column];
+        if (mask == 0) return LandSeaText(mask);
+        return LandSeaText(mask) + ", " + HeightCodeText(HeightBitmap.Row(row)[column]);
+    };
+
+    FileOpenTiles.shortcut = "Ctrl+O";
+    FileExit.shortcut = "Ctrl+Q";
+    recentFiles_ = std::make_unique<TRecentFiles>(
+        FileRecent, [this](const std::string& path) { OpenLocation(path); });
+    OnFileDropped = [this](const std::string& path) { OpenLocation(path); };
 
     ButtonRefresh.SetCaption("Refresh");
     ButtonRefresh.SetBounds({504, 376, 97, 25});
@@ -100,11 +120,9 @@ void TFormMain::FormCreate() {
     }
     ImageDisplay.PictureChanged();
 
+    recentFiles_->Load();
     GTOPO30FolderSetting = std::make_unique<TRegistryString>("GTOPO30Folder", HomePath("GTOPO30/"));
-    OpenDialog.fileName = kTileProbe;
-    OpenDialog.title = "Please point to the folder containing the GTOPO30 data";
-    // The tiles are found in any capitals, so the tile dialog takes names so too.
-    OpenDialog.namesIgnoreCase = true;
+    PrepareTileDialog();
     if (startup_.GTOPO30Folder)
         GTOPO30FolderSetting->Value = FolderOf(*startup_.GTOPO30Folder, OpenDialog);
     if (!FindTileFolder()) return;
@@ -126,6 +144,7 @@ void TFormMain::TakeShorelineFile(const std::string& path) {
     } catch (const EInOutError&) {
         // A missing file is taken as before, and asked for in the dialog.
     }
+    shorelineRefused_ = false;
     GSHHSFileSetting->Value = path;
 }
 
@@ -146,6 +165,7 @@ void TFormMain::OpenTiles() {
         Tiles = std::make_unique<TTileArray>(
             GTOPO30FolderSetting->Value,
             [this](const std::string& text) { Ui().ShowMessage(text); });
+        recentFiles_->Add(GTOPO30FolderSetting->Value);
     } catch (const std::exception& error) {
         // The window still opens, without tiles; Refresh then says why it does nothing.
         tileFailure_ = error.what();
@@ -155,14 +175,14 @@ void TFormMain::OpenTiles() {
 
 bool TFormMain::FindShorelineFile() {
     if (!FileExists(GSHHSFileSetting->Value)) {
-        OpenDialog.fileName = "GSHHS*.*";
-        OpenDialog.namesIgnoreCase = false;
-        OpenDialog.initialDir = HomePath("");
-        OpenDialog.title = "Please point to the GSHHS file you would like to use";
+        PrepareShorelineDialog();
         if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog))
             TakeShorelineFile(*picked);
     }
-    if (FileExists(GSHHSFileSetting->Value)) return true;
+    if (FileExists(GSHHSFileSetting->Value)) {
+        recentFiles_->Add(GSHHSFileSetting->Value);
+        return true;
+    }
     Ui().ShowMessage("Terrafold cannot continue without a GSHHS data file!");
     Ui().Terminate();
     return false;
@@ -172,6 +192,55 @@ void TFormMain::FormDestroy() {
     Tiles.reset();
     GTOPO30FolderSetting.reset();
     GSHHSFileSetting.reset();
+    recentFiles_->Store();
+}
+
+void TFormMain::PrepareTileDialog() {
+    OpenDialog.fileName = kTileProbe;
+    OpenDialog.title = "Please point to the folder containing the GTOPO30 data";
+    // The tiles are found in any capitals, so the tile dialog takes names so too.
+    OpenDialog.namesIgnoreCase = true;
+}
+
+void TFormMain::PrepareShorelineDialog() {
+    OpenDialog.fileName = "GSHHS*.*";
+    OpenDialog.namesIgnoreCase = false;
+    OpenDialog.initialDir = HomePath("");
+    OpenDialog.title = "Please point to the GSHHS file you would like to use";
+}
+
+void TFormMain::FileOpenTilesClick() {
+    PrepareTileDialog();
+    if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog))
+        OpenLocation(FolderPart(*picked));
+}
+
+void TFormMain::FileOpenShorelineClick() {
+    PrepareShorelineDialog();
+    if (std::optional<std::string> picked = Ui().ExecuteOpen(OpenDialog)) OpenLocation(*picked);
+}
+
+void TFormMain::OpenLocation(const std::string& path) {
+    // Locations are remembered only once the start-up has made its settings.
+    if (!GTOPO30FolderSetting) return;
+    std::error_code error;
+    const bool folder = path.ends_with('/') || std::filesystem::is_directory(path, error);
+    if (folder || EqualsIgnoringCase(std::filesystem::path(path).extension().string(), ".dem")) {
+        GTOPO30FolderSetting->Value =
+            folder ? (path.ends_with('/') ? path : path + "/") : FolderPart(path);
+        Tiles.reset();
+        OpenTiles();
+        if (Tiles && !GSHHSFileSetting)
+            GSHHSFileSetting =
+                std::make_unique<TRegistryString>("GSHHSFile", HomePath("GSHHS/gshhs_l.b"));
+        return;
+    }
+    if (!FileExists(path)) throw EFOpenError("Cannot open file: " + path);
+    if (!GSHHSFileSetting)
+        GSHHSFileSetting =
+            std::make_unique<TRegistryString>("GSHHSFile", HomePath("GSHHS/gshhs_l.b"));
+    TakeShorelineFile(path);
+    if (!shorelineRefused_) recentFiles_->Add(path);
 }
 
 void TFormMain::ButtonRefreshClick() {

@@ -11,6 +11,7 @@
 
 #include "Bitmap.h"
 #include "Form.h"
+#include "RecentFiles.h"
 #include "RegistryVariables.h"
 #include "TileData.h"
 #include "WorldHeightImage.h"
@@ -33,6 +34,11 @@ public:
     void ButtonCloseClick();
     void FileExitClick();
     void HelpAboutClick();
+    void FileOpenTilesClick();
+    void FileOpenShorelineClick();
+    // Another data location, from the menu, a recent entry or a drop: a folder (ending in "/")
+    // or a .dem file inside one opens the tiles there; any other file becomes the shoreline file.
+    void OpenLocation(const std::string& path);
 
     bool HasTiles() const { return Tiles != nullptr; }
     // A shoreline file named on the command line or in the start-up dialog was no shoreline
@@ -45,6 +51,9 @@ public:
     ui::ProgressBar& ProgressBar;
     ui::OpenDialog OpenDialog;
     ui::MenuItem& FileMenu;
+    ui::MenuItem& FileOpenTiles;
+    ui::MenuItem& FileOpenShoreline;
+    ui::MenuItem& FileRecent;
     // Checked: world files and .aux.xml files are written beside both images.
     ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& FileExit;
@@ -72,9 +81,13 @@ private:
     // The world file and .aux.xml beside an image just written (or their removal).
     void WriteSidecars(const std::string& fileName);
 
+    void PrepareTileDialog();
+    void PrepareShorelineDialog();
+
     TerrafoldStartup startup_;
     bool shorelineRefused_ = false;
     std::string tileFailure_;  // why the tiles could not be opened
+    std::unique_ptr<TRecentFiles> recentFiles_;
     HeightCodeTable heightCodes_{};
 };
 

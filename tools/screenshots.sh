@@ -13,10 +13,14 @@ openbox >/dev/null 2>&1 &
 sleep 1
 cd "$demo"
 
-# Saves the window whose title starts with $1, frame included.
+# Saves the window whose title starts with $1, frame included, with the pointer over its map
+# ($3, $4: where, from the window's top-left) so that the status bar reads the place under it.
 grab() {
     local id
     id=$(xdotool search --onlyvisible --name "^$1" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool mousemove $((X + $3)) $((Y + $4))
+    sleep 1
     import -window "$id" -frame "$out/$2"
 }
 
@@ -27,21 +31,23 @@ xdotool key alt+r 2>/dev/null || true
 id=$(xdotool search --onlyvisible --name "^GTOPO30 - Convert" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$id")"
 xdotool mousemove $((X + 550)) $((Y + 388)) click 1   # Refresh
-sleep 8; xdotool key Return; sleep 1
-grab "GTOPO30 - Convert" terrafold-window.png
+# Its message box says when the images are written (at most a minute, even in a slow build).
+for _ in $(seq 120); do xdotool search --onlyvisible --name "^Terrafold$" >/dev/null && break; sleep 0.5; done
+xdotool key Return; sleep 1
+grab "GTOPO30 - Convert" terrafold-window.png 400 150
 kill $app; wait $app 2>/dev/null || true
 
 "$bin/lumbrel" & app=$!
 sleep 8; xdotool key Return; sleep 1
-grab "GTOPO30 - Shade" lumbrel-window.png
+grab "GTOPO30 - Shade" lumbrel-window.png 400 220
 kill $app; wait $app 2>/dev/null || true
 
 "$bin/strandel" "$data/gshhs_l.b" & app=$!
 sleep 4
-grab "Strandel" strandel-window.png
+grab "Strandel" strandel-window.png 300 150
 kill $app; wait $app 2>/dev/null || true
 
 "$bin/orbisko" --data "$demo/grid/" & app=$!
 sleep 4
-grab "Topograhic" orbisko-window.png
+grab "Topograhic" orbisko-window.png 480 160
 kill $app; wait $app 2>/dev/null || true

@@ -168,6 +168,12 @@ void MenuItem::SetEnabled(bool enabled) {
     Changed();
 }
 
+void MenuItem::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    Changed();
+}
+
 void MenuItem::SetRadioItem(bool radioItem, int groupIndex) {
     if (radioItem == radioItem_ && groupIndex == groupIndex_) return;
     radioItem_ = radioItem;

@@ -159,6 +159,17 @@ private:
 
 enum class MouseButton { Left, Right, Middle };
 
+// Where a picture drawn north up lies on the earth, in degrees: the centre of pixel (column, row)
+// is at longitude centreLon + column * lonPerColumn and latitude centreLat + row * latPerRow
+// (latPerRow negative), as a world file has it.
+struct PictureDegrees {
+    double centreLon = 0;
+    double centreLat = 0;
+    double lonPerColumn = 1;
+    double latPerRow = -1;
+    friend bool operator==(const PictureDegrees&, const PictureDegrees&) = default;
+};
+
 // Shows a bitmap, stretched to the control or one pixel per pixel. The picture is either the
 // control's own bitmap (drawn into by the form, shown as it is at the next repaint) or a copy
 // of a bitmap handed to it (ShowCopyOf), as a toolkit image control keeps its own copy.
@@ -195,6 +206,20 @@ public:
     // The picture is thin dark lines on a light ground (a map's outlines): shown smaller, it
     // keeps the darkest pixel of each area, where averaging would fade the lines away.
     bool lineDrawing = false;
+
+    // The user may zoom and pan the picture (fit, wheel, drag, keys); Stretch then chooses
+    // whether it shows fitted to the control, keeping its shape, or one picture pixel to a
+    // screen pixel. Positions handed to the mouse handlers stay picture pixels.
+    bool navigable = false;
+    // For the coordinates under the pointer; none when the picture's place is unknown.
+    std::optional<PictureDegrees> degrees;
+    // What a picture pixel holds, in words ("312 m"), or empty.
+    std::function<std::string(int column, int row)> DescribePixel;
+    // A scale bar in kilometres at the pointer's latitude, over the picture.
+    bool scaleBar = false;
+    // A wheel turned over a picture that is not navigable: notches away from the user count
+    // positive; (x, y) in the control's pixels.
+    std::function<void(int x, int y, int notches)> OnMouseWheel;
 
 private:
     bool stretch_ = false;
@@ -266,6 +291,8 @@ public:
     void SetCaption(std::string caption);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
     bool RadioItem() const { return radioItem_; }
     int GroupIndex() const { return groupIndex_; }
     // Makes it a radio item of the given group among its siblings.
@@ -284,6 +311,8 @@ public:
     }
 
     std::function<void()> OnClick;
+    // A key that chooses the item from anywhere in the window, in the portable form "Ctrl+O".
+    std::string shortcut;
 
 private:
     void Changed() { observers_.NotifyChanged(); }
@@ -293,6 +322,7 @@ private:
     bool radioItem_ = false;
     int groupIndex_ = 0;
     bool enabled_ = true;
+    bool visible_ = true;
     bool checked_ = false;
     std::vector<std::unique_ptr<MenuItem>> items_;
     MenuItem* parent_ = nullptr;

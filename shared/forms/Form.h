@@ -72,6 +72,9 @@ public:
         return observers_.Subscribe(std::move(observer));
     }
 
+    // A file dropped on the window (its full path); a window without it takes no drops.
+    std::function<void(const std::string& path)> OnFileDropped;
+
 protected:
     virtual void FormCreate() {}
     virtual void FormShow() {}

@@ -33,8 +33,10 @@ QImage WithTransparency(const QImage& image) {
     return copy;
 }
 
-// Block average of an 8-bit or 24-bit bitmap; every source pixel is read once.
-QImage BoxAverage(const Bitmap& bitmap, QSize size) {
+}  // namespace
+
+// Every source pixel is read once.
+Bitmap ShrinkAveraging(const Bitmap& bitmap, QSize size) {
     const int sourceWidth = bitmap.Width(), sourceHeight = bitmap.Height();
     const int width = size.width(), height = size.height();
     std::vector<int> columnStart(std::size_t(width) + 1);
@@ -48,7 +50,7 @@ QImage BoxAverage(const Bitmap& bitmap, QSize size) {
                          : qRgb(i, i, i);
     }
     const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
-    QImage scaled(size, QImage::Format_RGB32);
+    Bitmap scaled(width, height, PixelFormat::Bgr24);
     std::vector<std::uint32_t> sums(std::size_t(width) * 3);
     for (int y = 0; y < height; ++y) {
         int rowStart = int((long long)y * sourceHeight / height);
@@ -74,20 +76,18 @@ QImage BoxAverage(const Bitmap& bitmap, QSize size) {
                 }
             }
         }
-        auto* line = reinterpret_cast<QRgb*>(scaled.scanLine(y));
+        std::uint8_t* line = scaled.Row(y);
         for (int x = 0; x < width; ++x) {
             std::uint32_t count =
                 std::uint32_t(rowEnd - rowStart) *
                 std::uint32_t(columnStart[std::size_t(x) + 1] - columnStart[std::size_t(x)]);
             const std::uint32_t* sum = &sums[std::size_t(x) * 3];
-            line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
-                           int((sum[2] + count / 2) / count));
+            for (int channel = 2; channel >= 0; --channel)
+                *line++ = std::uint8_t((sum[channel] + count / 2) / count);
         }
     }
     return scaled;
 }
-
-}  // namespace
 
 QImage ScaledImage(const Bitmap& bitmap, QSize size, bool lineDrawing) {
     if (bitmap.IsEmpty() || size.isEmpty()) return {};
@@ -95,7 +95,7 @@ QImage ScaledImage(const Bitmap& bitmap, QSize size, bool lineDrawing) {
         return DisplayImage(ShrinkKeepingDarkest(bitmap, size.width(), size.height())).copy();
     bool boxes = size.width() * 2 <= bitmap.Width() && size.height() * 2 <= bitmap.Height() &&
                  bitmap.Format() != PixelFormat::Pixel16 && !bitmap.Transparent();
-    if (boxes) return BoxAverage(bitmap, size);
+    if (boxes) return DisplayImage(ShrinkAveraging(bitmap, size)).copy();
     return DisplayImage(bitmap).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 

@@ -19,4 +19,8 @@ QImage DisplayImage(const Bitmap& bitmap);
 // scales in one pass; other sizes use Qt's smooth scaling.
 QImage ScaledImage(const Bitmap& bitmap, QSize size, bool lineDrawing = false);
 
+// A 24-bit bitmap of the given size, at most half the source's in both directions, each pixel
+// the rounded mean of its block of source pixels (blocks as DarkestShrink.h places them).
+Bitmap ShrinkAveraging(const Bitmap& bitmap, QSize size);
+
 }  // namespace qtui

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "ImageView.h"
+
 namespace qtui {
 
 FormView::FormView(ui::Form& form, ui::Interaction& ui, QWidget* parent)
@@ -161,6 +163,11 @@ void FormView::keyPressEvent(QKeyEvent* event) {
         handled = PressButton(true);
     else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         handled = PressButton(false);
+    // Keys no other control took move the picture shown, as in a map viewer.
+    for (auto& [control, made] : widgets_) {
+        if (handled) break;
+        if (auto* view = dynamic_cast<ImageView*>(made.widget)) handled = view->HandleKey(event);
+    }
     if (handled)
         event->accept();
     else

@@ -1,15 +1,24 @@
 #include "FormWindows.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace qtui {
 
 namespace {
+
+const char* const kGeometryKey = "WindowGeometry";
 
 void Place(QWidget* window, const ui::Form& form) {
     if (!form.Centred()) {
@@ -36,14 +45,44 @@ MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
     view_ = new FormView(form, ui, this);
     setCentralWidget(view_);
     if (view_->BuildMenu(menuBar())) menuHeight_ = menuBar()->sizeHint().height();
+    // The pointer's coordinates and the zoom go here; the client area keeps its designed size.
+    menuHeight_ += statusBar()->sizeHint().height();
     resize(form.ClientWidth(), form.ClientHeight() + menuHeight_);
     Place(this, form);
     windowBinding_ = form.AttachWindow([this] { close(); });
     formBinding_ = form.Subscribe({[this] { SyncFromForm(); }, {}});
     SyncFromForm();
+    setAcceptDrops(bool(form.OnFileDropped));
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::RememberGeometry() {
+    rememberGeometry_ = true;
+    restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+}
+
+namespace {
+
+std::optional<QString> DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl& url = data->urls().front();
+    if (!url.isLocalFile()) return std::nullopt;
+    return url.toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (form_.OnFileDropped && DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = DroppedFile(event->mimeData());
+    if (!form_.OnFileDropped || !path) return;
+    event->acceptProposedAction();
+    view_->RunEvent([&] { form_.OnFileDropped(PathToStdString(*path)); });
+}
 
 // A caption or client size set by the form itself; the size the user gives comes the other
 // way, through the view's resize.
@@ -66,6 +105,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    if (rememberGeometry_) QSettings().setValue(kGeometryKey, saveGeometry());
     if (onClosed) onClosed();
 }
 

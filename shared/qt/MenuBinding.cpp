@@ -1,6 +1,7 @@
 #include "MenuBinding.h"
 
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMenu>
 #include <map>
 
@@ -35,6 +36,8 @@ void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunne
             AddItems(item, submenu, run);
         } else {
             action = new QAction(menu);
+            if (!item.shortcut.empty())
+                action->setShortcut(QKeySequence::fromString(ToQString(item.shortcut)));
             menu->addAction(action);
             QObject::connect(action, &QAction::triggered, action, [this, &item, run] {
                 run([&item] { item.Click(); });
@@ -60,6 +63,7 @@ void MenuBinding::AddItems(ui::MenuItem& parent, QWidget* menu, const EventRunne
 void MenuBinding::Sync(ui::MenuItem& item, QAction* action) {
     action->setText(ToQString(item.Caption()));
     action->setEnabled(item.Enabled());
+    action->setVisible(item.Visible());
     if (!item.Items().empty()) return;
     if (item.RadioItem() || item.Checked()) action->setCheckable(true);
     action->setChecked(item.Checked());

@@ -16,8 +16,9 @@ namespace app {
 namespace {
 
 // FormShow in the main window, then the event loop until the form closes or the program ends.
-bool ShowAndRun(ui::Form& form, qtui::QtInteraction& ui) {
+bool ShowAndRun(ui::Form& form, qtui::QtInteraction& ui, bool keepsSettings) {
     qtui::MainWindow window(form, ui);
+    if (keepsSettings) window.RememberGeometry();
     window.onClosed = [] { QCoreApplication::exit(0); };
     ui.SetMainWindow(&window);
     window.View().RunEvent([&] { form.Show(); });
@@ -48,7 +49,7 @@ int RunWindowed(const ProgramDescription& program, const Options& options) {
     cycle.makeMainForm = [&] { return program.makeMainForm(ui, options); };
     if (program.makeAboutBox)
         cycle.makeAboutBox = [&](ui::Form& main) { return program.makeAboutBox(ui, main); };
-    cycle.showAndRun = [&](ui::Form& form) { return ShowAndRun(form, ui); };
+    cycle.showAndRun = [&](ui::Form& form) { return ShowAndRun(form, ui, program.keepsSettings); };
     return ui::RunLifeCycle(ui, cycle) == ui::LifeCycleEnd::NotMade ? 1 : 0;
 }
 

@@ -275,3 +275,26 @@ TEST_F(LumbrelForm, ExitClosesAndAboutShowsTheAboutBox) {
     form.FindMenuItem("FileExit")->Click();
     EXPECT_TRUE(form.IsClosed());
 }
+
+TEST_F(LumbrelForm, OpenAndDropRunTheSequenceOnAnotherImageAndThePointerReadsItsHeight) {
+    WriteHeightPng({{0, 3}, {30, 95}}, "first.png");
+    WriteHeightPng({{0, 0, 0, 0}, {0, 0, 0, 255}}, "second.png");
+    ui.dialogAnswers.push_back(std::filesystem::absolute("first.png").string());
+    form.FileOpen.Click();
+    EXPECT_EQ(form.FileOpen.shortcut, "Ctrl+O");
+    ASSERT_EQ(form.SourceBitmap->Width(), 2);
+    ASSERT_TRUE(form.ImageDisplay.degrees);
+    // Without a world file the image is the whole world: pixel (1, 1) is centred on 90 E, 45 S.
+    EXPECT_DOUBLE_EQ(form.ImageDisplay.degrees->centreLon + form.ImageDisplay.degrees->lonPerColumn,
+                     90);
+    EXPECT_DOUBLE_EQ(form.ImageDisplay.degrees->centreLat + form.ImageDisplay.degrees->latPerRow,
+                     -45);
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(0, 0), "sea");
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(1, 0), "1 m");
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(1, 1), "1003 m");  // 95 * 95 / 9 = 1002.8
+
+    form.OnFileDropped("second.png");
+    EXPECT_EQ(form.SourceBitmap->Width(), 4);
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(3, 1), "7225 m");
+    EXPECT_TRUE(form.ImageDisplay.navigable);
+}

@@ -158,21 +158,122 @@ TEST_F(FormFixture, RubberBandLeavesTheMapAsItWasAndZoomsToTheDraggedRectangle) 
     EXPECT_EQ(form.MapView.MapNorth, 3000);
 }
 
-TEST_F(FormFixture, ClickWithoutDraggingRedrawsThePreviousView) {
+TEST_F(FormFixture, ClicksSmallDragsAndOtherButtonsLeaveTheView) {
     WriteCountries(0, SomeLand());
     TFormMain form(ui, folders);
     form.Create();
+    form.Timer1.Fire();
     form.OpenMiddleEast.Click();
     const auto before = PictureBytes(form);
-    form.Image1.OnMouseDown(ui::MouseButton::Left, 300, 200);
-    form.Image1.OnMouseUp(ui::MouseButton::Left, 300, 200);
-    form.Timer1.Fire();
+    auto drag = [&](ui::MouseButton button, int dx, int dy) {
+        form.Image1.OnMouseDown(button, 300, 200);
+        form.Image1.OnMouseMove(300 + dx, 200 + dy);
+        form.Image1.OnMouseUp(button, 300 + dx, 200 + dy);
+    };
+    drag(ui::MouseButton::Left, 0, 0);
+    drag(ui::MouseButton::Left, 7, -7);
+    drag(ui::MouseButton::Right, 100, 100);
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_FALSE(form.Image1.MouseCaptured());
     EXPECT_EQ(form.MapView.MapWest, 960);
     EXPECT_EQ(form.MapView.MapNorth, 1200);
     EXPECT_EQ(PictureBytes(form), before);
+
+    drag(ui::MouseButton::Left, 8, 0);
+    EXPECT_TRUE(form.Timer1.Enabled());
+    EXPECT_NE(form.MapView.MapWest, 960);
 }
 
-TEST_F(FormFixture, AddTopographyTwiceGivesTheSameImageAndHidesTheBar) {
+TEST_F(FormFixture, WheelZoomsAboutThePointerAndMiddleDragPansTheMap) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Timer1.Fire();
+    // The pointer reads the drawn map's degrees: the world's centre is pixel (450, 225).
+    ASSERT_TRUE(form.Image1.degrees);
+    EXPECT_NEAR(form.Image1.degrees->centreLon + 450 * form.Image1.degrees->lonPerColumn, 0, 1e-9);
+    EXPECT_NEAR(form.Image1.degrees->centreLat + 225 * form.Image1.degrees->latPerRow, 0, 1e-9);
+    const int lon = form.MapView.XToLon(200), lat = form.MapView.YToLat(100);
+    form.Image1.OnMouseWheel(200, 100, 2);
+    EXPECT_NEAR(form.MapView.XScale, 24 / 2.25, 0.02);
+    EXPECT_NEAR(form.MapView.XToLon(200), lon, 2);
+    EXPECT_NEAR(form.MapView.YToLat(100), lat, 2);
+
+    // The place under the pointer follows it, drawn at once. (Up the map the vertical scale
+    // shrinks with the cosine of the middle latitude, so only the place dragged stays exact.)
+    const int draggedLon = form.MapView.XToLon(400), draggedLat = form.MapView.YToLat(300);
+    form.Image1.OnMouseDown(ui::MouseButton::Middle, 400, 300);
+    form.Image1.OnMouseMove(430, 290);
+    form.Image1.OnMouseMove(450, 280);
+    form.Image1.OnMouseUp(ui::MouseButton::Middle, 450, 280);
+    EXPECT_FALSE(form.Image1.MouseCaptured());
+    EXPECT_NEAR(form.MapView.XToLon(450), draggedLon, 1);
+    EXPECT_NEAR(form.MapView.YToLat(280), draggedLat, 1);
+    EXPECT_NEAR(form.MapView.XScale, 24 / 2.25, 0.02);
+
+    // Dragged past the world's edge, the map stops there at the same scale.
+    const long double scale = form.MapView.XScale;
+    form.Image1.OnMouseDown(ui::MouseButton::Middle, 0, 0);
+    form.Image1.OnMouseMove(5000, 0);
+    form.Image1.OnMouseUp(ui::MouseButton::Middle, 5000, 0);
+    EXPECT_EQ(form.MapView.MapWest, -10800);
+    EXPECT_NEAR(form.MapView.XScale, scale, 0.01);
+}
+
+TEST_F(FormFixture, BackAndForwardRetraceTheViewsShown) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Timer1.Fire();
+    EXPECT_FALSE(form.ViewBack.Enabled());
+    form.OpenUK.Click();
+    form.Image1.OnMouseWheel(450, 225, 1);
+    const int zoomedWest = form.MapView.MapWest;
+    EXPECT_EQ(form.ViewBack.shortcut, "Alt+Left");
+
+    form.ViewBack.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    form.ViewBack.Click();
+    EXPECT_EQ(form.MapView.MapWest, -10800);
+    EXPECT_FALSE(form.ViewBack.Enabled());
+    form.ViewForward.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    EXPECT_TRUE(form.ViewForward.Enabled());
+
+    // A new view drops the ones ahead, as a browser does.
+    form.OpenScandinavia.Click();
+    EXPECT_FALSE(form.ViewForward.Enabled());
+    form.ViewBack.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    form.ViewForward.Click();
+    EXPECT_EQ(form.MapView.MapWest, -120);
+    EXPECT_NE(zoomedWest, -120);
+}
+
+TEST_F(FormFixture, TheMapFollowsTheWindowAtTheSameScale) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.OpenUK.Click();
+    const long double scale = form.MapView.XScale;
+    const int centre = form.MapView.XToLon(450);
+    form.SetClientSize(form.ClientWidth() + 300, form.ClientHeight() + 100);
+    EXPECT_EQ(form.Image1.GetBounds(), (ui::Bounds{8, 8, 1200, 550}));
+    EXPECT_TRUE(form.Timer1.Enabled());
+    form.Timer1.Fire();
+    ASSERT_EQ(form.Image1.Picture()->Width(), 1200);
+    EXPECT_EQ(form.Image1.Picture()->Height(), 550);
+    EXPECT_NEAR(form.MapView.XScale, scale, 0.01);
+    EXPECT_NEAR(form.MapView.XToLon(600), centre, 2);
+
+    // The presets keep their bounds: at the designed size they give the designed views again.
+    form.SetClientSize(form.ClientWidth() - 300, form.ClientHeight() - 100);
+    form.OpenUK.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    EXPECT_NEAR(form.MapView.XScale, scale, 1e-9);
+}
+
+TEST_F(FormFixture, AddTopographyIsACheckItemThatColoursEachRedraw) {
     WriteCountries(0, SomeLand());
     WriteLayout2Grid(1, "etopo5.dat");
     TFormMain form(ui, folders);
@@ -185,10 +286,14 @@ TEST_F(FormFixture, AddTopographyTwiceGivesTheSameImageAndHidesTheBar) {
     EXPECT_EQ(form.Image1.Picture()->PixelColour(600, 300), kWater);
     EXPECT_FALSE(form.ProgressBar1.Visible());
     EXPECT_EQ(form.ProgressBar1.Max(), 449);
+    EXPECT_TRUE(form.ViewTopography.Checked());
+    form.OpenWorld.Click();
+    EXPECT_EQ(PictureBytes(form), coloured) << "checked, every redraw colours";
+    form.ViewTopography.Click();
+    EXPECT_FALSE(form.ViewTopography.Checked());
+    EXPECT_EQ(PictureBytes(form), plain);
     form.ViewTopography.Click();
     EXPECT_EQ(PictureBytes(form), coloured);
-    form.OpenWorld.Click();
-    EXPECT_EQ(PictureBytes(form), plain) << "a redraw removes the colours";
 }
 
 TEST_F(FormFixture, SavingTwiceOverwritesTempBmp) {
@@ -225,10 +330,11 @@ TEST_F(FormFixture, WindowHasTheDesignedControlsAndMenus) {
         }
     };
     walk(walk, form.MainMenu());
-    EXPECT_EQ(captions, (std::vector<std::string>{
-                            "&File", "&Save bitmap", "&Georeferencing files", "&Export map...", "-",
-                            "E&xit", "&View", "&Presets...", "&UK", "&Scandinavia", "&MiddleEast",
-                            "&World", "&Add topography", "&Zoom out", "&Monochrome"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{
+                  "&File", "&Save bitmap", "&Georeferencing files", "&Export map...", "-", "E&xit",
+                  "&View", "&Presets...", "&UK", "&Scandinavia", "&MiddleEast", "&World",
+                  "&Add topography", "&Zoom out", "&Monochrome", "-", "&Back", "&Forward"}));
     form.Exit1.Click();
     EXPECT_TRUE(form.IsClosed());
 }

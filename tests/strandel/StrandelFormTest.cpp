@@ -366,7 +366,7 @@ TEST_F(StrandelFormTest, NamedPipeWithoutWriterGivesBlankMapWithoutWaiting) {
     EXPECT_EQ(form.Caption(), "Strandel - " + pipe);
 }
 
-TEST_F(StrandelFormTest, FullFitsScrollBoxAndFollowsResizeZoomShowsWholeBitmap) {
+TEST_F(StrandelFormTest, FullAndZoomFillTheScrollBoxAndFollowResize) {
     auto form = Loaded(ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
     ASSERT_EQ(form->RadioGroupView.ItemIndex(), 0);
     EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, 561, 372}));
@@ -392,16 +392,17 @@ TEST_F(StrandelFormTest, FullFitsScrollBoxAndFollowsResizeZoomShowsWholeBitmap) 
     EXPECT_EQ(form->RadioGroupView.GetBounds(), (ui::Bounds{388, 426, 137, 41}));
     EXPECT_EQ(form->ButtonExit.GetBounds(), (ui::Bounds{588, 437, 81, 25}));
 
+    // Zoom shows the map at full size in the same box, panned by dragging instead of scrolled.
     form->RadioGroupView.SetItemIndex(1);
-    EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, W, H}));
+    EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, 661, 422}));
     EXPECT_FALSE(form->Image1.Stretch());
-    EXPECT_TRUE(form->ScrollBox1.HorizontalBarVisible());
-    EXPECT_TRUE(form->ScrollBox1.VerticalBarVisible());
+    EXPECT_TRUE(form->Image1.navigable);
+    EXPECT_FALSE(form->ScrollBox1.HorizontalBarVisible());
     ASSERT_NE(form->Image1.Picture(), nullptr);
     EXPECT_EQ(form->Image1.Picture()->PixelColour(1800, 900), Colours::Black);
 
     form->SetClientSize(form->ClientWidth() - 200, form->ClientHeight() - 100);
-    EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, W, H}));
+    EXPECT_EQ(form->Image1.GetBounds(), (ui::Bounds{0, 0, 461, 322}));
 }
 
 TEST_F(StrandelFormTest, CloseBeforeFirstLoadSkipsItAndStopsRefitting) {
@@ -429,3 +430,28 @@ TEST_F(StrandelFormTest, AboutShowsTheAboutBoxModally) {
 }
 
 }  // namespace
+
+TEST_F(StrandelFormTest, DroppedAndRecentFilesOpenAndAreRememberedBetweenRuns) {
+    auto form = Loaded(ShorelineFile().Land({Degrees(0, 0), Degrees(1, 0)}).bytes);
+    const std::string second =
+        folder.Write("second.b", ShorelineFile().Land({Degrees(0, 10), Degrees(1, 10)}).bytes);
+    form->OnFileDropped(second);
+    EXPECT_TRUE(Black(*form, PixelOf(0, 10)));
+    EXPECT_EQ(form->FileRecent.Items()[0]->Caption(), "&1 " + second);
+    EXPECT_EQ(form->FileRecent.Items()[1]->Caption(), "&2 " + folder / "shore.b");
+    form->FileRecent.Items()[1]->Click();
+    EXPECT_EQ(form->DataFile->Value, folder / "shore.b");
+    EXPECT_TRUE(Black(*form, PixelOf(0, 0)));
+    form.reset();
+
+    TFormMain again(ui);
+    again.Create();
+    EXPECT_EQ(again.FileRecent.Items()[0]->Caption(), "&1 " + folder / "shore.b");
+    EXPECT_EQ(again.FileRecent.Items()[1]->Caption(), "&2 " + second);
+    EXPECT_FALSE(again.FileRecent.Items()[2]->Visible());
+    // The pointer reads the map's own degrees: pixel (1800, 900) is centred on 0, 0.
+    ASSERT_TRUE(again.Image1.degrees);
+    EXPECT_DOUBLE_EQ(again.Image1.degrees->centreLon + 1800 * again.Image1.degrees->lonPerColumn,
+                     0);
+    EXPECT_DOUBLE_EQ(again.Image1.degrees->centreLat + 900 * again.Image1.degrees->latPerRow, 0);
+}

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Errors.h"
 #include "GSHHSdata.h"
 #include "InFolder.h"
 #include "IsolatedUser.h"
@@ -386,4 +387,39 @@ TEST_F(TerrafoldRefreshTest, WritesBothImagesWithLakesAndTheSameBytesEachTime) {
     form->ButtonRefresh.OnClick();
     EXPECT_EQ(withoutTime("topo.png"), firstTopo);
     EXPECT_EQ(withoutTime("LandSeaMask.png"), firstMask);
+}
+
+TEST_F(TerrafoldStartupTest, ThePointerReadsDegreesHeightAndLandFromTheWorldImage) {
+    TFormMain form(ui);
+    ASSERT_TRUE(form.ImageDisplay.degrees);
+    const ui::PictureDegrees& degrees = *form.ImageDisplay.degrees;
+    // 15 pixels a degree, each centred on the 30-second cell it samples: pixel (2700, 1350)
+    // on cell (21600, 10800), half a cell east and south of (0, 0).
+    EXPECT_NEAR(degrees.centreLon + 2700 * degrees.lonPerColumn, 1 / 240.0, 1e-12);
+    EXPECT_NEAR(degrees.centreLat + 1350 * degrees.latPerRow, -1 / 240.0, 1e-12);
+    form.Create();
+    form.HeightBitmap.Row(10)[20] = 95;
+    form.MaskBitmap.Row(10)[20] = 255;
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(20, 10), "land, 1003 m");
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(21, 10), "sea");
+}
+
+TEST_F(TerrafoldStartupTest, LocationsOpenedFromTheMenuAreTakenAndListedAsRecent) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    MakeDefaultShorelineFile();
+    auto form = Start();
+    ASSERT_TRUE(form->HasTiles());
+    const std::string other = (home.Path() / "other.b").string();
+    ShorelineFile().WriteTo(other);
+    ui.dialogAnswers.push_back(other);
+    form->FileOpenShoreline.Click();
+    EXPECT_EQ(form->GSHHSFileSetting->Value, other);
+    form->OnFileDropped(DefaultTileFolder() + "E020N40.dem");
+    EXPECT_TRUE(form->HasTiles());
+    EXPECT_EQ(form->GTOPO30FolderSetting->Value, DefaultTileFolder());
+    const ui::MenuItem& first = *form->FileRecent.Items().front();
+    EXPECT_EQ(first.Caption(), "&1 " + DefaultTileFolder());
+    EXPECT_EQ(form->FileRecent.Items()[1]->Caption(), "&2 " + other);
+    EXPECT_FALSE(form->FileRecent.Items()[3]->Visible());
+    EXPECT_THROW(form->OpenLocation(home.Folder() + "missing.b"), EFOpenError);
 }
