@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# How time and memory grow with the work: lumbrel on height images of 2700 x 1350, 5400 x 2700
-# and 10800 x 5400, strandel across the GSHHG shoreline resolutions (crude to full). Writes the
+# How time and memory grow with the work: terrafold at every width from 5400 to 43200 on the
+# terrafold job's tile set, lumbrel on height images of 2700 x 1350, 5400 x 2700 and
+# 10800 x 5400 and on terrafold's of 21600 x 10800 and 43200 x 21600, strandel across the GSHHG
+# shoreline resolutions (crude to full). Writes the
 # medians of wall-clock time and the peak resident memory to bench/growth.tsv and plots them
 # into bench/growth.png (plot_growth.py).
 #
 #   bench/growth.sh      (environment: see bench/lib.sh; the shoreline files of the strandel
 #                         job are reused, the other resolutions converted from GMT once)
 source "$(dirname "$0")/lib.sh"
+NeedProgram terrafold
+NeedProgram maketerrain
 NeedProgram lumbrel
 NeedProgram strandel
 NeedProgram gshhg2gshhs
@@ -31,8 +35,21 @@ Measure() {
 }
 
 work=$work_root/growth
-mkdir -p "$work/lumbrel" "$work/strandel"
-for size in "2700 1350" "5400 2700" "10800 5400"; do
+mkdir -p "$work/terrafold" "$work/lumbrel" "$work/strandel"
+tiles=$work_root/terrafold/GTOPO30
+MakeTileSet "$tiles"
+WarmCache "$tiles"/*.dem
+for width in 5400 7200 8640 10800 14400 21600 43200; do
+    TerrafoldRun() {
+        cd "$work/terrafold" &&
+            "$bin/terrafold" --batch --width "$width" --gtopo30 "$tiles" --gshhs "$root/data/gshhs_l.b"
+    }
+    Measure terrafold "$width x $((width / 2))" $((width * width / 2)) TerrafoldRun
+    # The largest height images for lumbrel: terrafold's, since generating them takes long.
+    if [ "$width" -ge 21600 ]; then cp "$work/terrafold/topo.png" "$work/heights-$width.png"; fi
+done
+
+for size in "2700 1350" "5400 2700" "10800 5400" "21600 10800" "43200 21600"; do
     read -r width height <<<"$size"
     image=$work/heights-$width.png
     [ -f "$image" ] || python3 "$bench_dir/lumbrel/make_height_image.py" "$image" "$width" "$height"

@@ -2,7 +2,8 @@
 # Runs every benchmark (make bench) and sums up their goals. Each job prints its own figures;
 # a job that fails or misses a goal does not stop the others, but makes the status 1.
 #
-#   bench/run.sh [JOB...]      (jobs: terrafold lumbrel strandel orbisko importdem; environment: see lib.sh)
+#   bench/run.sh [JOB...]      (jobs: terrafold lumbrel strandel orbisko importdem, and fullsize
+#                              when named; environment: see lib.sh)
 set -uo pipefail
 bench_dir=$(cd "$(dirname "$0")" && pwd)
 jobs=("$@")

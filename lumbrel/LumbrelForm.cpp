@@ -1,8 +1,11 @@
 #include "LumbrelForm.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
-#include "BmpFile.h"
+#include "CombinedImageFile.h"
 #include "FileLookup.h"
 #include "GeoreferenceChoice.h"
 #include "HeightImageFile.h"
@@ -40,6 +43,18 @@ ui::Label& PlaceLabel(ui::Label& label, const char* caption, int left, int top) 
     return label;
 }
 
+// The whole factor each way that brings an image within the size that is held.
+int ReductionFor(int width, int height) {
+    const int across = (width + TFormMain::kLargestHeldWidth - 1) / TFormMain::kLargestHeldWidth;
+    const int down = (height + TFormMain::kLargestHeldHeight - 1) / TFormMain::kLargestHeldHeight;
+    return std::max({across, down, 1});
+}
+
+std::string WrittenMessage(const std::string& target) {
+    if (target == "combined.bmp") return "Coloured, shaded image written to COMBINED.BMP";
+    return "Coloured, shaded image written to " + target;
+}
+
 }  // namespace
 
 TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
@@ -51,9 +66,12 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
       LabelPercent(PlaceLabel(Make<ui::Label>("LabelPercent"), "Percent", 176, 488)),
       ProgressBarPercent(
           PlaceBar(Make<ui::ProgressBar>("ProgressBarPercent"), {232, 488, 145, 17}, 100)),
+      LabelReduced(PlaceLabel(Make<ui::Label>("LabelReduced"), "", 400, 488)),
       TimerOnShow(MakeTimer("TimerOnShow")),
       MenuFile(MainMenu().Add("MenuFile", "&File")),
       FileOpen(MenuFile.Add("FileOpen", "&Open...", [this] { FileOpenClick(); })),
+      FileExport(
+          MenuFile.Add("FileExport", "&Export combined image...", [this] { FileExportClick(); })),
       FileGeoreferencing(AddGeoreferenceItem(MenuFile)),
       FileExit((MenuFile.AddSeparator("N1"),
                 MenuFile.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
@@ -85,6 +103,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
     };
 
     FileOpen.shortcut = "Ctrl+O";
+    FileExport.shortcut = "Ctrl+E";
     FileExit.shortcut = "Ctrl+Q";
     OnFileDropped = [this](const std::string& path) { ProcessHeightImage(path); };
 
@@ -99,6 +118,13 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
     OpenDialog.defaultExt = "PNG";
     OpenDialog.options =
         ui::HideReadOnly | ui::PathMustExist | ui::FileMustExist | ui::EnableSizing;
+
+    ExportDialog.name = "ExportDialog";
+    ExportDialog.title = "Export combined image";
+    ExportDialog.filter = "BMP images (*.bmp)|*.bmp|PNG images (*.png)|*.png";
+    ExportDialog.fileName = "combined.bmp";
+    ExportDialog.defaultExt = "bmp";
+    ExportDialog.options = ui::HideReadOnly | ui::PathMustExist | ui::EnableSizing;
 }
 
 TFormMain::~TFormMain() { Destroy(); }
@@ -144,6 +170,17 @@ void TFormMain::FileOpenClick() {
 void TFormMain::ProcessHeightImage(const std::string& fileName) {
     ui::BusyCursor busy(Ui());
     SetStep(0);
+    const std::optional<HeightImageSize> size = PeekHeightImageSize(fileName);
+    if (size && (size->width > kLargestHeldWidth || size->height > kLargestHeldHeight))
+        ShadeInRows(fileName, size->width, size->height, SaveFileName);
+    else
+        ShadeWholeImage(fileName, SaveFileName);
+
+    SetStep(0);
+    Ui().ShowMessage(WrittenMessage(SaveFileName));
+}
+
+void TFormMain::ShadeWholeImage(const std::string& fileName, const std::string& target) {
     // Shading starts on a second core while the file is still being decoded; the images shown
     // are replaced only once whole.
     auto source = std::make_shared<Bitmap>(0, 0, PixelFormat::Indexed8);
@@ -152,6 +189,9 @@ void TFormMain::ProcessHeightImage(const std::string& fileName) {
     ShadingAhead shading(*source, *combined);
     LoadHeightImage(*source, fileName, [&shading](int rows) { shading.Publish(rows); });
     Replace(SourceBitmap, source);
+    shadedFileName_ = fileName;
+    reduction_ = 1;
+    LabelReduced.SetCaption("");
     SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     // A height image without a world file beside it is the whole world, as terrafold makes it.
     ImageDisplay.degrees = SourceReference.transform
@@ -171,11 +211,94 @@ void TFormMain::ProcessHeightImage(const std::string& fileName) {
     SelectTab(kTabCombined);
 
     SetStep(4);
-    SaveBitmapToBmp(*CombinedBitmap, "combined.bmp");
-    WriteGeoreference("combined.bmp", SourceReference);
+    SaveCombined(target);
+}
 
-    SetStep(0);
-    Ui().ShowMessage("Coloured, shaded image written to COMBINED.BMP");
+void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
+                            const std::string& target) {
+    SetStep(1);
+    const int reduction = ReductionFor(width, height);
+    const int shownWidth = (width + reduction - 1) / reduction;
+    const int shownHeight = (height + reduction - 1) / reduction;
+    auto source = std::make_shared<Bitmap>(shownWidth, shownHeight, PixelFormat::Indexed8);
+    SetGreyPalette(*source);
+    auto relief = std::make_shared<Bitmap>(shownWidth, shownHeight, PixelFormat::Indexed8);
+    SetGreyPalette(*relief);
+    auto combined = std::make_shared<Bitmap>(shownWidth, shownHeight, PixelFormat::Bgr24);
+
+    CombinedImageBands file(target, width, height);
+    bool bandOpen = false;
+    RowByRowShading shading(
+        width, height,
+        [&](int y, const std::uint8_t* codes, const std::uint8_t* reliefRow,
+            const std::uint8_t* combinedRow) {
+            if (!bandOpen) bandOpen = file.StartBand();
+            std::memcpy(file.Band().Row(y - file.FirstRow()), combinedRow, std::size_t(width) * 3);
+            if (y + 1 == file.FirstRow() + file.Rows()) {
+                file.FinishBand();
+                bandOpen = false;
+            }
+            if (y % reduction == 0) {
+                const int shownRow = y / reduction;
+                std::uint8_t* shownCodes = source->Row(shownRow);
+                std::uint8_t* shownRelief = relief->Row(shownRow);
+                std::uint8_t* shownCombined = combined->Row(shownRow);
+                for (int x = 0; x < shownWidth; ++x) {
+                    const std::size_t from = std::size_t(x) * std::size_t(reduction);
+                    shownCodes[x] = codes[from];
+                    shownRelief[x] = reliefRow[from];
+                    std::memcpy(shownCombined + 3 * std::size_t(x), combinedRow + 3 * from, 3);
+                }
+            }
+            ShowPercent(int(std::int64_t(y) * 100 / height));
+        });
+    ColourBitmap->SetSize(0, 0);
+    ReliefBitmap->SetSize(0, 0);
+    CellCounts.Clear();
+    ReadHeightRows(fileName, [&](int, const std::uint8_t* codes) { shading.Add(codes); });
+    CellCounts = shading.Finish();
+    SetStep(4);
+    file.Commit();
+
+    shadedFileName_ = fileName;
+    reduction_ = reduction;
+    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
+    WriteGeoreference(target, SourceReference);
+    // The colour of each cell is its own, so the reduced colour image is that of the reduced
+    // codes; the relief depends on neighbours the copy lacks and was taken from the full one.
+    auto colour = std::make_shared<Bitmap>(0, 0, PixelFormat::Bgr24);
+    ::MakeColourImage(*source, *colour, {});
+    Replace(SourceBitmap, source);
+    Replace(ColourBitmap, colour);
+    Replace(ReliefBitmap, relief);
+    Replace(CombinedBitmap, combined);
+    LabelReduced.SetCaption("Shown at 1/" + std::to_string(reduction) + " of " +
+                            std::to_string(width) + " x " + std::to_string(height));
+    ProgressBarPercent.SetPosition(0);
+    ProgressBarPercent.Repaint();
+    SelectTab(kTabCombined);
+}
+
+void TFormMain::SaveCombined(const std::string& target) {
+    SaveCombinedImage(*CombinedBitmap, target);
+    WriteGeoreference(target, SourceReference);
+}
+
+void TFormMain::FileExportClick() {
+    if (CombinedBitmap->IsEmpty()) return;
+    std::optional<std::string> chosen = Ui().ExecuteSave(ExportDialog);
+    if (!chosen) return;
+    ui::BusyCursor busy(Ui());
+    if (reduction_ > 1) {
+        // Only the reduced copy is held: the full image is made again on its way to the file.
+        const std::optional<HeightImageSize> size = PeekHeightImageSize(shadedFileName_);
+        if (!size) return;
+        ShadeInRows(shadedFileName_, size->width, size->height, *chosen);
+        SetStep(0);
+    } else {
+        SaveCombined(*chosen);
+    }
+    Ui().ShowMessage(WrittenMessage(*chosen));
 }
 
 void TFormMain::TabControlImageChange() {

@@ -25,10 +25,14 @@ public:
     ui::ProgressBar& ProgressBarStep;
     ui::Label& LabelPercent;
     ui::ProgressBar& ProgressBarPercent;
+    // Says when the images shown are reduced copies; empty otherwise.
+    ui::Label& LabelReduced;
     ui::Timer& TimerOnShow;
     ui::OpenDialog OpenDialog;
+    ui::OpenDialog ExportDialog;
     ui::MenuItem& MenuFile;
     ui::MenuItem& FileOpen;
+    ui::MenuItem& FileExport;
     // Checked: the height image's world file and .aux.xml are carried over to combined.bmp.
     ui::MenuItem& FileGeoreferencing;
     ui::MenuItem& FileExit;
@@ -39,8 +43,16 @@ public:
 
     // The height image the processing starts from; the open dialog is shown when it is missing.
     std::string HeightFileName = "topo.png";
+    // Where the processing writes the combined image; the extension (.bmp or .png) chooses the
+    // format.
+    std::string SaveFileName = "combined.bmp";
     // The About box, made and owned by the program's start-up; none in a bare form.
     ui::Form* AboutBox = nullptr;
+
+    // Up to this size the four images are held whole; a larger height image is shaded a row at
+    // a time into the file, and the tabs show copies reduced by a whole factor each way.
+    static constexpr int kLargestHeldWidth = 5400;
+    static constexpr int kLargestHeldHeight = 2700;
 
     std::shared_ptr<Bitmap> SourceBitmap;
     std::shared_ptr<Bitmap> ColourBitmap;
@@ -58,6 +70,8 @@ public:
     void ProcessHeightImage(const std::string& fileName);
     void ViewCellStatisticsClick();
     void FileExitClick();
+    // Writes the combined image to a file the user names.
+    void FileExportClick();
     void HelpAboutClick();
 
     void MakeColourImage();
@@ -75,10 +89,17 @@ protected:
 
 private:
     void LoadSourceImage(const std::string& fileName);
+    // The four images held whole, the combined one written to target.
+    void ShadeWholeImage(const std::string& fileName, const std::string& target);
+    // The combined image written to target a row at a time; reduced copies kept for the tabs.
+    void ShadeInRows(const std::string& fileName, int width, int height, const std::string& target);
+    void SaveCombined(const std::string& target);
     // Selects a tab as the user would, so the display follows it and repaints at once.
     void SelectTab(int index);
     void SetStep(int step);
 
     TickClock clock_;
+    std::string shadedFileName_;  // the height image the images came from
+    int reduction_ = 1;           // of the images shown: 1 when they are whole
     std::uint32_t lastProgressTick_ = 0;
 };

@@ -98,6 +98,18 @@ struct ShadingTables {
     ShiftTable shifted = ShiftedBytes();
 };
 
+// One row of the combined image (blue, green, red) from its codes and relief.
+void CombineRow(const std::uint8_t* codes, const std::uint8_t* relief, int width,
+                const ShadingTables& tables, std::uint8_t* out) {
+    for (int x = 0; x < width; ++x, out += 3) {
+        const std::uint8_t* shift = tables.shifted[relief[x]].data();
+        const std::uint8_t* colour = tables.colours[codes[x]].data();
+        out[0] = shift[colour[0]];
+        out[1] = shift[colour[1]];
+        out[2] = shift[colour[2]];
+    }
+}
+
 // Rows first..last-1 of the combined image, each made in one go from two rows of codes.
 void ShadeRows(const Bitmap& source, Bitmap& combined, int first, int last,
                const ShadingTables& tables, CellCounts& counts,
@@ -114,14 +126,7 @@ void ShadeRows(const Bitmap& source, Bitmap& combined, int first, int last,
                       difference.data(), counts);
         else
             std::fill(relief.begin(), relief.end(), kNeutralRelief);
-        std::uint8_t* out = combined.Row(y);
-        for (int x = 0; x < width; ++x, out += 3) {
-            const std::uint8_t* shift = tables.shifted[relief[std::size_t(x)]].data();
-            const std::uint8_t* colour = tables.colours[codes[x]].data();
-            out[0] = shift[colour[0]];
-            out[1] = shift[colour[1]];
-            out[2] = shift[colour[2]];
-        }
+        CombineRow(codes, relief.data(), width, tables, combined.Row(y));
         if (rowDone) rowDone(y);
     }
 }
@@ -297,4 +302,51 @@ CellCounts ShadingAhead::Finish(const PercentCallback& showPercent) {
     for (int d = 1; d <= 5; ++d) counts[d] += helperCounts_[d];
     combined_.MarkModified();
     return counts;
+}
+
+struct RowByRowShading::Tables {
+    ShadingTables tables;
+};
+
+RowByRowShading::RowByRowShading(int width, int height, RowDone rowDone)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      rowDone_(std::move(rowDone)),
+      tables_(std::make_unique<Tables>()),
+      here_(std::size_t(width_)),
+      below_(std::size_t(width_)),
+      relief_(std::size_t(width_), kNeutralRelief),
+      difference_(std::size_t(width_)),
+      combined_(std::size_t(width_) * 3) {}
+
+RowByRowShading::~RowByRowShading() = default;
+
+void RowByRowShading::Add(const std::uint8_t* codes) {
+    if (rowsIn_ >= height_) throw std::logic_error("More rows than the image has");
+    if (rowsIn_ == 0) {
+        if (width_ > 0) referenceLevel_ = codes[0];
+        std::copy_n(codes, width_, here_.begin());
+    } else {
+        std::copy_n(codes, width_, below_.begin());
+        ShadeHere(true);
+        here_.swap(below_);
+    }
+    ++rowsIn_;
+}
+
+CellCounts RowByRowShading::Finish() {
+    if (rowsIn_ != height_) throw std::logic_error("Shading finished before its rows came");
+    if (height_ > 0) ShadeHere(false);
+    return counts_;
+}
+
+void RowByRowShading::ShadeHere(bool rowBelow) {
+    if (rowBelow)
+        ReliefRow(here_.data(), below_.data(), width_, referenceLevel_, relief_.data(),
+                  difference_.data(), counts_);
+    else
+        std::fill(relief_.begin(), relief_.end(), kNeutralRelief);
+    CombineRow(here_.data(), relief_.data(), width_, tables_->tables, combined_.data());
+    if (rowDone_) rowDone_(rowsOut_, here_.data(), relief_.data(), combined_.data());
+    ++rowsOut_;
 }

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "Bitmap.h"
 #include "Colour.h"
@@ -97,4 +98,42 @@ private:
     CellCounts helperCounts_;
     std::exception_ptr helperFailure_;
     std::jthread helper_;
+};
+
+// The combined image of a height image too large to hold, made a row at a time: Add each row of
+// codes from the top; each row goes to rowDone, with its codes and relief (flat in the last row
+// and column), once the row below it has come, the last one at Finish. Byte for byte what
+// MakeShadedImage makes, with the same counts.
+class RowByRowShading {
+public:
+    // codes and relief are one byte a cell, combined three (blue, green, red); valid only
+    // during the call.
+    using RowDone = std::function<void(int y, const std::uint8_t* codes, const std::uint8_t* relief,
+                                       const std::uint8_t* combined)>;
+    RowByRowShading(int width, int height, RowDone rowDone);
+    ~RowByRowShading();
+    RowByRowShading(const RowByRowShading&) = delete;
+    RowByRowShading& operator=(const RowByRowShading&) = delete;
+
+    // The next row's codes, width bytes.
+    void Add(const std::uint8_t* codes);
+    CellCounts Finish();
+
+private:
+    struct Tables;
+    void ShadeHere(bool rowBelow);
+
+    int width_;
+    int height_;
+    RowDone rowDone_;
+    std::unique_ptr<Tables> tables_;
+    std::vector<std::uint8_t> here_;
+    std::vector<std::uint8_t> below_;
+    std::vector<std::uint8_t> relief_;
+    std::vector<std::uint8_t> difference_;
+    std::vector<std::uint8_t> combined_;
+    std::uint8_t referenceLevel_ = 0;
+    int rowsIn_ = 0;
+    int rowsOut_ = 0;
+    CellCounts counts_;
 };

@@ -1,5 +1,7 @@
 #include "LargeLakes.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <system_error>
 
@@ -55,6 +57,28 @@ void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap
         Canvas canvas(*bitmap);
         UseLakeTools(canvas);
         canvas.FillSpans(spans, firstRow, lastRow);
+    }
+}
+
+void SortByRow(std::vector<RowSpan>& spans) {
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const RowSpan& a, const RowSpan& b) { return a.y < b.y; });
+}
+
+void PaintLakeSpansInBand(std::span<const RowSpan> spans, Bitmap& heightBand, Bitmap& maskBand,
+                          int firstRow, int lastRow) {
+    auto first = std::lower_bound(spans.begin(), spans.end(), firstRow,
+                                  [](const RowSpan& span, int row) { return span.y < row; });
+    for (Bitmap* band : {&heightBand, &maskBand}) {
+        // Black on the grey palette, as the canvas paints it.
+        const std::uint8_t water = band->NearestIndex(Colours::Black);
+        const int width = band->Width();
+        for (auto span = first; span != spans.end() && span->y < lastRow; ++span) {
+            const int left = std::max(span->left, 0);
+            const int right = std::min(span->right, width);
+            if (left < right && span->y - firstRow < band->Height())
+                std::memset(band->Row(span->y - firstRow) + left, water, std::size_t(right - left));
+        }
     }
 }
 

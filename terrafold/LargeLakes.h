@@ -31,6 +31,12 @@ std::vector<RowSpan> ReadLargeLakeSpans(const std::string& gshhsFile, int width,
 void PaintLakeSpans(std::span<const RowSpan> spans, Bitmap& heightBitmap, Bitmap& maskBitmap,
                     int firstRow, int lastRow);
 
+// The same painting for images made a band at a time: the spans of rows firstRow..lastRow-1,
+// sorted by row (SortByRow), painted into the band bitmaps whose row 0 is row firstRow.
+void SortByRow(std::vector<RowSpan>& spans);
+void PaintLakeSpansInBand(std::span<const RowSpan> spans, Bitmap& heightBand, Bitmap& maskBand,
+                          int firstRow, int lastRow);
+
 // ReadLargeLakeSpans on a thread of its own, so that the lakes are read while the tiles are
 // sampled; Spans() waits for them the first time (and throws what the reading threw). Without
 // a thread they are read at once.

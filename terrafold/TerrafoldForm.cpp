@@ -1,7 +1,10 @@
 #include "TerrafoldForm.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <vector>
 
 #include "AsciiCase.h"
 #include "Errors.h"
@@ -43,6 +46,30 @@ std::string FolderOf(const std::string& location, const ui::OpenDialog& tileDial
     return path.ends_with('/') ? path : path + "/";
 }
 
+std::string SizeCaption(int width) {
+    return std::to_string(width) + " x " + std::to_string(width / 2);
+}
+
+// Rows of the made images at a time when they are too large to hold: some 2.8 MB of each at
+// the full width.
+constexpr int kBandRows = 64;
+
+// Copies the band's rows that the display shows into it.
+void CopyReduced(const Bitmap& band, int firstRow, int lastRow, int imageWidth, Bitmap& display) {
+    const int imageHeight = imageWidth / 2;
+    const std::int64_t displayHeight = display.Height();
+    const std::int64_t displayWidth = display.Width();
+    // The first display row whose image row, y * imageHeight / displayHeight, is firstRow or later.
+    std::int64_t y = (std::int64_t(firstRow) * displayHeight + imageHeight - 1) / imageHeight;
+    for (; y < displayHeight; ++y) {
+        const std::int64_t row = y * imageHeight / displayHeight;
+        if (row >= lastRow) break;
+        const std::uint8_t* in = band.Row(int(row - firstRow));
+        std::uint8_t* out = display.Row(int(y));
+        for (std::int64_t x = 0; x < displayWidth; ++x) out[x] = in[x * imageWidth / displayWidth];
+    }
+}
+
 }  // namespace
 
 TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
@@ -58,6 +85,7 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
                                      [this] { FileOpenShorelineClick(); })),
       FileRecent(FileMenu.Add("FileRecent", "Open &recent")),
       FileGeoreferencing(AddGeoreferenceItem(FileMenu)),
+      FileImageSize(FileMenu.Add("FileImageSize", "Image &size")),
       FileExit((FileMenu.AddSeparator("N1"),
                 FileMenu.Add("FileExit", "E&xit", [this] { FileExitClick(); }))),
       HelpMenu(MainMenu().Add("HelpMenu", "&Help")),
@@ -103,6 +131,14 @@ TFormMain::TFormMain(ui::Interaction& interaction, TerrafoldStartup startup)
     ProgressBar.smooth = true;
     ProgressBar.SetTabOrder(2);
 
+    for (int width : kWorldImageWidths) {
+        ui::MenuItem& item =
+            FileImageSize.Add("FileWidth" + std::to_string(width), SizeCaption(width),
+                              [this, width] { ChooseImageWidth(width); });
+        item.SetRadioItem(true, 1);
+        item.SetChecked(width == ImageWidth);
+    }
+
     OpenDialog.name = "OpenDialog";
     OpenDialog.filter = kAllFilesFilter;
     OpenDialog.initialDir = HomePath("");
@@ -125,6 +161,18 @@ void TFormMain::FormCreate() {
     PrepareTileDialog();
     if (startup_.GTOPO30Folder)
         GTOPO30FolderSetting->Value = FolderOf(*startup_.GTOPO30Folder, OpenDialog);
+    // The window's choice is remembered; a width given on the command line is for this run.
+    ImageWidthSetting =
+        std::make_unique<TRegistryString>("ImageWidth", std::to_string(kWorldImageWidth));
+    int stored = 0;
+    try {
+        stored = std::stoi(ImageWidthSetting->Value);
+    } catch (const std::exception&) {
+        // Not a number: the default, as for any other width the images cannot have.
+    }
+    ShowImageWidth(startup_.ImageWidth         ? *startup_.ImageWidth
+                   : IsWorldImageWidth(stored) ? stored
+                                               : kWorldImageWidth);
     if (!FindTileFolder()) return;
     OpenTiles();
     if (!Tiles) return;
@@ -193,6 +241,7 @@ void TFormMain::FormDestroy() {
     GTOPO30FolderSetting.reset();
     GSHHSFileSetting.reset();
     recentFiles_->Store();
+    ImageWidthSetting.reset();
 }
 
 void TFormMain::PrepareTileDialog() {
@@ -243,6 +292,19 @@ void TFormMain::OpenLocation(const std::string& path) {
     if (!shorelineRefused_) recentFiles_->Add(path);
 }
 
+void TFormMain::ChooseImageWidth(int width) {
+    if (!IsWorldImageWidth(width)) return;
+    ShowImageWidth(width);
+    if (ImageWidthSetting) ImageWidthSetting->Value = std::to_string(width);
+}
+
+void TFormMain::ShowImageWidth(int width) {
+    if (!IsWorldImageWidth(width)) return;
+    ImageWidth = width;
+    if (ui::MenuItem* item = FileImageSize.Find("FileWidth" + std::to_string(width)))
+        item->SetChecked(true);
+}
+
 void TFormMain::ButtonRefreshClick() {
     if (!Tiles) {
         Ui().ShowMessage("Cannot refresh without the GTOPO30 tiles. " + tileFailure_);
@@ -259,6 +321,21 @@ void TFormMain::ButtonRefreshClick() {
     ProgressBar.SetMax(TTileArray::kTileCount);
     FillHeightCodeTable(heightCodes_);
 
+    // The lakes are read meanwhile; without a shoreline setting (possible only when start-up
+    // went its own way) there are simply no lakes, as with a missing file.
+    LakesAhead lakes(gshhsFile, ImageWidth, ImageWidth / 2);
+    const std::string author = TerrafoldAuthor();
+    if (ImageWidth == kWorldImageWidth)
+        WriteWholeImages(lakes, author);
+    else
+        WriteImagesInBands(lakes, author);
+    WriteSidecars("topo.png");
+    WriteSidecars("LandSeaMask.png");
+    if (lakes.End().cut) Ui().ShowWarning(ShorelineCutText(gshhsFile, lakes.End().wholePolygons));
+    Ui().ShowMessage("Image(s) written to file topo.png");
+}
+
+void TFormMain::WriteWholeImages(LakesAhead& lakes, const std::string& author) {
     TileSamplingEvents events;
     events.TileStarting = [this] { ProgressBar.StepBy(1); };
     events.TileDone = [this] {
@@ -267,12 +344,8 @@ void TFormMain::ButtonRefreshClick() {
     };
 
     // A band of rows is final, lakes and all, once its tiles are sampled: the heights are written
-    // from it while the later bands are sampled, the lakes read meanwhile; the mask, quicker to
-    // write, waits for the sampling to free a core. Without a
-    // shoreline setting (possible only when start-up went its own way) there are simply no
-    // lakes, as with a missing file.
-    LakesAhead lakes(gshhsFile, HeightBitmap.Width(), HeightBitmap.Height());
-    const std::string author = TerrafoldAuthor();
+    // from it while the later bands are sampled; the mask, quicker to write, waits for the
+    // sampling to free a core.
     PngFilesAsRowsArrive files({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights",
                                  "Terrafold", "Topographic Data"},
                                 {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask",
@@ -288,17 +361,50 @@ void TFormMain::ButtonRefreshClick() {
     ImageDisplay.Repaint();
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
-
     files.Commit();
-    WriteSidecars("topo.png");
-    WriteSidecars("LandSeaMask.png");
-    if (lakes.End().cut) Ui().ShowWarning(ShorelineCutText(gshhsFile, lakes.End().wholePolygons));
-    Ui().ShowMessage("Image(s) written to file topo.png");
+}
+
+void TFormMain::WriteImagesInBands(LakesAhead& lakes, const std::string& author) {
+    const int width = ImageWidth;
+    const int height = width / 2;
+    PngFilesInBands files({{&HeightBitmap, "topo.png", author, "Scaled World Map Heights",
+                            "Terrafold", "Topographic Data"},
+                           {&MaskBitmap, "LandSeaMask.png", author, "Scaled World Map Mask",
+                            "Terrafold", "Topographic Data"}},
+                          width, height, kBandRows);
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    ProgressBar.SetMax(bands);
+    // About as often as the default width shows its tiles.
+    const int bandsPerRepaint = std::max(1, bands / TTileArray::kTileCount);
+    std::optional<std::vector<RowSpan>> spans;
+    for (int band = 0; files.StartBand(); ++band) {
+        ProgressBar.StepBy(1);
+        const int first = files.FirstRow();
+        const int last = first + files.Rows();
+        SampleRows(*Tiles, heightCodes_, width, first, last, files.Band(0), files.Band(1));
+        if (!spans) {
+            spans = lakes.Spans();
+            SortByRow(*spans);
+        }
+        PaintLakeSpansInBand(*spans, files.Band(0), files.Band(1), first, last);
+        CopyReduced(files.Band(0), first, last, width, HeightBitmap);
+        CopyReduced(files.Band(1), first, last, width, MaskBitmap);
+        files.FinishBand();
+        if ((band + 1) % bandsPerRepaint == 0 || last == height) {
+            HeightBitmap.MarkModified();
+            ImageDisplay.PictureChanged();
+            ImageDisplay.Repaint();
+        }
+    }
+    MaskBitmap.MarkModified();
+    ProgressBar.SetPosition(0);
+    files.Commit();
 }
 
 void TFormMain::WriteSidecars(const std::string& fileName) {
-    WriteGeoreference(fileName, FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform())
-                                                             : GeoReference{});
+    WriteGeoreference(fileName, FileGeoreferencing.Checked()
+                                    ? Wgs84Reference(WorldImageTransform(ImageWidth))
+                                    : GeoReference{});
 }
 
 void TFormMain::ButtonCloseClick() { Close(); }

@@ -16,10 +16,13 @@
 #include "TileData.h"
 #include "WorldHeightImage.h"
 
+class LakesAhead;
+
 // Locations given on the command line, taken as if picked in the start-up dialogs.
 struct TerrafoldStartup {
     std::optional<std::string> GTOPO30Folder;  // a folder, or any file inside it
     std::optional<std::string> GSHHSFile;
+    std::optional<int> ImageWidth = std::nullopt;  // one of kWorldImageWidths, for this run only
 };
 
 class TFormMain : public ui::Form {
@@ -56,16 +59,25 @@ public:
     ui::MenuItem& FileRecent;
     // Checked: world files and .aux.xml files are written beside both images.
     ui::MenuItem& FileGeoreferencing;
+    // The width of both images: radio items, one for each of kWorldImageWidths.
+    ui::MenuItem& FileImageSize;
     ui::MenuItem& FileExit;
     ui::MenuItem& HelpMenu;
     ui::MenuItem& HelpAbout;
 
-    // The picture of ImageDisplay.
+    // The picture of ImageDisplay: at the default width both images themselves, at the others
+    // a reduced copy (pixel (x, y) of the display is pixel (x * W / 5400, y * W / 5400) of the
+    // image), since the full images are never held.
     Bitmap& HeightBitmap;
     Bitmap MaskBitmap;
+    // Width of the images the next Refresh writes; the height is half of it.
+    int ImageWidth = kWorldImageWidth;
+    // The File menu's choice, remembered for later runs.
+    void ChooseImageWidth(int width);
     std::unique_ptr<TTileArray> Tiles;
     std::unique_ptr<TRegistryString> GTOPO30FolderSetting;
     std::unique_ptr<TRegistryString> GSHHSFileSetting;
+    std::unique_ptr<TRegistryString> ImageWidthSetting;
 
 protected:
     void FormCreate() override;
@@ -78,6 +90,12 @@ private:
     bool FindShorelineFile();
     // Takes a shoreline file into the setting unless it is no shoreline file, which is said.
     void TakeShorelineFile(const std::string& path);
+    // Sets ImageWidth and checks its menu item.
+    void ShowImageWidth(int width);
+    // Both images at the default width, held whole and shown as they are made.
+    void WriteWholeImages(LakesAhead& lakes, const std::string& author);
+    // Both images at any width, a band of rows at a time, with a reduced copy shown.
+    void WriteImagesInBands(LakesAhead& lakes, const std::string& author);
     // The world file and .aux.xml beside an image just written (or their removal).
     void WriteSidecars(const std::string& fileName);
 

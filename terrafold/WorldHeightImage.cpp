@@ -1,5 +1,6 @@
 #include "WorldHeightImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -50,30 +51,33 @@ struct BlockTarget {
     std::size_t stride;
 };
 
-// Samples the block row by row. A bad row is reported through report, once per pixel taken
-// from it, before the next row is read.
+// Samples rows firstRow..lastRow-1 of the block (counted from its top), cellsPerPixel cells
+// apart each way. A bad row is reported through report, once per pixel taken from it, before
+// the next row is read.
 template <class ReportBadRow>
 void SampleBlock(const TTileArray& tiles, const HeightCodeTable& codes, const TileBlock& block,
-                 int H, const BlockTarget& target, ReportBadRow&& report) {
+                 int H, const BlockTarget& target, ReportBadRow&& report, int firstRow = 0,
+                 int lastRow = -1) {
     const TTile& tile = *tiles.Tiles[std::size_t(block.slot)];
     if (tile.Columns != gtopo30::kTiles[block.slot].columns)
         throw std::logic_error("Tile of unexpected width");
     const int firstCell = gtopo30::kTiles[block.slot].firstColumn;
-    // SampleTiles takes bitmaps of the world image's width only.
-    static_assert(TTileArray::kGridColumns % kWorldImageWidth == 0);
-    constexpr int cellsPerPixel = TTileArray::kGridColumns / kWorldImageWidth;
-    for (int row = 0; row < block.height; ++row) {
+    const int cellsPerPixel = TTileArray::kGridRows / H;
+    if (lastRow < 0) lastRow = block.height;
+    for (int row = firstRow; row < lastRow; ++row) {
         const int y = block.firstY + row;
         const int gridRow = y * TTileArray::kGridRows / H;
         bool bad = false;
         const std::uint8_t* rowStart = tile.ReadRow(gridRow % gtopo30::kBandRows, bad);
         if (bad) report(tile, block.width);
-        std::uint8_t* heightRow = target.heights + std::size_t(row) * target.stride;
-        std::uint8_t* maskRow = target.mask + std::size_t(row) * target.stride;
+        const std::size_t at = std::size_t(row - firstRow) * target.stride;
+        std::uint8_t* heightRow = target.heights + at;
+        std::uint8_t* maskRow = target.mask + at;
         // Whole cells a pixel: a step instead of a division per pixel, the same cells.
         const std::uint8_t* cells = rowStart + 2 * (block.firstX * cellsPerPixel - firstCell);
+        const std::size_t step = std::size_t(2 * cellsPerPixel);
         for (int i = 0; i < block.width; ++i) {
-            const std::int32_t h = BigEndianSample(cells + std::size_t(2 * cellsPerPixel * i));
+            const std::int32_t h = BigEndianSample(cells + step * std::size_t(i));
             heightRow[i] = codes[std::size_t(h + 32768)];
             maskRow[i] = h > 0 ? 255 : 0;
         }
@@ -130,9 +134,14 @@ void FillHeightCodeTable(HeightCodeTable& table) {
     }
 }
 
-GeoTransform WorldImageTransform() {
+bool IsWorldImageWidth(int width) {
+    return std::find(kWorldImageWidths.begin(), kWorldImageWidths.end(), width) !=
+           kWorldImageWidths.end();
+}
+
+GeoTransform WorldImageTransform(int width) {
     constexpr double cellDegrees = 180.0 / gtopo30::kGridRows;
-    constexpr double cellsPerPixel = double(gtopo30::kGridColumns) / kWorldImageWidth;
+    const double cellsPerPixel = double(gtopo30::kGridColumns / width);
     return GeoTransform::NorthUp({-180 + cellDegrees / 2, 90 - cellDegrees / 2},
                                  cellsPerPixel * cellDegrees, cellsPerPixel * cellDegrees);
 }
@@ -186,5 +195,31 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
         if (events.TileDone) events.TileDone();
         const bool bandEnds = i + 1 == blocks.size() || blocks[i + 1].firstY != block.firstY;
         if (bandEnds && events.BandDone) events.BandDone(block.firstY + block.height);
+    }
+}
+
+void SampleRows(const TTileArray& tiles, const HeightCodeTable& codes, int width, int firstRow,
+                int lastRow, Bitmap& heightBand, Bitmap& maskBand) {
+    if (!IsWorldImageWidth(width)) throw std::invalid_argument("Not a width of the world images");
+    const int W = width;
+    const int H = width / 2;
+    for (const Bitmap* band : {&heightBand, &maskBand}) {
+        if (band->Width() != W || band->Height() < lastRow - firstRow ||
+            band->Format() != PixelFormat::Indexed8)
+            throw std::invalid_argument("Band bitmaps must be 8-bit and as wide as the image");
+    }
+    if (firstRow < 0 || lastRow > H) throw std::out_of_range("Rows outside the world image");
+    const std::size_t stride = heightBand.Stride();
+    if (maskBand.Stride() != stride) throw std::invalid_argument("Band bitmaps of unlike layout");
+    // Only the tiles of the rows' bands, each for its share of the rows.
+    for (const TileBlock& block : TileBlocks(W, H)) {
+        const int first = std::max(firstRow, block.firstY);
+        const int last = std::min(lastRow, block.firstY + block.height);
+        if (first >= last) continue;
+        const std::size_t at = std::size_t(first - firstRow) * stride + std::size_t(block.firstX);
+        SampleBlock(
+            tiles, codes, block, H, {heightBand.Bits() + at, maskBand.Bits() + at, stride},
+            [](const TTile& tile, int lookups) { tile.ReportBadRow(lookups); },
+            first - block.firstY, last - block.firstY);
     }
 }

@@ -1,6 +1,8 @@
-// terrafold: builds the 5400 x 2700 world height image topo.png and the land/sea mask
-// LandSeaMask.png from the 33 GTOPO30 tiles and the large lakes of a GSHHS shoreline file.
+// terrafold: builds the world height image topo.png and the land/sea mask LandSeaMask.png (5400
+// x 2700 unless another width is chosen) from the 33 GTOPO30 tiles and the large lakes of a
+// GSHHS shoreline file.
 #include <memory>
+#include <string>
 
 #include "AboutDisplay.h"
 #include "GeoreferenceChoice.h"
@@ -20,12 +22,22 @@ int main(int argc, char** argv) {
          "the remembered folder, else ~/GTOPO30/"},
         {"gshhs", "FILE", "GSHHS shoreline file, remembered for later runs",
          "the remembered file, else ~/GSHHS/gshhs_l.b"},
+        {"width",
+         "W",
+         "width of both images, remembered for later runs: 43200, 21600, 14400,\n"
+         "10800, 8640, 7200 or 5400 (one pixel every 43200 / W cells); the height\n"
+         "is W / 2",
+         "the remembered width, else 5400",
+         false,
+         false,
+         {"43200", "21600", "14400", "10800", "8640", "7200", "5400"}},
         app::NoGeorefOption(),
     };
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         TerrafoldStartup startup;
         if (options.Has("gtopo30")) startup.GTOPO30Folder = options.Value("gtopo30");
         if (options.Has("gshhs")) startup.GSHHSFile = options.Value("gshhs");
+        if (options.Has("width")) startup.ImageWidth = std::stoi(options.Value("width"));
         auto form = std::make_unique<TFormMain>(ui, startup);
         form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
         return form;

@@ -118,6 +118,22 @@ void ReplacingFile::ExtendTo(std::uint64_t length) {
     flushed_ = length;
 }
 
+void ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t count) {
+    if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    if (offset > written_ || count > written_ - offset) Fail(EINVAL);
+    Flush();
+    const char* bytes = static_cast<const char*>(data);
+    while (count > 0) {
+        const ssize_t put = ::pwrite(descriptor_, bytes, count, off_t(offset));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) Fail(errno);
+        if (put == 0) Fail(ENOSPC);
+        bytes += put;
+        count -= std::size_t(put);
+        offset += std::uint64_t(put);
+    }
+}
+
 void ReplacingFile::Commit() {
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
     Flush();

@@ -24,6 +24,9 @@ public:
     // Continues the file with zeros up to length bytes, as a hole where the file system allows:
     // for large grids that are mostly empty. Nothing happens when it is that long already.
     void ExtendTo(std::uint64_t length);
+    // Overwrites count bytes at offset within what is written already (ExtendTo makes room):
+    // for formats whose parts are made in another order than they are stored.
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     void Commit();
 
     const std::string& Path() const { return path_; }

@@ -5,9 +5,11 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 
+#include "Errors.h"
 #include "Stream.h"
 
 namespace {
@@ -84,6 +86,91 @@ void PngFilesAsRowsArrive::Commit() {
     for (PendingPngFile& file : pending_) {
         if (file.failure) std::rethrow_exception(file.failure);
         file.file->Commit();
+    }
+}
+
+struct PngFilesInBands::File {
+    Bitmap bands[2];
+    std::vector<std::uint8_t*> rows;  // the row table the writer reads
+    RowGate written;
+    PendingPngFile pending;
+};
+
+PngFilesInBands::PngFilesInBands(std::vector<PngFileJob> jobs, int width, int height, int bandRows)
+    : jobs_(std::move(jobs)), width_(width), height_(height), bandRows_(std::max(bandRows, 1)) {
+    if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+    for (const PngFileJob& job : jobs_) {
+        auto file = std::make_unique<File>();
+        for (Bitmap& band : file->bands) {
+            band = Bitmap(0, 0, job.bitmap->Format());
+            band.SetPalette(job.bitmap->Palette());
+            band.SetSize(width, std::min(bandRows_, height));
+        }
+        file->rows.assign(std::size_t(height), nullptr);
+        files_.push_back(std::move(file));
+    }
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+        File& file = *files_[i];
+        const PngFileJob& job = jobs_[i];
+        auto write = [this, &file, &job]() noexcept {
+            try {
+                auto target = std::make_unique<ReplacingFileStream>(job.fileName);
+                TPngImageRef image = ImageToSave(file.bands[0], job.author, job.description,
+                                                 job.software, job.title);
+                image->BorrowRowTable(file.bands[0], std::uint32_t(width_), std::uint32_t(height_),
+                                      file.rows.data());
+                image->RowsArriving = &gate_;
+                image->RowsWritten = &file.written;
+                image->SaveToStream(*target);
+                file.pending.file = std::move(target);
+            } catch (...) {
+                file.pending.failure = std::current_exception();
+            }
+            // Whatever happened, this writer reads no more rows.
+            file.written.Abandon();
+        };
+        try {
+            writers_.emplace_back(write);
+        } catch (const std::system_error&) {
+            file.pending.failure = std::current_exception();
+            file.written.Abandon();
+        }
+    }
+}
+
+PngFilesInBands::~PngFilesInBands() {
+    gate_.Abandon();
+    writers_.clear();
+}
+
+bool PngFilesInBands::StartBand() {
+    if (bandIndex_ >= 0 && firstRow_ + rows_ >= height_) return false;
+    ++bandIndex_;
+    firstRow_ = bandIndex_ * bandRows_;
+    rows_ = std::min(bandRows_, height_ - firstRow_);
+    // The bitmaps last held the band before the previous one; the row after that band is the
+    // last one whose writing may still look at it.
+    if (bandIndex_ >= 2)
+        for (auto& file : files_) file->written.WaitFor(std::uint32_t(firstRow_ - bandRows_ + 1));
+    return true;
+}
+
+Bitmap& PngFilesInBands::Band(std::size_t job) { return files_.at(job)->bands[bandIndex_ % 2]; }
+
+void PngFilesInBands::FinishBand() {
+    for (auto& file : files_) {
+        Bitmap& band = file->bands[bandIndex_ % 2];
+        for (int r = 0; r < rows_; ++r) file->rows[std::size_t(firstRow_ + r)] = band.Row(r);
+    }
+    gate_.Open(std::uint32_t(firstRow_ + rows_));
+}
+
+void PngFilesInBands::Commit() {
+    if (firstRow_ + rows_ < height_) throw std::logic_error("Bands missing from the image");
+    writers_.clear();
+    for (auto& file : files_) {
+        if (file->pending.failure) std::rethrow_exception(file->pending.failure);
+        file->pending.file->Commit();
     }
 }
 

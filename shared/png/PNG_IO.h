@@ -69,6 +69,47 @@ private:
     std::vector<std::jthread> writers_;
 };
 
+// PngFilesAsRowsArrive for images too large to hold: every file is width x height, made a band
+// of rows at a time from the top into one of two band bitmaps per file, which the writers have
+// read before the band after next uses it again. A job's bitmap gives its format and palette.
+//
+//   PngFilesInBands files(jobs, width, height, 64);
+//   while (files.StartBand()) { fill files.Band(i) with rows files.FirstRow()..;
+//   files.FinishBand(); } files.Commit();
+class PngFilesInBands {
+public:
+    PngFilesInBands(std::vector<PngFileJob> jobs, int width, int height, int bandRows);
+    ~PngFilesInBands();
+    PngFilesInBands(const PngFilesInBands&) = delete;
+    PngFilesInBands& operator=(const PngFilesInBands&) = delete;
+
+    // Moves on to the next band, once the writers are done with what its bitmaps held; false
+    // when every row has been made.
+    bool StartBand();
+    int FirstRow() const { return firstRow_; }
+    int Rows() const { return rows_; }
+    // Row r of the band is row FirstRow() + r of the file of job i.
+    Bitmap& Band(std::size_t job);
+    // The band's rows are final.
+    void FinishBand();
+    // Every band is finished: waits for the writes, then replaces the files in turn.
+    void Commit();
+
+private:
+    struct File;
+    std::vector<PngFileJob> jobs_;
+    int width_;
+    int height_;
+    int bandRows_;
+    int firstRow_ = 0;
+    int rows_ = 0;
+    int bandIndex_ = -1;
+    RowGate gate_;
+    std::vector<std::unique_ptr<File>> files_;
+    // Last, so that the writers stop and are joined before the rest goes.
+    std::vector<std::jthread> writers_;
+};
+
 // Replaces the bitmap's contents with the image; with convertToRgb false, grey and palette
 // images stay 8-bit (a palette image bringing its palette).
 bool LoadPngToBitmap(Bitmap& bitmap, const std::string& fileName, bool convertToRgb);

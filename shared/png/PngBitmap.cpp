@@ -122,6 +122,22 @@ void TPngImage::BorrowBitmapRows(const Bitmap& bitmap) {
     borrowedRowBytes_ = std::int64_t(bitmap.Width()) * bitmap.BytesPerPixel();
 }
 
+void TPngImage::BorrowRowTable(const Bitmap& layout, std::uint32_t width, std::uint32_t height,
+                               std::uint8_t* const* rows) {
+    TakeBitmapLayout(layout);
+    FreeRows();
+    const std::uint64_t rowBytes = std::uint64_t(width) * std::uint64_t(Channels);
+    if (rowBytes > std::uint64_t(std::numeric_limits<std::int32_t>::max()))
+        throw EInvalidGraphicOperation("Bitmap too large");
+    Width = width;
+    Height = height;
+    RowBytes = std::int32_t(rowBytes);
+    if (Height == 0 || RowBytes == 0) return;
+    tableRows_ = rows;
+    borrowedBgr_ = layout.Format() == PixelFormat::Bgr24;
+    borrowedRowBytes_ = std::int64_t(rowBytes);
+}
+
 void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {
     const bool hasRows = pixelData_ && Width != 0 && Height != 0;
     CheckFitsBitmap(*this, x, y, hasRows);

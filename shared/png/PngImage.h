@@ -91,6 +91,11 @@ public:
     // The same image for the next write, its rows read from the bitmap itself instead of a copy:
     // the bitmap must stay as it is until then. 24-bit pixels become RGB as libpng writes them.
     void BorrowBitmapRows(const Bitmap& bitmap);
+    // The same for an image of width x height made a few rows at a time: row y is read from
+    // rows[y], which the caller sets before RowsArriving opens the row and may point elsewhere
+    // once RowsWritten is past y + 1. The bitmap gives only the format and palette.
+    void BorrowRowTable(const Bitmap& layout, std::uint32_t width, std::uint32_t height,
+                        std::uint8_t* const* rows);
     // Puts the image at (x, y), growing the bitmap as needed. Pixels with partial alpha blend
     // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
     // fall left of or above the bitmap are clipped.
@@ -143,6 +148,11 @@ public:
     // For a write that starts while the rows are still being made: each row is read once the
     // gate has opened it, and a gate abandoned first fails the write. Not owned.
     RowGate* RowsArriving = nullptr;
+    // Opened as each row has gone to libpng, which keeps what it still needs of it. Not owned.
+    RowGate* RowsWritten = nullptr;
+    // When set, the rows of a non-interlaced image are handed to it one at a time as they are
+    // decoded and not kept, so that an image of any size is read in the memory of one row.
+    std::function<void(std::uint32_t row, const std::uint8_t* samples)> OnRowDecoded;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;
@@ -162,6 +172,7 @@ private:
     std::vector<std::uint8_t*> borrowedRows_;  // a bitmap's rows, blue first when borrowedBgr_
     bool borrowedBgr_ = false;
     std::int64_t borrowedRowBytes_ = 0;
+    std::uint8_t* const* tableRows_ = nullptr;  // BorrowRowTable's
     int refCount_ = 1;
 };
 

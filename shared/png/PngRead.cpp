@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <string>
+#include <vector>
 
 #include "Errors.h"
 #include "PngChunks.h"
@@ -115,6 +116,38 @@ struct ReadTail {
     return true;
 }
 
+// Hands one decoded row on; what the handler throws waits in the session for the caller.
+bool DeliverRow(PngSession* session, TPngImage* image, png_uint_32 row, const png_byte* samples) {
+    try {
+        image->OnRowDecoded(row, samples);
+        return true;
+    } catch (...) {
+        session->failure = std::current_exception();
+        return false;
+    }
+}
+
+[[gnu::noinline]] bool ReadRowByRowStage(PngSession* session, TPngImage* image, png_bytep row,
+                                         bool reportRows, ReadTail* tail) {
+    png_structp png = session->png;
+    png_infop info = session->info;
+    if (setjmp(png_jmpbuf(png))) return false;
+    if (reportRows) png_set_read_status_fn(png, RowRead);
+    const png_uint_32 height = image->Height;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(png, row, nullptr);
+        if (!DeliverRow(session, image, y, row)) return false;
+    }
+    tail->rowsRead = true;
+    png_read_end(png, info);
+    png_timep time = nullptr;
+    if (png_get_tIME(png, info, &time) != 0 && time) {
+        tail->hasTime = true;
+        tail->time = *time;
+    }
+    return true;
+}
+
 void TakeHeader(TPngImage& image, const ReadHeader& header) {
     SetHeaderFields(image, header.ihdr);
     image.BackgroundColour =
@@ -156,12 +189,12 @@ ReadPlan PlanTransforms(TPngImage& image, const ReadHeader& header) {
     return plan;
 }
 
-void TakeLayout(TPngImage& image, const ReadPlan& plan, const ReadLayout& layout) {
+void TakeLayout(TPngImage& image, const ReadPlan& plan, const ReadLayout& layout, bool keepsRows) {
     if (plan.interlaced) image.Passes = layout.passes;
     std::uint64_t packedRow = std::uint64_t(image.Width) * std::uint64_t(layout.channels);
     if (layout.channels < 1 || layout.channels > 4 || layout.rowBytes != packedRow)
         throw EPngError("Unsupported PNG row layout");
-    if (std::uint64_t(layout.rowBytes) * image.Height > kMaxPixelBytes)
+    if (keepsRows && std::uint64_t(layout.rowBytes) * image.Height > kMaxPixelBytes)
         throw EPngError("Image too large: " + std::to_string(image.Width) + " x " +
                         std::to_string(image.Height) + " pixels");
     image.RowBytes = std::int32_t(layout.rowBytes);
@@ -198,10 +231,20 @@ void TPngImage::LoadFromStream(Stream& stream) {
     const ReadPlan plan = PlanTransforms(*this, header);
     ReadLayout layout;
     if (!ReadTransformStage(&session, &plan, &layout)) RaiseFailure(session);
-    TakeLayout(*this, plan, layout);
+    const bool rowByRow = OnRowDecoded && !plan.interlaced;
+    TakeLayout(*this, plan, layout, !rowByRow);
 
-    AllocateRows();
     ReadTail tail;
+    if (rowByRow) {
+        FreeRows();
+        std::vector<png_byte> row(layout.rowBytes);
+        if (!ReadRowByRowStage(&session, this, row.data(), bool(OnProgress), &tail))
+            RaiseFailure(session);
+        if (tail.hasTime) Time = TimeFromPng(tail.time);
+        Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG read");
+        return;
+    }
+    AllocateRows();
     png_bytepp rows = pixelData_ ? rowPointers_.data() : nullptr;
     const bool reportRows = OnProgress || OnRowsRead;
     if (!ReadRowsStage(&session, rows, reportRows, &tail)) {
@@ -212,5 +255,7 @@ void TPngImage::LoadFromStream(Stream& stream) {
     }
     if (tail.hasTime) Time = TimeFromPng(tail.time);
     if (OnRowsRead && rows && InterlaceType != PNG_INTERLACE_NONE) OnRowsRead(Height);
+    if (OnRowDecoded && rows)
+        for (std::uint32_t y = 0; y < Height; ++y) OnRowDecoded(y, rowPointers_[y]);
     Progress(*this, ProgressStage::Ending, 100, false, Rect{}, "Ended PNG read");
 }

@@ -29,6 +29,8 @@ struct WritePlan {
     RowFiltersAhead* rowFilters = nullptr;
     // Rows still being made: each is written once the gate has opened it.
     RowGate* gate = nullptr;
+    // Told of each row written, so that its memory can be used again.
+    RowGate* written = nullptr;
     bool rowsBlueFirst = false;
     bool reportRows = false;
 };
@@ -61,13 +63,14 @@ bool RowsNeverCame(PngSession* session) {
         // Interlacing goes over the image several times: it waits for all rows.
         if (plan->gate && interlaced && !plan->gate->WaitFor(ihdr.height))
             return RowsNeverCame(session);
-        if (plan->rowFilters || (plan->gate && !interlaced)) {
+        if (plan->rowFilters || plan->written || (plan->gate && !interlaced)) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
             for (png_uint_32 y = 0; y < ihdr.height; ++y) {
                 if (plan->gate && !plan->gate->WaitFor(y + 1)) return RowsNeverCame(session);
                 if (y > 0 && plan->rowFilters)
                     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters->Filter(y));
                 png_write_row(png, plan->rows[y]);
+                if (plan->written) plan->written->Open(y + 1);
             }
         } else {
             png_write_image(png, plan->rows);
@@ -146,7 +149,12 @@ void TPngImage::SaveToStream(Stream& stream) {
 
     WritePlan plan = PlanWrite(*this);
     plan.gate = RowsArriving;
-    if (!borrowedRows_.empty()) {
+    plan.written = InterlaceType == PNG_INTERLACE_NONE ? RowsWritten : nullptr;
+    if (tableRows_) {
+        CheckRowsMatchHeader(*this, true, Height, borrowedRowBytes_);
+        plan.rows = const_cast<png_bytepp>(tableRows_);
+        plan.rowsBlueFirst = borrowedBgr_;
+    } else if (!borrowedRows_.empty()) {
         CheckRowsMatchHeader(*this, true, borrowedRows_.size(), borrowedRowBytes_);
         plan.rows = borrowedRows_.data();
         plan.rowsBlueFirst = borrowedBgr_;

@@ -1,6 +1,7 @@
 #include "BmpFile.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -23,8 +24,8 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 // File header, information header and, for 8-bit bitmaps, the colour table.
-std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, std::size_t pixelOffset,
-                                    std::size_t pixelBytes) {
+std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, int width, int height,
+                                    std::size_t pixelOffset, std::size_t pixelBytes) {
     const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
     std::vector<std::uint8_t> header;
     header.reserve(pixelOffset);
@@ -34,9 +35,9 @@ std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, std::size_t pixelOffse
     Put32(header, 0);  // two reserved words
     Put32(header, std::uint32_t(pixelOffset));
     Put32(header, InfoHeaderBytes);
-    Put32(header, std::uint32_t(bitmap.Width()));
-    Put32(header, std::uint32_t(bitmap.Height()));  // positive: rows stored bottom-up
-    Put16(header, 1);                               // planes
+    Put32(header, std::uint32_t(width));
+    Put32(header, std::uint32_t(height));  // positive: rows stored bottom-up
+    Put16(header, 1);                      // planes
     Put16(header, indexed ? 8 : 24);
     Put32(header, 0);  // uncompressed
     Put32(header, std::uint32_t(pixelBytes));
@@ -58,6 +59,23 @@ std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, std::size_t pixelOffse
     return header;
 }
 
+// Where the parts of a file of a bitmap's format and the given size lie.
+struct BmpLayout {
+    BmpLayout(const Bitmap& format, int width, int height) {
+        const bool indexed = format.Format() == PixelFormat::Indexed8;
+        rowBytes = std::size_t(width) * std::size_t(format.BytesPerPixel());
+        paddedRowBytes = (rowBytes + 3) & ~std::size_t(3);
+        pixelOffset = FileHeaderBytes + InfoHeaderBytes + (indexed ? PaletteEntries * 4 : 0);
+        pixelBytes = paddedRowBytes * std::size_t(height);
+        if (pixelBytes > std::numeric_limits<std::uint32_t>::max() - pixelOffset)
+            throw EInvalidGraphicOperation("Bitmap too large for a BMP file");
+    }
+    std::size_t rowBytes;
+    std::size_t paddedRowBytes;
+    std::size_t pixelOffset;
+    std::size_t pixelBytes;
+};
+
 // Rows bottom-up, each padded with zeros whatever the bitmap holds there.
 void WriteRows(const Bitmap& bitmap, std::size_t rowBytes, std::size_t paddedRowBytes,
                ReplacingFile& file) {
@@ -75,17 +93,46 @@ void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
         throw EInvalidGraphicOperation("Cannot save a 16-bit bitmap as a BMP file");
     if (bitmap.IsEmpty()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
 
-    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
-    const std::size_t rowBytes = std::size_t(bitmap.Width()) * std::size_t(bitmap.BytesPerPixel());
-    const std::size_t paddedRowBytes = (rowBytes + 3) & ~std::size_t(3);
-    const std::size_t pixelOffset =
-        FileHeaderBytes + InfoHeaderBytes + (indexed ? PaletteEntries * 4 : 0);
-    const std::size_t pixelBytes = paddedRowBytes * std::size_t(bitmap.Height());
-    if (pixelBytes > std::numeric_limits<std::uint32_t>::max() - pixelOffset)
-        throw EInvalidGraphicOperation("Bitmap too large for a BMP file");
+    const BmpLayout layout(bitmap, bitmap.Width(), bitmap.Height());
+    const std::size_t rowBytes = layout.rowBytes;
+    const std::size_t paddedRowBytes = layout.paddedRowBytes;
+    const std::size_t pixelOffset = layout.pixelOffset;
 
     ReplacingFile file(path);
-    file.Write(BmpHeader(bitmap, pixelOffset, pixelBytes).data(), pixelOffset);
+    file.Write(
+        BmpHeader(bitmap, bitmap.Width(), bitmap.Height(), pixelOffset, layout.pixelBytes).data(),
+        pixelOffset);
     WriteRows(bitmap, rowBytes, paddedRowBytes, file);
     file.Commit();
 }
+
+BmpBandWriter::BmpBandWriter(const std::string& path, const Bitmap& format, int width, int height)
+    : file_(path), width_(width), height_(height) {
+    if (format.Format() == PixelFormat::Pixel16)
+        throw EInvalidGraphicOperation("Cannot save a 16-bit bitmap as a BMP file");
+    if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+    const BmpLayout layout(format, width, height);
+    rowBytes_ = layout.rowBytes;
+    paddedRowBytes_ = layout.paddedRowBytes;
+    pixelOffset_ = layout.pixelOffset;
+    file_.Write(BmpHeader(format, width, height, pixelOffset_, layout.pixelBytes).data(),
+                pixelOffset_);
+    file_.ExtendTo(pixelOffset_ + layout.pixelBytes);
+}
+
+BmpBandWriter::~BmpBandWriter() = default;
+
+void BmpBandWriter::WriteBand(int firstRow, const Bitmap& band, int rows) {
+    if (firstRow < 0 || rows < 0 || rows > band.Height() || rows > height_ - firstRow ||
+        band.Width() != width_)
+        throw EInvalidGraphicOperation("Rows outside the BMP file");
+    // The band lies in the file bottom row first, so it goes out in one piece.
+    buffer_.assign(paddedRowBytes_ * std::size_t(rows), 0);
+    for (int i = 0; i < rows; ++i)
+        std::memcpy(buffer_.data() + std::size_t(rows - 1 - i) * paddedRowBytes_, band.Row(i),
+                    rowBytes_);
+    const std::uint64_t bottomRow = std::uint64_t(height_ - firstRow - rows);
+    file_.WriteAt(pixelOffset_ + bottomRow * paddedRowBytes_, buffer_.data(), buffer_.size());
+}
+
+void BmpBandWriter::Commit() { file_.Commit(); }

@@ -10,10 +10,38 @@
 // The file is written under a temporary name in the same folder and renamed over the target
 // only when complete, so a failed save leaves any earlier file of that name as it was and never
 // a truncated one in its place.
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Bitmap.h"
+#include "ReplacingFile.h"
 
 // Throws EInvalidGraphicOperation for a bitmap that has no BMP form, and EInOutError naming the
 // file and the reason when the file cannot be created or written.
 void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path);
+
+// The same file for an image too large to hold, written a band of rows at a time in any order,
+// each in its place; format gives the pixel format and palette, width x height the size. The
+// file takes the target's place on Commit; destroyed before, it leaves the target as it was.
+class BmpBandWriter {
+public:
+    BmpBandWriter(const std::string& path, const Bitmap& format, int width, int height);
+    ~BmpBandWriter();
+    BmpBandWriter(const BmpBandWriter&) = delete;
+    BmpBandWriter& operator=(const BmpBandWriter&) = delete;
+
+    // Rows 0..rows-1 of band become rows firstRow.. of the image.
+    void WriteBand(int firstRow, const Bitmap& band, int rows);
+    void Commit();
+
+private:
+    ReplacingFile file_;
+    int width_;
+    int height_;
+    std::size_t rowBytes_ = 0;
+    std::size_t paddedRowBytes_ = 0;
+    std::uint64_t pixelOffset_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};

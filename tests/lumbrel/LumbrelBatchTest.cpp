@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "GeoReference.h"
 #include "LumbrelProgram.h"
 #include "PNG_IO.h"
+#include "ReliefShading.h"
 #include "ShaderTestSupport.h"
 #include "TempDir.h"
 
@@ -102,4 +104,36 @@ TEST_F(LumbrelBatch, CombinedImageTakesTheHeightImagesGeoreferencing) {
     EXPECT_NE(run.err.find("hills.pgw is not a world file"), std::string::npos) << run.err;
     EXPECT_EQ(Run({"--batch", "--no-georef", "hills.png"}).status, 0);
     EXPECT_EQ(ReadGeoreference("combined.bmp"), GeoReference{});
+}
+
+TEST_F(LumbrelBatch, SaveChoosesTheFormatByTheExtensionAndCarriesTheGeoreferencingOver) {
+    const Codes codes = {{0, 10, 20, 3, 9, 40, 41},
+                         {10, 30, 12, 3, 3, 0, 41},
+                         {3, 5, 7, 11, 13, 17, 19},
+                         {0, 0, 0, 9, 9, 9, 9},
+                         {50, 60, 70, 80, 90, 99, 3}};
+    WriteHeightPng(codes, "hills.png");
+    const GeoReference hills = Wgs84Reference(GeoTransform::NorthUp({-10, 50}, 0.5, 0.25));
+    WriteGeoreference("hills.png", hills);
+    BatchRun run = Run({"--batch", "--save", "shaded.png", "hills.png"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              "Coloured, shaded image written to shaded.png");
+    EXPECT_FALSE(std::filesystem::exists("combined.bmp"));
+    EXPECT_EQ(ReadGeoreference("shaded.png"), hills);
+
+    Bitmap expected;
+    MakeShadedImage(HeightImage(codes), expected, {});
+    Bitmap saved;
+    LoadPngToBitmap(saved, "shaded.png", true);
+    ASSERT_EQ(saved.Width(), 7);
+    ASSERT_EQ(saved.Height(), 5);
+    for (int y = 0; y < 5; ++y) EXPECT_EQ(std::memcmp(saved.Row(y), expected.Row(y), 21), 0) << y;
+
+    const app::ProgramDescription program = LumbrelProgram();
+    for (const char* name : {"shaded.gif", "shaded"}) {
+        app::ParsedCommandLine parsed =
+            app::ParseProgramCommandLine({"--batch", "--save", name}, program);
+        EXPECT_EQ(parsed.action, app::CommandLineAction::Fail) << name;
+    }
 }

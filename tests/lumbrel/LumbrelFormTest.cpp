@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -297,4 +298,50 @@ TEST_F(LumbrelForm, OpenAndDropRunTheSequenceOnAnotherImageAndThePointerReadsIts
     EXPECT_EQ(form.SourceBitmap->Width(), 4);
     EXPECT_EQ(form.ImageDisplay.DescribePixel(3, 1), "7225 m");
     EXPECT_TRUE(form.ImageDisplay.navigable);
+}
+
+TEST_F(LumbrelForm, ImagesWiderThanTheHeldSizeAreWrittenWholeAndShownReduced) {
+    // One column beyond the held width: every second cell each way is shown.
+    const int width = TFormMain::kLargestHeldWidth + 1;
+    Codes codes(3, std::vector<int>(std::size_t(width), 0));
+    for (int x = 1; x < width; ++x) {
+        codes[1][std::size_t(x)] = 3 + x % 40;
+        codes[2][std::size_t(x)] = 3 + x % 7;
+    }
+    WriteHeightPng(codes, "topo.png");
+    Run();
+    ASSERT_EQ(ui.messages,
+              (std::vector<std::string>{"Coloured, shaded image written to COMBINED.BMP"}));
+
+    // The file holds what shading the whole image in memory gives.
+    Bitmap expected;
+    const CellCounts counts = MakeShadedImage(HeightImage(codes), expected, {});
+    const BmpImage written = ReadBmp("combined.bmp");
+    ASSERT_EQ(written.width, width);
+    ASSERT_EQ(written.height, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* bgr = expected.Row(y) + 3 * x;
+            ASSERT_EQ(written.At(x, y), (Rgb{bgr[2], bgr[1], bgr[0]})) << x << ", " << y;
+        }
+    for (int d = 1; d <= 5; ++d) EXPECT_EQ(form.CellCounts[d], counts[d]) << d;
+
+    EXPECT_EQ(form.LabelReduced.Caption(), "Shown at 1/2 of 5401 x 3");
+    for (const auto& shown :
+         {form.SourceBitmap, form.ColourBitmap, form.ReliefBitmap, form.CombinedBitmap}) {
+        EXPECT_EQ(shown->Width(), 2701);
+        EXPECT_EQ(shown->Height(), 2);
+    }
+    EXPECT_EQ(form.SourceBitmap->Row(1)[7], codes[2][14]);
+    EXPECT_EQ(std::memcmp(form.CombinedBitmap->Row(1) + 3 * 7, expected.Row(2) + 3 * 14, 3), 0);
+
+    // Exporting makes the full image again, here as a PNG.
+    ui.dialogAnswers.push_back("export.png");
+    form.FindMenuItem("FileExport")->Click();
+    EXPECT_EQ(ui.messages.back(), "Coloured, shaded image written to export.png");
+    Bitmap exported;
+    LoadPngToBitmap(exported, "export.png", true);
+    ASSERT_EQ(exported.Width(), width);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(std::memcmp(exported.Row(y), expected.Row(y), std::size_t(width) * 3), 0) << y;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "LargeLakes.h"
 #include "TempDir.h"
@@ -91,6 +93,30 @@ TEST_F(LargeLakes, SpansPaintedBandByBandFillWhatDrawingFills) {
     }
     EXPECT_EQ(WaterPixels(), 80 * 900 + 100 * 10);
     EXPECT_TRUE(LakesAhead(dir / "absent.b", 10, 10).Spans().empty());
+
+    // The same into bands of rows that are never held together, as for the largest images.
+    std::vector<RowSpan> sorted = lakes.Spans();
+    SortByRow(sorted);
+    constexpr int kBand = 64;
+    Bitmap heightBand(kWorldImageWidth, kBand, PixelFormat::Indexed8);
+    Bitmap maskBand(kWorldImageWidth, kBand, PixelFormat::Indexed8);
+    SetGreyPalette(heightBand);
+    SetGreyPalette(maskBand);
+    for (int first = 0; first < kWorldImageHeight; first += kBand) {
+        const int last = std::min(first + kBand, kWorldImageHeight);
+        for (int r = 0; r < kBand; ++r) {
+            std::memset(heightBand.Row(r), 200, kWorldImageWidth);
+            std::memset(maskBand.Row(r), 255, kWorldImageWidth);
+        }
+        PaintLakeSpansInBand(sorted, heightBand, maskBand, first, last);
+        for (int y = first; y < last; ++y) {
+            ASSERT_EQ(std::memcmp(heightBand.Row(y - first), drawnHeights.Row(y), kWorldImageWidth),
+                      0)
+                << y;
+            ASSERT_EQ(std::memcmp(maskBand.Row(y - first), drawnMask.Row(y), kWorldImageWidth), 0)
+                << y;
+        }
+    }
 }
 
 TEST_F(LargeLakes, FillsByTheEvenOddRuleWithoutOutline) {

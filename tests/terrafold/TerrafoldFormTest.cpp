@@ -423,3 +423,47 @@ TEST_F(TerrafoldStartupTest, LocationsOpenedFromTheMenuAreTakenAndListedAsRecent
     EXPECT_FALSE(form->FileRecent.Items()[3]->Visible());
     EXPECT_THROW(form->OpenLocation(home.Folder() + "missing.b"), EFOpenError);
 }
+
+TEST_F(TerrafoldRefreshTest, ChosenWidthIsWrittenShownReducedAndRemembered) {
+    constexpr int kWidth = 8640;  // a pixel every 5 cells
+    auto tiles = MakeTiles(DefaultTileFolder());
+    tiles->PutCell(5 * 4319, 5 * 2159, 7197);  // image pixel (4319, 2159)
+    tiles->PutCell(5 * 4320, 5 * 2160, 100);   // image pixel (4320, 2160), display (2700, 1350)
+    MakeDefaultShorelineFile();
+    auto form = Start();
+    ASSERT_TRUE(form->HasTiles());
+    EXPECT_TRUE(form->FindMenuItem("FileWidth5400")->Checked());
+    form->FindMenuItem("FileWidth8640")->Click();
+    EXPECT_EQ(form->ImageWidth, kWidth);
+    EXPECT_FALSE(form->FindMenuItem("FileWidth5400")->Checked());
+    form->ButtonRefresh.OnClick();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Image(s) written to file topo.png"});
+    EXPECT_EQ(form->ProgressBar.Max(), (kWidth / 2 + 63) / 64);
+    EXPECT_EQ(form->ProgressBar.Position(), 0);
+
+    Bitmap topo;
+    ASSERT_TRUE(LoadPngToBitmap(topo, "topo.png", false));
+    ASSERT_EQ(topo.Width(), kWidth);
+    ASSERT_EQ(topo.Height(), kWidth / 2);
+    EXPECT_EQ(topo.Row(2159)[4319], 255);
+    EXPECT_EQ(topo.Row(2160)[4320], 30);
+    // The display holds image pixel (x * 8640 / 5400, y * 4320 / 2700) at (x, y).
+    ASSERT_EQ(form->HeightBitmap.Width(), kWorldImageWidth);
+    for (int y = 0; y < kWorldImageHeight; y += 7)
+        for (int x = 0; x < kWorldImageWidth; x += 3)
+            ASSERT_EQ(form->HeightBitmap.Row(y)[x], topo.Row(y * 8 / 5)[x * 8 / 5])
+                << x << ", " << y;
+    EXPECT_EQ(form->HeightBitmap.Row(1350)[2700], 30);
+
+    // The window's choice outlives it; a width given at start is for that run alone.
+    form.reset();
+    EXPECT_EQ(Stored("ImageWidth"), std::to_string(kWidth));
+    EXPECT_EQ(Start()->ImageWidth, kWidth);
+    TerrafoldStartup once;
+    once.ImageWidth = 43200;
+    auto given = Start(once);
+    EXPECT_EQ(given->ImageWidth, 43200);
+    EXPECT_TRUE(given->FindMenuItem("FileWidth43200")->Checked());
+    given.reset();
+    EXPECT_EQ(Stored("ImageWidth"), std::to_string(kWidth));
+}

@@ -137,3 +137,52 @@ TEST(PngSaveTogether, FilesWrittenAsRowsArriveMatchThoseOfFinishedImages) {
         ++filesLeft;
     EXPECT_EQ(filesLeft, 5u);
 }
+
+TEST(PngSaveTogether, FilesMadeInBandsMatchThoseOfWholeImages) {
+    // Bands of 4 rows in two bitmaps each, reused every other band: a row read late would
+    // show the rows of a later band.
+    const Bitmap heights = GreyOf(37, 29, [](int x, int y) { return (x * y + 3 * x) % 251; });
+    Bitmap palette = GreyOf(37, 29, [](int x, int y) { return (x + y) % 5; });
+    palette.SetPalette({{0, 0, 0}, {10, 20, 30}, {40, 50, 60}, {70, 80, 90}, {1, 2, 3}});
+    TempDir folder;
+    SaveBitmapsToPng({JobFor(heights, folder / "alone-heights.png"),
+                      JobFor(palette, folder / "alone-palette.png")});
+
+    {
+        PngFilesInBands files(
+            {JobFor(heights, folder / "heights.png"), JobFor(palette, folder / "palette.png")}, 37,
+            29, 4);
+        int rows = 0;
+        while (files.StartBand()) {
+            EXPECT_EQ(files.FirstRow(), rows);
+            for (int r = 0; r < files.Rows(); ++r) {
+                std::copy_n(heights.Row(rows + r), 37, files.Band(0).Row(r));
+                std::copy_n(palette.Row(rows + r), 37, files.Band(1).Row(r));
+            }
+            rows += files.Rows();
+            files.FinishBand();
+            EXPECT_FALSE(std::filesystem::exists(folder / "heights.png"));
+        }
+        EXPECT_EQ(rows, 29);
+        files.Commit();
+    }
+    EXPECT_EQ(ChunksWithoutTime(folder / "heights.png"),
+              ChunksWithoutTime(folder / "alone-heights.png"));
+    EXPECT_EQ(ChunksWithoutTime(folder / "palette.png"),
+              ChunksWithoutTime(folder / "alone-palette.png"));
+
+    // A file that cannot be written fails Commit, however many bands the others still take;
+    // abandoned part-way, nothing is replaced.
+    {
+        PngFilesInBands files({JobFor(heights, folder / "no-such-folder/a.png")}, 37, 29, 2);
+        while (files.StartBand()) files.FinishBand();
+        EXPECT_THROW(files.Commit(), VarnholtError);
+    }
+    const std::string old = folder.Write("old.png", {'o', 'l', 'd'});
+    {
+        PngFilesInBands abandoned({JobFor(heights, old)}, 37, 29, 4);
+        abandoned.StartBand();
+        abandoned.FinishBand();
+    }
+    EXPECT_EQ(ReadFile(old), (Bytes{'o', 'l', 'd'}));
+}

@@ -116,3 +116,31 @@ TEST(BmpFile, FormatsWithoutABmpFormAreRefused) {
     EXPECT_THROW(SaveBitmapToBmp(Bitmap(0, 3, PixelFormat::Bgr24), path), EInvalidGraphicOperation);
     EXPECT_TRUE(FilesIn(folder.Path()).empty());
 }
+
+TEST(BmpFile, BandsWrittenInAnyOrderGiveTheFileOfTheWholeBitmap) {
+    TempDir folder;
+    Bitmap whole(7, 5, PixelFormat::Bgr24);
+    for (int y = 0; y < 5; ++y)
+        for (int i = 0; i < 21; ++i) whole.Row(y)[i] = std::uint8_t(y * 40 + i);
+    SaveBitmapToBmp(whole, folder / "whole.bmp");
+
+    const std::string target = folder / "bands.bmp";
+    {
+        BmpBandWriter file(target, whole, 7, 5);
+        Bitmap band(7, 2, PixelFormat::Bgr24);
+        for (int first : {2, 0, 4}) {
+            const int rows = std::min(2, 5 - first);
+            for (int r = 0; r < rows; ++r) std::copy_n(whole.Row(first + r), 21, band.Row(r));
+            file.WriteBand(first, band, rows);
+        }
+        EXPECT_THROW(file.WriteBand(4, band, 2), EInvalidGraphicOperation);
+        EXPECT_FALSE(std::filesystem::exists(target));
+        file.Commit();
+    }
+    EXPECT_EQ(ReadBytes(target), ReadBytes(folder / "whole.bmp"));
+
+    { BmpBandWriter abandoned(folder / "abandoned.bmp", whole, 7, 5); }
+    EXPECT_FALSE(std::filesystem::exists(folder / "abandoned.bmp"));
+    // 43200 x 21600 fits a BMP's sizes; twice that does not.
+    EXPECT_THROW(BmpBandWriter(folder / "huge.bmp", whole, 86400, 43200), EInvalidGraphicOperation);
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The data's own resolution: terrafold --width 43200 on the full-size tile set of the terrafold
+# job, against GDAL scaling the same tiles into one 43200 x 21600 8-bit PNG; then lumbrel on
+# that height image, against gdaldem color-relief + hillshade at the same size.
+# Goals: ratio <= 0.30 for both; peak resident memory under 512 MB (terrafold) and 1 GB
+# (lumbrel), that is bands of rows, never a whole image.
+#
+#   bench/fullsize/run.sh       (environment: see bench/lib.sh; RUNS=1 is enough to see it)
+#
+# Needs some 10 GB of disk in bench/work/ for the BMP files of both sides.
+source "$(dirname "$0")/../lib.sh"
+NeedProgram terrafold
+NeedProgram lumbrel
+NeedProgram maketerrain
+NeedDebs gdal-bin time
+
+work=$work_root/fullsize
+tiles=$work_root/terrafold/GTOPO30
+shore=$root/data/gshhs_l.b
+MakeTileSet "$tiles"
+vrt=$work/tiles.vrt
+mkdir -p "$work/ours" "$work/theirs"
+[ -f "$vrt" ] || gdalbuildvrt -q "$vrt" "$tiles"/*.dem
+
+Terrafold() {
+    cd "$work/ours" && "$bin/terrafold" --batch --width 43200 --gtopo30 "$tiles" --gshhs "$shore"
+}
+Translate() {
+    gdal_translate -q -of PNG -ot Byte -scale 0 9000 0 255 -a_nodata none \
+        -outsize 43200 21600 -r nearest "$vrt" "$work/theirs/topo.png"
+}
+
+WarmCache "$tiles"/*.dem "$shore"
+echo "terrafold --batch --width 43200 vs gdal_translate -outsize 43200 21600 -r nearest"
+Compare "terrafold 43200" gdal_translate 0.30 Terrafold Translate
+CheckGoal "terrafold 43200: peak resident memory" "$(PeakMemory Terrafold)" 512 MB
+
+topo=$work/ours/topo.png
+# The colour steps of lumbrel's ramp at the height codes of its control heights (see the
+# lumbrel job), with the sea colour at code 0.
+ramp=$work/ramp.txt
+cat >"$ramp" <<'RAMP'
+0 135 180 198
+1 141 225 57
+30 187 237 137
+42.43 220 245 194
+51.96 224 216 188
+67.08 209 196 154
+94.87 230 176 104
+134.16 170 150 79
+164.32 182 149 185
+212.13 255 255 255
+255 255 255 255
+RAMP
+Lumbrel() {
+    cd "$work/ours" && "$bin/lumbrel" --batch "$topo"
+}
+Gdaldem() {
+    gdaldem color-relief -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" "$ramp" \
+        "$work/theirs/colour.bmp" &&
+        gdaldem hillshade -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" \
+            "$work/theirs/relief.bmp"
+}
+WarmCache "$topo"
+echo "lumbrel --batch vs gdaldem color-relief + gdaldem hillshade, BMP out (43200 x 21600)"
+Compare "lumbrel 43200" gdaldem 0.30 Lumbrel Gdaldem
+CheckGoal "lumbrel 43200: peak resident memory" "$(PeakMemory Lumbrel)" 1024 MB
+rm -f "$work/ours/combined.bmp" "$work/theirs/colour.bmp" "$work/theirs/relief.bmp"
+Finish
