@@ -101,6 +101,18 @@ TEST(Importdem, TilesAndGridCarryTheInputWithOceanFromTheShorelines) {
     world.nodata = -32768;
     world.values[75 * 360 + 195] = -32768;  // 15° E, 14° N, on the land below
     std::string input = WriteGeoTiff(dir / "world.tif", world);
+    // The tiles from the part of the world around the land, 5° to 25° E and N: the rest of the
+    // globe is sea without data, as much of it is for a regional input.
+    Raster region = world;
+    region.columns = region.rows = 20;
+    region.transform = {5, 1, 0, 25, 0, -1};
+    region.values.clear();
+    for (int row = 65; row < 85; ++row) {
+        for (int column = 185; column < 205; ++column) {
+            region.values.push_back(world.values[row * 360 + column]);
+        }
+    }
+    std::string regionInput = WriteGeoTiff(dir / "region.tif", region);
     ShoreRing box;
     box.points = {{Micro(10), Micro(10)},
                   {Micro(20), Micro(10)},
@@ -110,11 +122,12 @@ TEST(Importdem, TilesAndGridCarryTheInputWithOceanFromTheShorelines) {
     dir.Write("shore.b", Bytes(shore.begin(), shore.end()));
 
     // Nearest cells are the averages here (each 30" cell lies in one degree) and twice as fast.
-    CommandResult run =
-        RunImportdem("--quiet --resampling nearest --tiles " + dir / "tiles" + " --grid " +
-                     dir / "grid" + " --shorelines " + dir / "shore.b " + input);
+    const std::string options = "--quiet --resampling nearest --shorelines " + dir / "shore.b ";
+    CommandResult run = RunImportdem(options + "--tiles " + dir / "tiles " + regionInput);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("had no data"), std::string::npos) << run.err;
+    run = RunImportdem("--quiet --resampling nearest --grid " + dir / "grid " + input);
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "tiles"),
                             std::filesystem::directory_iterator{}),
               66);  // tiles and headers, no temporary left

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -18,7 +19,8 @@ constexpr int kGridStripRows = 180;
 constexpr std::size_t kTileBuffer = 1 << 20;
 constexpr std::int16_t kOcean = gtopo30::kOcean;
 
-// Runs `use(firstRow, rows, heights)` over the grid strip by strip and counts the empty cells.
+// Runs `use(firstRow, rows, heights, anyData)` over the grid strip by strip and counts the empty
+// cells.
 template <typename Use>
 ImportCounts ForEachStrip(const DemSource& source, const GeoGrid& grid, int stripRows,
                           Resampling resampling, const ImportProgress& progress, Use use) {
@@ -26,16 +28,27 @@ ImportCounts ForEachStrip(const DemSource& source, const GeoGrid& grid, int stri
     std::vector<float> heights(static_cast<std::size_t>(grid.columns) * stripRows);
     for (int first = 0; first < grid.rows; first += stripRows) {
         int rows = std::min(stripRows, grid.rows - first);
+        const long long withoutDataBefore = counts.cellsWithoutData;
         source.Warp(grid, first, rows, resampling, heights.data());
         std::size_t cells = static_cast<std::size_t>(grid.columns) * rows;
         counts.cells += static_cast<long long>(cells);
         counts.cellsWithoutData +=
             std::count_if(heights.begin(), heights.begin() + static_cast<std::ptrdiff_t>(cells),
                           [](float h) { return std::isnan(h); });
-        use(first, rows, heights.data());
+        const auto withoutData =
+            static_cast<std::size_t>(counts.cellsWithoutData - withoutDataBefore);
+        use(first, rows, heights.data(), withoutData < cells);
         if (progress) progress(static_cast<double>(first + rows) / grid.rows);
     }
     return counts;
+}
+
+std::vector<std::uint8_t> OceanRow(std::size_t cells) {
+    std::vector<std::uint8_t> row(2 * cells);
+    for (std::size_t c = 0; c < cells; ++c) {
+        StoreBigEndian16(&row[2 * c], static_cast<std::uint16_t>(kOcean));
+    }
+    return row;
 }
 
 }  // namespace
@@ -63,8 +76,12 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Res
     std::vector<std::uint8_t> land;
     if (landMask) land.resize(static_cast<std::size_t>(grid.columns) * kTileStripRows);
     std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> oceanRow;
 
-    auto writeStrip = [&](int firstRow, int rows, const float* heights) {
+    // A strip without data (most of the world, for a regional input) is ocean wherever no
+    // shoreline makes land: there is no sample to convert.
+    const std::vector<std::uint8_t> noLand(static_cast<std::size_t>(gtopo30::kGridColumns));
+    auto writeStrip = [&](int firstRow, int rows, const float* heights, bool anyData) {
         if (landMask) landMask->FillRows(firstRow, rows, land.data());
         for (int r = 0; r < rows; ++r) {
             const int row = firstRow + r;
@@ -72,12 +89,19 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Res
             for (std::size_t t = 0; t < tiles.size(); ++t) {
                 const Gtopo30Tile& tile = tiles[t];
                 if (row < tile.firstRow || row >= tile.firstRow + tile.rows) continue;
-                bytes.resize(2 * static_cast<std::size_t>(tile.columns));
-                for (int c = 0; c < tile.columns; ++c) {
-                    std::size_t cell = rowStart + tile.firstColumn + c;
-                    bool isLand = landMask && land[cell] != 0;
+                const std::size_t first = rowStart + tile.firstColumn;
+                const std::size_t columns = static_cast<std::size_t>(tile.columns);
+                if (!anyData &&
+                    (!landMask || std::memcmp(&land[first], noLand.data(), columns) == 0)) {
+                    if (oceanRow.size() < 2 * columns) oceanRow = OceanRow(columns);
+                    files[t]->Write(oceanRow.data(), 2 * columns);
+                    continue;
+                }
+                bytes.resize(2 * columns);
+                for (std::size_t c = 0; c < columns; ++c) {
+                    bool isLand = landMask && land[first + c] != 0;
                     StoreBigEndian16(&bytes[2 * c], static_cast<std::uint16_t>(TileSample(
-                                                        heights[cell], landMask, isLand)));
+                                                        heights[first + c], landMask, isLand)));
                 }
                 files[t]->Write(bytes.data(), bytes.size());
             }
@@ -106,7 +130,7 @@ ImportCounts ImportEtopoGrid(const DemSource& source, const std::string& path,
     std::vector<std::int16_t> samples(static_cast<std::size_t>(layout.columns));
     std::vector<std::uint8_t> bytes(2 * samples.size());
 
-    auto writeStrip = [&](int firstRow, int rows, const float* heights) {
+    auto writeStrip = [&](int firstRow, int rows, const float* heights, bool) {
         for (int r = 0; r < rows; ++r) {
             const float* fromDateline = heights + static_cast<std::size_t>(r) * columns;
             for (int c = 0; c < layout.columns; ++c) {
