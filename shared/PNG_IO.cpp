@@ -14,9 +14,12 @@ namespace {
 
 TPngImageRef ImageToSave(const Bitmap& bitmap, const std::string& author,
                          const std::string& description, const std::string& software,
-                         const std::string& title) {
+                         const std::string& title, bool asRgb = false) {
     TPngImageRef image = TPngImage::Create();
-    image->BorrowBitmapRows(bitmap);
+    if (asRgb)
+        image->BorrowBitmapRowsAsRgb(bitmap);
+    else
+        image->BorrowBitmapRows(bitmap);
     image->CompressionLevel = 4;
     image->FilterFlags = 0x98;  // None, Sub, Paeth
     image->Author = author;
@@ -48,6 +51,14 @@ bool SaveBitmapToPng(const Bitmap& bitmap, const std::string& fileName, const st
                      const std::string& title, const TPngProgressEvent& onProgress) {
     TPngImageRef image = ImageToSave(bitmap, author, description, software, title);
     image->OnProgress = onProgress;
+    image->SaveToFile(fileName);
+    return true;
+}
+
+bool SaveBitmapToRgbPng(const Bitmap& bitmap, const std::string& fileName,
+                        const std::string& author, const std::string& description,
+                        const std::string& software, const std::string& title) {
+    TPngImageRef image = ImageToSave(bitmap, author, description, software, title, true);
     image->SaveToFile(fileName);
     return true;
 }

@@ -58,6 +58,7 @@ void TPngImage::FreeRows() {
     borrowedRows_.shrink_to_fit();
     borrowedBgr_ = false;
     borrowedRowBytes_ = 0;
+    MakeRow = nullptr;
 }
 
 void TPngImage::AllocateRows() {

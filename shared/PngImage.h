@@ -91,6 +91,10 @@ public:
     // The same image for the next write, its rows read from the bitmap itself instead of a copy:
     // the bitmap must stay as it is until then. 24-bit pixels become RGB as libpng writes them.
     void BorrowBitmapRows(const Bitmap& bitmap);
+    // The same for an RGB image whatever the bitmap's format: 8-bit pixels become their palette
+    // colours (grey where the palette ends) a row at a time as the write reaches them, so that
+    // no RGB copy of a large image is ever held.
+    void BorrowBitmapRowsAsRgb(const Bitmap& bitmap);
     // Puts the image at (x, y), growing the bitmap as needed. Pixels with partial alpha blend
     // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
     // fall left of or above the bitmap are clipped.
@@ -143,6 +147,9 @@ public:
     // For a write that starts while the rows are still being made: each row is read once the
     // gate has opened it, and a gate abandoned first fails the write. Not owned.
     RowGate* RowsArriving = nullptr;
+    // Rows made as the write reaches them instead of held: fills row y with RowBytes bytes.
+    // Called from two threads at once, each in row order. Only for non-interlaced writes.
+    std::function<void(std::uint32_t y, std::uint8_t* row)> MakeRow;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;
