@@ -1,6 +1,7 @@
 #include "BmpFile.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -23,9 +24,8 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 // File header, information header and, for 8-bit bitmaps, the colour table.
-std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, std::size_t pixelOffset,
+std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, bool indexed, std::size_t pixelOffset,
                                     std::size_t pixelBytes) {
-    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
     std::vector<std::uint8_t> header;
     header.reserve(pixelOffset);
     header.push_back('B');
@@ -68,15 +68,35 @@ void WriteRows(const Bitmap& bitmap, std::size_t rowBytes, std::size_t paddedRow
     }
 }
 
-}  // namespace
+// The same for 8-bit pixels written as their colours, a padded row at a time.
+void WriteColourRows(const Bitmap& bitmap, std::size_t paddedRowBytes, ReplacingFile& file) {
+    const std::vector<PaletteEntry>& palette = bitmap.Palette();
+    std::uint8_t colours[256][3];
+    for (std::size_t i = 0; i < 256; ++i) {
+        const PaletteEntry entry =
+            i < palette.size() ? palette[i]
+                               : PaletteEntry{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+        colours[i][0] = entry.blue;
+        colours[i][1] = entry.green;
+        colours[i][2] = entry.red;
+    }
+    std::vector<std::uint8_t> row(paddedRowBytes, 0);
+    for (int y = bitmap.Height() - 1; y >= 0; --y) {
+        const std::uint8_t* indices = bitmap.Row(y);
+        for (int x = 0; x < bitmap.Width(); ++x)
+            std::memcpy(&row[std::size_t(x) * 3], colours[indices[x]], 3);
+        file.Write(row.data(), row.size());
+    }
+}
 
-void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
+void SaveBmp(const Bitmap& bitmap, const std::string& path, bool colours) {
     if (bitmap.Format() == PixelFormat::Pixel16)
         throw EInvalidGraphicOperation("Cannot save a 16-bit bitmap as a BMP file");
     if (bitmap.IsEmpty()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
 
-    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
-    const std::size_t rowBytes = std::size_t(bitmap.Width()) * std::size_t(bitmap.BytesPerPixel());
+    const bool expand = colours && bitmap.Format() == PixelFormat::Indexed8;
+    const bool indexed = bitmap.Format() == PixelFormat::Indexed8 && !expand;
+    const std::size_t rowBytes = std::size_t(bitmap.Width()) * (indexed ? 1 : 3);
     const std::size_t paddedRowBytes = (rowBytes + 3) & ~std::size_t(3);
     const std::size_t pixelOffset =
         FileHeaderBytes + InfoHeaderBytes + (indexed ? PaletteEntries * 4 : 0);
@@ -85,7 +105,20 @@ void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
         throw EInvalidGraphicOperation("Bitmap too large for a BMP file");
 
     ReplacingFile file(path);
-    file.Write(BmpHeader(bitmap, pixelOffset, pixelBytes).data(), pixelOffset);
-    WriteRows(bitmap, rowBytes, paddedRowBytes, file);
+    file.Write(BmpHeader(bitmap, indexed, pixelOffset, pixelBytes).data(), pixelOffset);
+    if (expand)
+        WriteColourRows(bitmap, paddedRowBytes, file);
+    else
+        WriteRows(bitmap, rowBytes, paddedRowBytes, file);
     file.Commit();
+}
+
+}  // namespace
+
+void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
+    SaveBmp(bitmap, path, false);
+}
+
+void SaveBitmapToColourBmp(const Bitmap& bitmap, const std::string& path) {
+    SaveBmp(bitmap, path, true);
 }

@@ -17,3 +17,6 @@
 // Throws EInvalidGraphicOperation for a bitmap that has no BMP form, and EInOutError naming the
 // file and the reason when the file cannot be created or written.
 void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path);
+// A 24-bit file whatever the bitmap's format: 8-bit pixels are written as their colours (as
+// Bitmap::PixelColour gives them), a row at a time, so no 24-bit copy of the bitmap is made.
+void SaveBitmapToColourBmp(const Bitmap& bitmap, const std::string& path);
