@@ -1,6 +1,8 @@
 #include "PNG_IO.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -8,6 +10,8 @@
 #include <system_error>
 #include <thread>
 
+#include "Errors.h"
+#include "PngDef.h"
 #include "Stream.h"
 
 namespace {
@@ -59,6 +63,42 @@ bool SaveBitmapToRgbPng(const Bitmap& bitmap, const std::string& fileName,
                         const std::string& author, const std::string& description,
                         const std::string& software, const std::string& title) {
     TPngImageRef image = ImageToSave(bitmap, author, description, software, title, true);
+    image->SaveToFile(fileName);
+    return true;
+}
+
+bool SaveBitmapToTwoLevelPng(const Bitmap& bitmap, const std::string& fileName,
+                             const std::string& author, const std::string& description,
+                             const std::string& software, const std::string& title) {
+    if (bitmap.Format() != PixelFormat::Indexed8 && bitmap.Format() != PixelFormat::Bgr24)
+        throw EInvalidGraphicOperation("Unsupported bitmap format");
+    TPngImageRef image = ImageToSave(bitmap, author, description, software, title);
+    image->BitDepth = 1;
+    image->ColourType = PNG_COLOR_TYPE_GRAY;
+    image->Channels = 1;
+    image->PaletteCount = 0;
+    image->RowBytes = std::int32_t((std::int64_t(bitmap.Width()) + 7) / 8);
+    std::array<bool, 256> white{};
+    for (int i = 0; i < 256; ++i) {
+        const Colour colour = i < int(bitmap.Palette().size())
+                                  ? MakeColour(bitmap.Palette()[std::size_t(i)].red,
+                                               bitmap.Palette()[std::size_t(i)].green,
+                                               bitmap.Palette()[std::size_t(i)].blue)
+                                  : MakeColour(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+        white[std::size_t(i)] = RedOf(colour) + GreenOf(colour) + BlueOf(colour) >= 3 * 128;
+    }
+    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
+    image->MakeRow = [&bitmap, white, indexed](std::uint32_t y, std::uint8_t* row) {
+        const std::uint8_t* pixels = bitmap.Row(int(y));
+        const int width = bitmap.Width();
+        std::memset(row, 0, (std::size_t(width) + 7) / 8);
+        for (int x = 0; x < width; ++x) {
+            const bool isWhite =
+                indexed ? white[pixels[x]]
+                        : pixels[3 * x] + pixels[3 * x + 1] + pixels[3 * x + 2] >= 3 * 128;
+            if (isWhite) row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+        }
+    };
     image->SaveToFile(fileName);
     return true;
 }

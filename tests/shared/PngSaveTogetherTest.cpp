@@ -158,3 +158,23 @@ TEST(PngSaveAsRgb, IndexedBitmapGivesTheFileOfItsColours) {
             << name;
     }
 }
+
+// A width that leaves part of the last byte, black and white from either format.
+TEST(PngSaveAsRgb, TwoLevelFileHoldsTheBlackAndWhiteOfTheBitmap) {
+    TempDir folder;
+    Bitmap indexed(13, 5, PixelFormat::Indexed8);
+    SetGreyPalette(indexed);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) indexed.Row(y)[x] = (x * y) % 3 == 0 ? 255 : 0;
+    Bitmap colours = indexed;
+    colours.SetFormat(PixelFormat::Bgr24);
+    for (const Bitmap* bitmap : {&indexed, &colours}) {
+        ASSERT_TRUE(SaveBitmapToTwoLevelPng(*bitmap, folder / "map.png", "", "", "", ""));
+        Bitmap read;
+        ASSERT_TRUE(LoadPngToBitmap(read, folder / "map.png", true));
+        ASSERT_EQ(read.Width(), 13);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 13; ++x)
+                EXPECT_EQ(read.PixelColour(x, y), indexed.PixelColour(x, y)) << x << "," << y;
+    }
+}
