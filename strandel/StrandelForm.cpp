@@ -276,8 +276,14 @@ void TFormMain::SaveMap(const std::string& path, double pageWidthMm) {
     const std::string source = std::filesystem::path(DataFile->Value).filename().string();
     switch (MapFileFormatOf(path)) {
         case MapFileFormat::Png:
-            SaveBitmapToRgbPng(*WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
-                               "Shoreline Map");
+            // The default size keeps the RGB file it always had; other sizes, large ones above
+            // all, take the black and white the map holds at one bit a pixel.
+            if (MapWidth() == kDefaultMapWidth)
+                SaveBitmapToRgbPng(*WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
+                                   "Shoreline Map");
+            else
+                SaveBitmapToTwoLevelPng(*WorldBitmap, path, "", "Shorelines of " + source,
+                                        "Strandel", "Shoreline Map");
             break;
         case MapFileFormat::Bmp:
             SaveBitmapToColourBmp(*WorldBitmap, path);
