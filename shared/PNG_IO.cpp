@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -91,12 +90,17 @@ bool SaveBitmapToTwoLevelPng(const Bitmap& bitmap, const std::string& fileName,
     image->MakeRow = [&bitmap, white, indexed](std::uint32_t y, std::uint8_t* row) {
         const std::uint8_t* pixels = bitmap.Row(int(y));
         const int width = bitmap.Width();
-        std::memset(row, 0, (std::size_t(width) + 7) / 8);
-        for (int x = 0; x < width; ++x) {
-            const bool isWhite =
-                indexed ? white[pixels[x]]
-                        : pixels[3 * x] + pixels[3 * x + 1] + pixels[3 * x + 2] >= 3 * 128;
-            if (isWhite) row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+        auto isWhite = [&](int x) -> unsigned {
+            if (indexed) return white[pixels[x]];
+            const std::uint8_t* bgr = pixels + 3 * std::size_t(x);
+            return bgr[0] + bgr[1] + bgr[2] >= 3 * 128;
+        };
+        // Eight pixels a byte, the first in the high bit; the last byte padded with zeros.
+        for (int x = 0; x < width; x += 8) {
+            unsigned byte = 0;
+            const int end = std::min(x + 8, width);
+            for (int column = x; column < end; ++column) byte = byte << 1 | isWhite(column);
+            *row++ = std::uint8_t(byte << (8 - (end - x)));
         }
     };
     image->SaveToFile(fileName);
