@@ -2,7 +2,8 @@
 # How time and memory grow with the work: terrafold at every width from 5400 to 43200 on the
 # terrafold job's tile set, lumbrel on height images of 2700 x 1350, 5400 x 2700 and
 # 10800 x 5400 and on terrafold's of 21600 x 10800 and 43200 x 21600, strandel across the GSHHG
-# shoreline resolutions (crude to full). Writes the
+# shoreline resolutions (crude to full) and across map sizes from 5400 to 43200 pixels wide on
+# the full resolution. Writes the
 # medians of wall-clock time and the peak resident memory to bench/growth.tsv and plots them
 # into bench/growth.png (plot_growth.py).
 #
@@ -87,6 +88,24 @@ PY
     }
     Measure strandel "${names[$resolution]}" "$points" StrandelRun
 done
+
+# strandel at growing map sizes on the full-resolution shorelines: the work is the map's pixels.
+shore=$work_root/strandel/gshhs_f.b
+if [ -f "$shore" ]; then
+    WarmCache "$shore"
+    for width in 5400 10800 21600 43200; do
+        StrandelWidthRun() {
+            "$bin/strandel" --batch --width "$width" --view both \
+                --save "$work/strandel/shorelines-$width.png" "$shore"
+        }
+        Measure "strandel (map size)" "$width x $((width / 2))" $((width * width / 2)) \
+            StrandelWidthRun
+    done
+    rm -f "$work"/strandel/shorelines-*.png "$work"/strandel/shorelines-*.png.aux.xml \
+        "$work"/strandel/shorelines-*.pgw
+else
+    echo "No full-resolution shoreline file (bench/strandel/run.sh makes it): map sizes skipped." >&2
+fi
 
 cp "$figures" "$bench_dir/growth.tsv"
 /usr/bin/python3 "$bench_dir/plot_growth.py" "$bench_dir/growth.tsv" "$bench_dir/growth.png"

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "BatchRunner.h"
 #include "OrbiskoForm.h"
@@ -54,6 +55,28 @@ std::string DrawnBoundsText(const TFormMain& form) {
     std::snprintf(text, sizeof text, "Bounds drawn (W,S,E,N degrees): %.6g,%.6g,%.6g,%.6g",
                   bounds.west, bounds.south, bounds.east, bounds.north);
     return text;
+}
+
+MapSize ParseMapSize(const std::string& text, std::string& error) {
+    MapSize size;
+    const char* position = text.data();
+    const char* end = text.data() + text.size();
+    auto [afterWidth, widthError] = std::from_chars(position, end, size.width);
+    bool usable = widthError == std::errc() && afterWidth != position && afterWidth != end &&
+                  *afterWidth == 'x';
+    if (usable) {
+        auto [afterHeight, heightError] = std::from_chars(afterWidth + 1, end, size.height);
+        usable = heightError == std::errc() && afterHeight != afterWidth + 1 && afterHeight == end;
+    }
+    usable = usable && size.width >= 1 && size.height >= 1 && size.width <= kMaxMapSide &&
+             size.height <= kMaxMapSide && (long long)size.width * size.height <= kMaxMapPixels;
+    if (!usable) {
+        error = "--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
+                std::to_string(kMaxMapSide) + " and " + std::to_string(kMaxMapPixels) +
+                " pixels at most, not '" + text + "'";
+        return MapSize{};
+    }
+    return size;
 }
 
 MapCommandLine MapCommandsOf(const app::Options& options) {

@@ -36,6 +36,18 @@ std::string DrawnBoundsText(const TFormMain& form);
 // The map commands among the options, in the order given.
 MapCommandLine MapCommandsOf(const app::Options& options);
 
+// The size of the map a batch run draws, from "WxH" (--size).
+struct MapSize {
+    int width = 900;
+    int height = 450;
+};
+// The largest: a whole-world map at 30 arc-seconds a pixel, whose 24-bit BMP is within the
+// format's limits.
+inline constexpr int kMaxMapSide = 43200;
+inline constexpr long long kMaxMapPixels = 43200LL * 21600;
+// The size given; error (else left empty) says what was wrong with it.
+MapSize ParseMapSize(const std::string& text, std::string& error);
+
 // Each command followed by the redraws of the form's timers, run as in a batch run.
 void RunMapCommands(TFormMain& form, const std::vector<MapCommand>& commands);
 // Draws the map of the current view (coloured by height when asked) and saves it by the file's

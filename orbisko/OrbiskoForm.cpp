@@ -206,6 +206,13 @@ void TFormMain::ViewBackClick() {
 
 void TFormMain::ViewForwardClick() { GoToView(ViewIndex + 1); }
 
+void TFormMain::SetMapSize(int width, int height) {
+    TMapView resized(width, height);
+    resized.SetBounds(MapView.MapWest, MapView.MapSouth, MapView.MapEast, MapView.MapNorth);
+    resized.MonochromeMap = MapView.MonochromeMap;
+    MapView = resized;
+}
+
 void TFormMain::AddTopography() {
     // Without a drawn map there is nothing to colour.
     if (!mapDrawn_ || !Image1.Picture()) return;

@@ -49,6 +49,9 @@ public:
     // wide (0: a point a pixel), as PNG, or else as a Windows bitmap. There must be one drawn.
     void SaveMap(const std::string& fileName, double pageWidthMm = 0);
     bool MapDrawn() const { return mapDrawn_; }
+    // Draws the maps that follow at this size instead of the window's 900 x 450 (a batch run's
+    // choice; the window's image keeps its size). Keeps the view.
+    void SetMapSize(int width, int height);
     // Whether the map shows height colours, which last until the next redraw.
     bool HeightColoured() const { return heightColoured_; }
 

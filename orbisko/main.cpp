@@ -45,12 +45,14 @@ int main(int argc, char** argv) {
          "write the map to FILE, by its extension an .svg or .pdf vector document,\n"
          "a .png, or else a BMP",
          "temp.bmp"},
+        {"size", "WxH", "batch mode: draw and save the map WxH pixels large", "900x450"},
         app::NoGeorefOption(),
         PageWidthOption(),
     };
 
     program.checkOptions = [](const app::Options& options) {
-        const std::string problem = MapCommandsOf(options).error;
+        std::string problem = MapCommandsOf(options).error;
+        if (problem.empty()) ParseMapSize(options.Value("size"), problem);
         return problem.empty() ? PageWidthProblem(options) : problem;
     };
 
@@ -66,6 +68,11 @@ int main(int argc, char** argv) {
         // A batch run without --topography has no use for the grid, so its absence is no news.
         form->QuietTopographySearch = options.Batch() && !options.Has("topography");
         form->FileGeoreferencing.SetChecked(app::GeoreferenceWanted(options));
+        if (options.Batch()) {
+            std::string unused;
+            const MapSize size = ParseMapSize(options.Value("size"), unused);
+            form->SetMapSize(size.width, size.height);
+        }
         return form;
     };
     program.batchCommand = [](ui::Form& form, const app::Options& options) {

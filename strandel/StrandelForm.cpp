@@ -59,7 +59,7 @@ TFormMain::TFormMain(ui::Interaction& interaction)
     Image1.navigable = true;
     Image1.scaleBar = true;
     // Column 0 is centred on 180 W and row 0 on the north pole (GeoToPixel).
-    Image1.degrees = ui::PictureDegrees{-180, 90, 360.0 / kMapWidth, -180.0 / kMapHeight};
+    SetMapWidth(kDefaultMapWidth);
 
     RadioGroupView.SetBounds({288, 376, 137, 41});
     RadioGroupView.SetCaption(" View ");
@@ -102,8 +102,29 @@ TFormMain::TFormMain(ui::Interaction& interaction)
 
 TFormMain::~TFormMain() { Destroy(); }
 
+std::string TFormMain::MapWidthProblem(long long width) {
+    if (width < kMinMapWidth || width > kMaxMapWidth || width % 360 != 0)
+        return "The map's width must be a multiple of 360 from " + std::to_string(kMinMapWidth) +
+               " to " + std::to_string(kMaxMapWidth) + ", not " + std::to_string(width);
+    return "";
+}
+
+void TFormMain::SetMapWidth(int width) {
+    if (!MapWidthProblem(width).empty()) throw EInvalidGraphicOperation(MapWidthProblem(width));
+    mapWidth_ = width;
+    Image1.degrees = ui::PictureDegrees{-180, 90, 360.0 / width, -180.0 / MapHeight()};
+}
+
+// Black and white as bytes 0 and 255, through the grey palette: a third of the memory of
+// 24-bit pixels, which the files are written as.
+std::shared_ptr<Bitmap> TFormMain::NewMap() const {
+    auto map = std::make_shared<Bitmap>(MapWidth(), MapHeight(), PixelFormat::Indexed8);
+    SetGreyPalette(*map);
+    return map;
+}
+
 void TFormMain::FormCreate() {
-    WorldBitmap = std::make_shared<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
+    WorldBitmap = NewMap();
     Image1.SetBounds({0, 0, WorldBitmap->Width(), WorldBitmap->Height()});
     DataFile = std::make_unique<TRegistryString>("DataFile", HomePath("GSHHS/gshhs_l.b"));
     ViewMode = 0;
@@ -210,7 +231,7 @@ void TFormMain::About1Click() {
 void TFormMain::DrawShorelines() {
     // The frame and its filling cover every pixel, so a fresh bitmap draws the same map.
     if (WorldBitmap.use_count() > 1) {
-        auto fresh = std::make_shared<Bitmap>(kMapWidth, kMapHeight, PixelFormat::Bgr24);
+        std::shared_ptr<Bitmap> fresh = NewMap();
         fresh->CountModificationsOn(*WorldBitmap);
         WorldBitmap = std::move(fresh);
     }
@@ -222,7 +243,7 @@ void TFormMain::DrawShorelines() {
     CanvasOutlinePen pen(canvas);
     try {
         const ShorelineReadEnd end = ReadSelectedOutlines(
-            pen, {}, [&canvas] { canvas.Rectangle(0, 0, kMapWidth, kMapHeight); });
+            pen, {}, [this, &canvas] { canvas.Rectangle(0, 0, MapWidth(), MapHeight()); });
         if (end.cut) readWarning_ = ShorelineCutText(DataFile->Value, end.wholePolygons);
     } catch (const ENotShorelineFile& error) {
         // A stored file that became another: said, unlike a damaged one.
@@ -253,7 +274,7 @@ bool TFormMain::IsSelected(const TGSHHSHeader& header) const {
 ShorelineReadEnd TFormMain::ReadSelectedOutlines(OutlinePen& pen,
                                                  const std::function<void()>& outlineEnd,
                                                  const std::function<void()>& background) {
-    OutlineTracer tracer(pen, kMapWidth);
+    OutlineTracer tracer(pen, MapWidth());
     ShorelineCallbacks callbacks;
     callbacks.Select = [this](const TGSHHSHeader& header) { return IsSelected(header); };
     callbacks.OnPoint = [&tracer](const TGSHHSHeader&, std::int32_t index, Point pixel,
@@ -264,7 +285,7 @@ ShorelineReadEnd TFormMain::ReadSelectedOutlines(OutlinePen& pen,
         callbacks.OnPolygon = [&outlineEnd](const TGSHHSHeader&, const std::vector<Point>&) {
             outlineEnd();
         };
-    return ReadShorelinesAhead(DataFile->Value, kMapWidth, kMapHeight, LongitudeWrap::Once,
+    return ReadShorelinesAhead(DataFile->Value, MapWidth(), MapHeight(), LongitudeWrap::Once,
                                callbacks, background);
 }
 
@@ -273,7 +294,7 @@ void TFormMain::DrawShorelineFigures(MapPainter& painter) {
     try {
         ReadSelectedOutlines(
             pen, [&pen] { pen.EndRun(); },
-            [&painter] { painter.Rectangle(0, 0, kMapWidth, kMapHeight, Colours::White); });
+            [this, &painter] { painter.Rectangle(0, 0, MapWidth(), MapHeight(), Colours::White); });
     } catch (...) {
         pen.Flush();
         throw;
@@ -283,9 +304,9 @@ void TFormMain::DrawShorelineFigures(MapPainter& painter) {
 
 // The page's edges: pixel column 0 is centred on 180 W, so the page reaches half a pixel
 // further west; likewise for the rows from the north pole.
-GeoBounds TFormMain::MapBounds() {
-    const double degreesPerColumn = 360.0 / kMapWidth;
-    const double degreesPerRow = 180.0 / kMapHeight;
+GeoBounds TFormMain::MapBounds() const {
+    const double degreesPerColumn = 360.0 / MapWidth();
+    const double degreesPerRow = 180.0 / MapHeight();
     return {-180 - degreesPerColumn / 2, -90 + degreesPerRow / 2, 180 - degreesPerColumn / 2,
             90 + degreesPerRow / 2};
 }
@@ -294,17 +315,23 @@ void TFormMain::SaveMap(const std::string& path, double pageWidthMm) {
     const std::string source = std::filesystem::path(DataFile->Value).filename().string();
     switch (MapFileFormatOf(path)) {
         case MapFileFormat::Png:
-            SaveBitmapToPng(*WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
-                            "Shoreline Map");
+            // The default size keeps the RGB file it always had; other sizes, large ones above
+            // all, take the black and white the map holds at one bit a pixel.
+            if (MapWidth() == kDefaultMapWidth)
+                SaveBitmapToRgbPng(*WorldBitmap, path, "", "Shorelines of " + source, "Strandel",
+                                   "Shoreline Map");
+            else
+                SaveBitmapToTwoLevelPng(*WorldBitmap, path, "", "Shorelines of " + source,
+                                        "Strandel", "Shoreline Map");
             break;
         case MapFileFormat::Bmp:
-            SaveBitmapToBmp(*WorldBitmap, path);
+            SaveBitmapToColourBmp(*WorldBitmap, path);
             break;
         case MapFileFormat::Svg:
         case MapFileFormat::Pdf: {
             MapDocument document;
-            document.width = kMapWidth;
-            document.height = kMapHeight;
+            document.width = MapWidth();
+            document.height = MapHeight();
             document.pageWidthMm = pageWidthMm;
             document.title = "Shorelines of " + source;
             document.creator = "Strandel";

@@ -1,8 +1,9 @@
 #pragma once
 // The shoreline viewer's window. It draws the outlines of a GSHHS shoreline file as one-pixel
-// black lines on a white 3600 x 1800 plate carree world map (ten pixels a degree, column 0 at
-// 180 W, row 0 at 90 N) framed by a one-pixel black border, and shows the map fitted to the
-// window ("Full") or at one pixel per pixel with scroll bars ("Zoom").
+// black lines on a white plate carree world map (3600 x 1800, ten pixels a degree, unless
+// another width is set before the window is created; column 0 at 180 W, row 0 at 90 N) framed
+// by a one-pixel black border, and shows the map fitted to the window ("Full") or at one pixel
+// per pixel with scroll bars ("Zoom"). The map holds one byte a pixel, black or white.
 //
 // Which polygons are drawn follows ViewMode: land (level 1), lakes (level 2) larger than
 // 1000 km2, or both. Each View command and each Open reads the whole file again; nothing is
@@ -29,8 +30,13 @@ struct TGSHHSHeader;
 
 class TFormMain : public ui::Form {
 public:
-    static constexpr int kMapWidth = 3600;
-    static constexpr int kMapHeight = 1800;
+    static constexpr int kDefaultMapWidth = 3600;
+    static constexpr int kDefaultMapHeight = 1800;
+    // Widths a map may have: a whole number of pixels a degree, up to 30 arc-seconds a pixel.
+    static constexpr int kMinMapWidth = 360;
+    static constexpr int kMaxMapWidth = 43200;
+    // "" when the width can be used, else why not.
+    static std::string MapWidthProblem(long long width);
 
     explicit TFormMain(ui::Interaction& interaction);
     ~TFormMain() override;
@@ -57,6 +63,10 @@ public:
     // A file named on the command line: taken as the open dialog's choice before the first
     // loading, so it is drawn at once and stored at exit.
     std::optional<std::string> CommandLineFile;
+    // The map's size; the height is half the width. Set before the window is created.
+    void SetMapWidth(int width);
+    int MapWidth() const { return mapWidth_; }
+    int MapHeight() const { return mapWidth_ / 2; }
 
     // State. The image control shows this bitmap itself; a redraw while it is shown draws into
     // a new one, so the control never sees a half-drawn map and no copy is made.
@@ -86,7 +96,7 @@ public:
     // Writes the map by the file's extension: the drawn raster as PNG or BMP, or its figures as
     // SVG or PDF on a page pageWidthMm wide (0: a point a pixel).
     void SaveMap(const std::string& path, double pageWidthMm);
-    static GeoBounds MapBounds();
+    GeoBounds MapBounds() const;
 
     // Why the last DrawShorelines stopped before the end of its file (it cannot be opened, or a
     // read failed); nothing when the whole file was read. The window keeps quiet about it.
@@ -116,8 +126,12 @@ private:
     bool TakeFile(const std::string& path);
     void ShowMap();
 
+    // A fresh map of the set size, ready to draw into.
+    std::shared_ptr<Bitmap> NewMap() const;
+
     std::optional<std::string> readFailure_;
     std::optional<std::string> readWarning_;
     bool fileRefused_ = false;
     std::unique_ptr<TRecentFiles> recentFiles_;
+    int mapWidth_ = kDefaultMapWidth;
 };

@@ -32,9 +32,27 @@ std::vector<app::OptionSpec> ProgramOptions() {
          .help = "batch mode: write the finished map to FILE, by its extension a .png or .bmp\n"
                  "raster, or an .svg or .pdf vector document",
          .defaultValue = ""},
+        {.name = "width",
+         .placeholder = "W",
+         .help = "the map's width in pixels, a multiple of 360 up to 43200 (30 arc-seconds a\n"
+                 "pixel); the height is half of it",
+         .defaultValue = std::to_string(TFormMain::kDefaultMapWidth)},
         app::NoGeorefOption(),
         PageWidthOption(),
     };
+}
+
+int MapWidthOf(const app::Options& options) {
+    return int(options.Integer("width", TFormMain::kMinMapWidth, TFormMain::kMaxMapWidth));
+}
+
+std::string MapWidthProblem(const app::Options& options) {
+    try {
+        const std::string problem = TFormMain::MapWidthProblem(MapWidthOf(options));
+        return problem.empty() ? "" : "--width: " + problem;
+    } catch (const app::UsageError& error) {
+        return error.what();
+    }
 }
 
 void RunBatchCommand(TFormMain& form, const app::Options& options) {
@@ -64,11 +82,13 @@ app::ProgramDescription StrandelProgram() {
     program.name = "strandel";
     program.keepsSettings = true;
     program.summary =
-        "Draws the shorelines of a GSHHS file as black outlines on a white 3600 x 1800 world map.";
+        "Draws the shorelines of a GSHHS file as black outlines on a white world map, by default "
+        "3600 x 1800.";
     program.version = &ProgramVersionBlock();
     program.options = ProgramOptions();
     program.makeMainForm = [](ui::Interaction& ui, const app::Options& options) {
         auto form = std::make_unique<TFormMain>(ui);
+        form->SetMapWidth(MapWidthOf(options));
         if (options.Has("gshhs")) form->CommandLineFile = options.Value("gshhs");
         return form;
     };
@@ -84,7 +104,8 @@ app::ProgramDescription StrandelProgram() {
     program.checkOptions = [](const app::Options& options) -> std::string {
         if (options.Has("save") && MapFileFormatOf(options.Value("save")) == MapFileFormat::Unknown)
             return "--save: " + UnknownMapFormatText(options.Value("save"));
-        return PageWidthProblem(options);
+        const std::string widthProblem = MapWidthProblem(options);
+        return widthProblem.empty() ? PageWidthProblem(options) : widthProblem;
     };
     return program;
 }

@@ -44,6 +44,14 @@ for f in topo.png LandSeaMask.png combined.bmp shorelines.png world.bmp uk-topog
     printf '  %-20s %s\n' "$f" "$(stat -c %s "$f") bytes"
 done
 
+# Full resolution: larger maps drawn by the same rules, in full/.
+full=$out/full
+mkdir -p "$full"
+echo
+(cd "$full" && run "$bin/strandel" --batch --width 7200 --view both --save shorelines-7200.png \
+    "$data/gshhs_l.b")
+printf '  %-20s %s\n' full/shorelines-7200.png "$(stat -c %s "$full/shorelines-7200.png") bytes"
+
 # Round trip through today's formats: the sample tiles as one GeoTIFF (the ocean kept as a
 # -9999 m deep sea, as bathymetry), converted back by importdem; terrafold must then draw the
 # same heights, and orbisko colours from the converted grid.

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # strandel --batch --save on the full-resolution world shorelines (about 10.6 million points,
 # 92 MB), against GMT drawing its own full-resolution shorelines (gmt coast -Df -W) into a
-# PNG of the same size, 3600 x 1800. Both draw land and lakes; GMT draws every lake where ours
-# draws those over 1000 km2.
-# Goal: ratio <= 0.05 (stretch 0.035). Target of its own: under 1 s for reading, drawing and
-# saving.
+# PNG of the same size, 3600 x 1800, and again at 43200 x 21600. Both draw land and lakes; GMT
+# draws every lake where ours draws those over 1000 km2.
+# Goals: ratio <= 0.05 (stretch 0.035) at 3600, <= 0.10 at 43200 with a peak memory under
+# 1.2 GB. Target of its own: under 1 s for reading, drawing and saving at 3600.
 #
 #   bench/strandel/run.sh       (environment: see bench/lib.sh)
 #
@@ -68,4 +68,22 @@ echo "strandel --batch --save vs gmt coast -D$gmt_resolution -W to a PNG" \
     "($(basename "$shore"), $(du -m "$shore" | cut -f1) MB)"
 Compare strandel "gmt coast" 0.05 Ours Theirs
 CheckGoal "strandel: whole batch run" "$ours_wall_ms" 1000 ms
+
+# The same at 30 arc-seconds a pixel: 43200 x 21600, GMT at the dpi that gives that width.
+OursFull() {
+    "$bin/strandel" --batch --width 43200 --view both --save "$work/ours/shorelines-43200.png" \
+        "$shore"
+}
+TheirsFull() {
+    cd "$work/theirs" &&
+        gmt begin shorelines-43200 png E3048 &&
+        gmt coast -Rd -JQ0/36c "-D$gmt_resolution" -A0/1/2 -W0.1p,black -B0 \
+            --MAP_FRAME_TYPE=plain --MAP_FRAME_PEN=0.1p &&
+        gmt end
+}
+echo
+echo "strandel --width 43200 vs gmt coast at 43200 pixels across"
+Compare "strandel --width 43200" "gmt coast E3048" 0.10 OursFull TheirsFull
+CheckGoal "strandel --width 43200: peak memory" "$(PeakMemory OursFull)" 1200 MB
+rm -f "$work"/ours/shorelines-43200.* "$work"/theirs/shorelines-43200.*
 Finish

@@ -1,6 +1,7 @@
 #include "PNG_IO.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -10,15 +11,19 @@
 #include <thread>
 
 #include "Errors.h"
+#include "PngDef.h"
 #include "Stream.h"
 
 namespace {
 
 TPngImageRef ImageToSave(const Bitmap& bitmap, const std::string& author,
                          const std::string& description, const std::string& software,
-                         const std::string& title) {
+                         const std::string& title, bool asRgb = false) {
     TPngImageRef image = TPngImage::Create();
-    image->BorrowBitmapRows(bitmap);
+    if (asRgb)
+        image->BorrowBitmapRowsAsRgb(bitmap);
+    else
+        image->BorrowBitmapRows(bitmap);
     image->CompressionLevel = 4;
     image->FilterFlags = 0x98;  // None, Sub, Paeth
     image->Author = author;
@@ -50,6 +55,55 @@ bool SaveBitmapToPng(const Bitmap& bitmap, const std::string& fileName, const st
                      const std::string& title, const TPngProgressEvent& onProgress) {
     TPngImageRef image = ImageToSave(bitmap, author, description, software, title);
     image->OnProgress = onProgress;
+    image->SaveToFile(fileName);
+    return true;
+}
+
+bool SaveBitmapToRgbPng(const Bitmap& bitmap, const std::string& fileName,
+                        const std::string& author, const std::string& description,
+                        const std::string& software, const std::string& title) {
+    TPngImageRef image = ImageToSave(bitmap, author, description, software, title, true);
+    image->SaveToFile(fileName);
+    return true;
+}
+
+bool SaveBitmapToTwoLevelPng(const Bitmap& bitmap, const std::string& fileName,
+                             const std::string& author, const std::string& description,
+                             const std::string& software, const std::string& title) {
+    if (bitmap.Format() != PixelFormat::Indexed8 && bitmap.Format() != PixelFormat::Bgr24)
+        throw EInvalidGraphicOperation("Unsupported bitmap format");
+    TPngImageRef image = ImageToSave(bitmap, author, description, software, title);
+    image->BitDepth = 1;
+    image->ColourType = PNG_COLOR_TYPE_GRAY;
+    image->Channels = 1;
+    image->PaletteCount = 0;
+    image->RowBytes = std::int32_t((std::int64_t(bitmap.Width()) + 7) / 8);
+    std::array<bool, 256> white{};
+    for (int i = 0; i < 256; ++i) {
+        const Colour colour = i < int(bitmap.Palette().size())
+                                  ? MakeColour(bitmap.Palette()[std::size_t(i)].red,
+                                               bitmap.Palette()[std::size_t(i)].green,
+                                               bitmap.Palette()[std::size_t(i)].blue)
+                                  : MakeColour(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+        white[std::size_t(i)] = RedOf(colour) + GreenOf(colour) + BlueOf(colour) >= 3 * 128;
+    }
+    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
+    image->MakeRow = [&bitmap, white, indexed](std::uint32_t y, std::uint8_t* row) {
+        const std::uint8_t* pixels = bitmap.Row(int(y));
+        const int width = bitmap.Width();
+        auto isWhite = [&](int x) -> unsigned {
+            if (indexed) return white[pixels[x]];
+            const std::uint8_t* bgr = pixels + 3 * std::size_t(x);
+            return bgr[0] + bgr[1] + bgr[2] >= 3 * 128;
+        };
+        // Eight pixels a byte, the first in the high bit; the last byte padded with zeros.
+        for (int x = 0; x < width; x += 8) {
+            unsigned byte = 0;
+            const int end = std::min(x + 8, width);
+            for (int column = x; column < end; ++column) byte = byte << 1 | isWhite(column);
+            *row++ = std::uint8_t(byte << (8 - (end - x)));
+        }
+    };
     image->SaveToFile(fileName);
     return true;
 }

@@ -19,6 +19,19 @@ bool SaveBitmapToPng(const Bitmap& bitmap, const std::string& fileName, const st
                      const std::string& description, const std::string& software,
                      const std::string& title, const TPngProgressEvent& onProgress = {});
 
+// The same file as SaveBitmapToPng would write of the bitmap in 24 bits: RGB whatever the
+// bitmap's format, an 8-bit bitmap's pixels becoming their palette colours a row at a time.
+bool SaveBitmapToRgbPng(const Bitmap& bitmap, const std::string& fileName,
+                        const std::string& author, const std::string& description,
+                        const std::string& software, const std::string& title);
+
+// A 1-bit grey PNG of a bitmap drawn in black and white: a pixel is white (1) when the mean of
+// its red, green and blue is at least 128, else black (0). Rows are packed as the write reaches
+// them, so a large line drawing costs a twenty-fourth of its RGB data to compress.
+bool SaveBitmapToTwoLevelPng(const Bitmap& bitmap, const std::string& fileName,
+                             const std::string& author, const std::string& description,
+                             const std::string& software, const std::string& title);
+
 // One file of SaveBitmapsToPng, with the texts SaveBitmapToPng takes.
 struct PngFileJob {
     const Bitmap* bitmap = nullptr;

@@ -1,6 +1,7 @@
 // Between a TPngImage's rows and a Bitmap: PNG rows are red-green-blue, bitmap rows
 // blue-green-red, and alpha (stored inverted, 0 opaque) blends over what the bitmap holds.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -136,6 +137,36 @@ void TPngImage::BorrowRowTable(const Bitmap& layout, std::uint32_t width, std::u
     tableRows_ = rows;
     borrowedBgr_ = layout.Format() == PixelFormat::Bgr24;
     borrowedRowBytes_ = std::int64_t(rowBytes);
+}
+
+void TPngImage::BorrowBitmapRowsAsRgb(const Bitmap& bitmap) {
+    if (bitmap.Format() != PixelFormat::Indexed8) {
+        BorrowBitmapRows(bitmap);
+        return;
+    }
+    TakeBitmapLayout(bitmap);
+    FreeRows();
+    ColourType = PNG_COLOR_TYPE_RGB;
+    Channels = 3;
+    PaletteCount = 0;
+    const std::uint64_t rowBytes = std::uint64_t(Width) * 3;
+    if (rowBytes > std::uint64_t(std::numeric_limits<std::int32_t>::max()))
+        throw EInvalidGraphicOperation("Bitmap too large");
+    RowBytes = std::int32_t(rowBytes);
+    if (Height == 0 || RowBytes == 0) return;
+    const std::vector<PaletteEntry>& palette = bitmap.Palette();
+    std::array<std::array<std::uint8_t, 3>, 256> colours;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const PaletteEntry entry =
+            i < palette.size() ? palette[i]
+                               : PaletteEntry{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+        colours[i] = {entry.red, entry.green, entry.blue};
+    }
+    MakeRow = [&bitmap, colours, width = Width](std::uint32_t y, std::uint8_t* row) {
+        const std::uint8_t* indices = bitmap.Row(int(y));
+        for (std::uint32_t x = 0; x < width; ++x, row += 3)
+            std::memcpy(row, colours[indices[x]].data(), 3);
+    };
 }
 
 void TPngImage::CopyToBitmap(Bitmap& bitmap, int x, int y) const {

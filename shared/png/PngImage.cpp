@@ -59,6 +59,7 @@ void TPngImage::FreeRows() {
     borrowedBgr_ = false;
     borrowedRowBytes_ = 0;
     tableRows_ = nullptr;
+    MakeRow = nullptr;
 }
 
 void TPngImage::AllocateRows() {

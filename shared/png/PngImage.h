@@ -96,6 +96,10 @@ public:
     // once RowsWritten is past y + 1. The bitmap gives only the format and palette.
     void BorrowRowTable(const Bitmap& layout, std::uint32_t width, std::uint32_t height,
                         std::uint8_t* const* rows);
+    // The same for an RGB image whatever the bitmap's format: 8-bit pixels become their palette
+    // colours (grey where the palette ends) a row at a time as the write reaches them, so that
+    // no RGB copy of a large image is ever held.
+    void BorrowBitmapRowsAsRgb(const Bitmap& bitmap);
     // Puts the image at (x, y), growing the bitmap as needed. Pixels with partial alpha blend
     // over what the bitmap holds; fully transparent ones take BackgroundColour. Parts that
     // fall left of or above the bitmap are clipped.
@@ -153,6 +157,9 @@ public:
     // When set, the rows of a non-interlaced image are handed to it one at a time as they are
     // decoded and not kept, so that an image of any size is read in the memory of one row.
     std::function<void(std::uint32_t row, const std::uint8_t* samples)> OnRowDecoded;
+    // Rows made as the write reaches them instead of held: fills row y with RowBytes bytes.
+    // Called from two threads at once, each in row order. Only for non-interlaced writes.
+    std::function<void(std::uint32_t y, std::uint8_t* row)> MakeRow;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};
     std::int32_t PaletteCount = 0;

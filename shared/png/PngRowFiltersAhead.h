@@ -4,6 +4,7 @@
 // Without a second thread the choices are made at once, here.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -15,9 +16,11 @@ namespace pngcodec {
 class RowFiltersAhead {
 public:
     // The rows must stay as they are until this is destroyed. With a gate, each row is chosen
-    // once the gate has opened it; a gate abandoned first leaves the rest unchosen.
+    // once the gate has opened it; a gate abandoned first leaves the rest unchosen. With
+    // makeRow, rows are made (in order, into rows of its own) instead of read from rows.
     RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
-                    int bytesPerPixel, int usableFilters, RowGate* gate = nullptr);
+                    int bytesPerPixel, int usableFilters, RowGate* gate = nullptr,
+                    const std::function<void(std::uint32_t, std::uint8_t*)>* makeRow = nullptr);
     RowFiltersAhead(const RowFiltersAhead&) = delete;
     RowFiltersAhead& operator=(const RowFiltersAhead&) = delete;
 
@@ -33,6 +36,7 @@ private:
     int bytesPerPixel_;
     int usableFilters_;
     RowGate* gate_;
+    const std::function<void(std::uint32_t, std::uint8_t*)>* makeRow_;
     std::vector<std::uint8_t> chosen_;
     RowGate chosenRows_;  // rows whose filter is chosen
     // Last, so that it stops and joins first: a write that failed needs no more rows.

@@ -1,6 +1,8 @@
 // Writing: the whole libpng write sequence in one stage, fed by a plan made from the image.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,9 @@ struct WritePlan {
     int textCount = 0;
     int filterFlags = 0;
     png_bytepp rows = nullptr;
+    // Instead of rows: each row made into madeRow as the write reaches it.
+    const std::function<void(std::uint32_t, std::uint8_t*)>* makeRow = nullptr;
+    png_bytep madeRow = nullptr;
     // The filter of each row after the first, chosen ahead; null leaves every choice to libpng.
     RowFiltersAhead* rowFilters = nullptr;
     // Rows still being made: each is written once the gate has opened it.
@@ -55,7 +60,7 @@ bool RowsNeverCame(PngSession* session) {
     for (int i = 0; i < plan->textCount; ++i) png_set_text(png, info, &plan->text[i], 1);
     png_write_info(png, info);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->filterFlags);
-    if (plan->rows) {
+    if (plan->rows || plan->makeRow) {
         if (ihdr.bitDepth == 16) png_set_swap(png);
         if (plan->rowsBlueFirst) png_set_bgr(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
@@ -63,13 +68,18 @@ bool RowsNeverCame(PngSession* session) {
         // Interlacing goes over the image several times: it waits for all rows.
         if (plan->gate && interlaced && !plan->gate->WaitFor(ihdr.height))
             return RowsNeverCame(session);
-        if (plan->rowFilters || plan->written || (plan->gate && !interlaced)) {
+        if (plan->rowFilters || plan->written || plan->makeRow || (plan->gate && !interlaced)) {
             // libpng's own choice on the first row makes it keep the row above for the rest.
             for (png_uint_32 y = 0; y < ihdr.height; ++y) {
                 if (plan->gate && !plan->gate->WaitFor(y + 1)) return RowsNeverCame(session);
                 if (y > 0 && plan->rowFilters)
                     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->rowFilters->Filter(y));
-                png_write_row(png, plan->rows[y]);
+                png_bytep row = plan->madeRow;
+                if (plan->makeRow)
+                    (*plan->makeRow)(y, row);
+                else
+                    row = plan->rows[y];
+                png_write_row(png, row);
                 if (plan->written) plan->written->Open(y + 1);
             }
         } else {
@@ -150,7 +160,16 @@ void TPngImage::SaveToStream(Stream& stream) {
     WritePlan plan = PlanWrite(*this);
     plan.gate = RowsArriving;
     plan.written = InterlaceType == PNG_INTERLACE_NONE ? RowsWritten : nullptr;
-    if (tableRows_) {
+    std::vector<std::uint8_t> madeRow;
+    if (MakeRow) {
+        // The loop that writes made rows goes over the image once.
+        if (InterlaceType != PNG_INTERLACE_NONE)
+            throw EPngError("Rows made during the write cannot be interlaced");
+        CheckRowsMatchHeader(*this, true, Height, RowBytes);
+        madeRow.resize(std::size_t(std::max(RowBytes, 0)));
+        plan.makeRow = &MakeRow;
+        plan.madeRow = madeRow.data();
+    } else if (tableRows_) {
         CheckRowsMatchHeader(*this, true, Height, borrowedRowBytes_);
         plan.rows = const_cast<png_bytepp>(tableRows_);
         plan.rowsBlueFirst = borrowedBgr_;
@@ -163,11 +182,11 @@ void TPngImage::SaveToStream(Stream& stream) {
         plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
     }
     std::optional<RowFiltersAhead> rowFilters;
-    if (plan.rows && FiltersChosenAhead && BitDepth == 8 && InterlaceType == PNG_INTERLACE_NONE &&
-        Height > 1) {
+    if ((plan.rows || plan.makeRow) && FiltersChosenAhead && BitDepth == 8 &&
+        InterlaceType == PNG_INTERLACE_NONE && Height > 1) {
         const int bytesPerPixel = SamplesPerPixel(ColourType);
         rowFilters.emplace(plan.rows, Height, std::size_t(Width) * bytesPerPixel, bytesPerPixel,
-                           UsableFilters(FilterFlags, Width, Height), RowsArriving);
+                           UsableFilters(FilterFlags, Width, Height), RowsArriving, plan.makeRow);
         plan.rowFilters = &*rowFilters;
     }
     bool rowsWritten = false;

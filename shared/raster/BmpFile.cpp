@@ -24,9 +24,8 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 // File header, information header and, for 8-bit bitmaps, the colour table.
-std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, int width, int height,
+std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, bool indexed, int width, int height,
                                     std::size_t pixelOffset, std::size_t pixelBytes) {
-    const bool indexed = bitmap.Format() == PixelFormat::Indexed8;
     std::vector<std::uint8_t> header;
     header.reserve(pixelOffset);
     header.push_back('B');
@@ -59,11 +58,10 @@ std::vector<std::uint8_t> BmpHeader(const Bitmap& bitmap, int width, int height,
     return header;
 }
 
-// Where the parts of a file of a bitmap's format and the given size lie.
+// Where the parts of a file of 8-bit (indexed) or 24-bit pixels and the given size lie.
 struct BmpLayout {
-    BmpLayout(const Bitmap& format, int width, int height) {
-        const bool indexed = format.Format() == PixelFormat::Indexed8;
-        rowBytes = std::size_t(width) * std::size_t(format.BytesPerPixel());
+    BmpLayout(bool indexed, int width, int height) {
+        rowBytes = std::size_t(width) * (indexed ? 1 : 3);
         paddedRowBytes = (rowBytes + 3) & ~std::size_t(3);
         pixelOffset = FileHeaderBytes + InfoHeaderBytes + (indexed ? PaletteEntries * 4 : 0);
         pixelBytes = paddedRowBytes * std::size_t(height);
@@ -86,24 +84,56 @@ void WriteRows(const Bitmap& bitmap, std::size_t rowBytes, std::size_t paddedRow
     }
 }
 
-}  // namespace
+// The same for 8-bit pixels written as their colours, a padded row at a time.
+void WriteColourRows(const Bitmap& bitmap, std::size_t paddedRowBytes, ReplacingFile& file) {
+    const std::vector<PaletteEntry>& palette = bitmap.Palette();
+    std::uint8_t colours[256][3];
+    for (std::size_t i = 0; i < 256; ++i) {
+        const PaletteEntry entry =
+            i < palette.size() ? palette[i]
+                               : PaletteEntry{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+        colours[i][0] = entry.blue;
+        colours[i][1] = entry.green;
+        colours[i][2] = entry.red;
+    }
+    std::vector<std::uint8_t> row(paddedRowBytes, 0);
+    for (int y = bitmap.Height() - 1; y >= 0; --y) {
+        const std::uint8_t* indices = bitmap.Row(y);
+        for (int x = 0; x < bitmap.Width(); ++x)
+            std::memcpy(&row[std::size_t(x) * 3], colours[indices[x]], 3);
+        file.Write(row.data(), row.size());
+    }
+}
 
-void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
+void SaveBmp(const Bitmap& bitmap, const std::string& path, bool colours) {
     if (bitmap.Format() == PixelFormat::Pixel16)
         throw EInvalidGraphicOperation("Cannot save a 16-bit bitmap as a BMP file");
     if (bitmap.IsEmpty()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
 
-    const BmpLayout layout(bitmap, bitmap.Width(), bitmap.Height());
-    const std::size_t rowBytes = layout.rowBytes;
-    const std::size_t paddedRowBytes = layout.paddedRowBytes;
-    const std::size_t pixelOffset = layout.pixelOffset;
+    const bool expand = colours && bitmap.Format() == PixelFormat::Indexed8;
+    const bool indexed = bitmap.Format() == PixelFormat::Indexed8 && !expand;
+    const BmpLayout layout(indexed, bitmap.Width(), bitmap.Height());
 
     ReplacingFile file(path);
-    file.Write(
-        BmpHeader(bitmap, bitmap.Width(), bitmap.Height(), pixelOffset, layout.pixelBytes).data(),
-        pixelOffset);
-    WriteRows(bitmap, rowBytes, paddedRowBytes, file);
+    file.Write(BmpHeader(bitmap, indexed, bitmap.Width(), bitmap.Height(), layout.pixelOffset,
+                         layout.pixelBytes)
+                   .data(),
+               layout.pixelOffset);
+    if (expand)
+        WriteColourRows(bitmap, layout.paddedRowBytes, file);
+    else
+        WriteRows(bitmap, layout.rowBytes, layout.paddedRowBytes, file);
     file.Commit();
+}
+
+}  // namespace
+
+void SaveBitmapToBmp(const Bitmap& bitmap, const std::string& path) {
+    SaveBmp(bitmap, path, false);
+}
+
+void SaveBitmapToColourBmp(const Bitmap& bitmap, const std::string& path) {
+    SaveBmp(bitmap, path, true);
 }
 
 BmpBandWriter::BmpBandWriter(const std::string& path, const Bitmap& format, int width, int height)
@@ -111,11 +141,12 @@ BmpBandWriter::BmpBandWriter(const std::string& path, const Bitmap& format, int 
     if (format.Format() == PixelFormat::Pixel16)
         throw EInvalidGraphicOperation("Cannot save a 16-bit bitmap as a BMP file");
     if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
-    const BmpLayout layout(format, width, height);
+    const bool indexed = format.Format() == PixelFormat::Indexed8;
+    const BmpLayout layout(indexed, width, height);
     rowBytes_ = layout.rowBytes;
     paddedRowBytes_ = layout.paddedRowBytes;
     pixelOffset_ = layout.pixelOffset;
-    file_.Write(BmpHeader(format, width, height, pixelOffset_, layout.pixelBytes).data(),
+    file_.Write(BmpHeader(format, indexed, width, height, pixelOffset_, layout.pixelBytes).data(),
                 pixelOffset_);
     file_.ExtendTo(pixelOffset_ + layout.pixelBytes);
 }

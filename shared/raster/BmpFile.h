@@ -45,3 +45,6 @@ private:
     std::uint64_t pixelOffset_ = 0;
     std::vector<std::uint8_t> buffer_;
 };
+// A 24-bit file whatever the bitmap's format: 8-bit pixels are written as their colours (as
+// Bitmap::PixelColour gives them), a row at a time, so no 24-bit copy of the bitmap is made.
+void SaveBitmapToColourBmp(const Bitmap& bitmap, const std::string& path);

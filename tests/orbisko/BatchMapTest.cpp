@@ -82,6 +82,57 @@ TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
         << "without a grid the map is not coloured";
 }
 
+TEST(BatchMapSize, WidthByHeightWithinTheLimitsIsTaken) {
+    std::string error;
+    const MapSize size = ParseMapSize("1800x900", error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(size.width, 1800);
+    EXPECT_EQ(size.height, 900);
+    EXPECT_EQ(ParseMapSize("43200x21600", error).height, 21600);
+    EXPECT_EQ(ParseMapSize("1x43200", error).height, 43200);
+    EXPECT_EQ(error, "");
+    for (const char* text : {"900", "900x", "x450", "0x450", "900x-1", "43201x1", "43200x21601",
+                             "900X450", "900x450x2", " 900x450", "99999999999x1"}) {
+        error.clear();
+        ParseMapSize(text, error);
+        EXPECT_NE(error.find("--size"), std::string::npos) << text;
+    }
+}
+
+// Twice the window's size: twice the pixels a degree, the same drawing.
+TEST(BatchMapSize, MapIsDrawnAndSavedAtTheSizeAsked) {
+    TempDir dir;
+    Bytes land;
+    AppendRecord(land, 0, Square(-9600, 1200, -2400, 2400));
+    dir.Write("Countries.dat", land);
+    ScriptedInteraction ui;
+    TFormMain form(ui, {dir.Folder()});
+    form.Create();
+    form.Monochrome1Click();
+    form.OpenUKClick();
+    form.SetMapSize(1800, 900);
+    EXPECT_TRUE(form.MapView.MonochromeMap);
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    RunMapCommands(form, ParseMapCommands({"--monochrome", "--preset", "world"}).commands);
+    const std::string saved = dir / "map.bmp";
+    DrawAndSaveMap(form, false, saved);
+
+    const Bitmap& map = *form.Image1.Picture();
+    ASSERT_EQ(map.Width(), 1800);
+    ASSERT_EQ(map.Height(), 900);
+    EXPECT_DOUBLE_EQ(double(form.MapView.XScale), 12);
+    // Arc-minute -9600 is column 100, -2400 column 700; 2400 row 250, 1200 row 350.
+    EXPECT_EQ(map.PixelColour(100, 300), kBlack);
+    EXPECT_EQ(map.PixelColour(700, 300), kBlack);
+    EXPECT_EQ(map.PixelColour(400, 250), kBlack);
+    EXPECT_EQ(map.PixelColour(400, 350), kBlack);
+    EXPECT_EQ(map.PixelColour(101, 300), kGreen);
+    EXPECT_EQ(map.PixelColour(699, 349), kGreen);
+    EXPECT_EQ(map.PixelColour(99, 300), kBlue);
+    EXPECT_EQ(map.PixelColour(400, 351), kBlue);
+    EXPECT_EQ(std::filesystem::file_size(saved), 54u + 1800u * 3 * 900);
+}
+
 // The UK preset's x and y scales differ; the world file holds both, for the map as drawn even
 // when a zoom is still waiting for its redraw.
 TEST(BatchMapGeoreference, DrawnVertexLiesWhereTheWorldFilePutsIt) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -61,14 +62,15 @@ Bitmap ReadBmp24(const std::string& path) {
     const bool bottomUp = height > 0;
     const int rows = std::abs(height);
     const std::size_t stride = (std::size_t(width) * 3 + 3) / 4 * 4;
+    // A 24-bit bitmap's rows hold the same blue, green, red bytes.
     Bitmap bitmap(width, rows, PixelFormat::Bgr24);
+    if (bytes.size() < offset + stride * std::size_t(rows)) {
+        ADD_FAILURE() << path << " is cut short";
+        return bitmap;
+    }
     for (int y = 0; y < rows; ++y) {
         std::size_t row = offset + stride * std::size_t(bottomUp ? rows - 1 - y : y);
-        for (int x = 0; x < width; ++x) {
-            std::size_t at = row + std::size_t(x) * 3;
-            bitmap.SetPixelColour(x, y,
-                                  MakeColour(bytes.at(at + 2), bytes.at(at + 1), bytes.at(at)));
-        }
+        std::memcpy(bitmap.Row(y), &bytes[row], std::size_t(width) * 3);
     }
     return bitmap;
 }
@@ -144,64 +146,23 @@ TEST_F(StrandelBatchTest, EveryUsedPointOfSelectedPolygonsIsBlackOnSavedMap) {
     EXPECT_GT(checked, 10000);
 }
 
-// The low-resolution world file shipped with the toolkit: its outlines are cut at the 180th
-// meridian, so no line may run across the map there.
-TEST_F(StrandelBatchTest, RealWorldFileDrawsEveryUsedPointAndNoLineAcrossTheMap) {
-    const std::string input =
-        (std::filesystem::path(VARNHOLT_TEST_DATA).parent_path().parent_path() / "data" /
-         "gshhs_l.b")
-            .string();
-    ASSERT_TRUE(std::filesystem::exists(input));
-    const std::string output = folder / "world.bmp";
-    RunResult run = RunStrandel({"--save", output, input});
-    ASSERT_EQ(run.status, 0) << run.err;
-    Bitmap map = ReadBmp24(output);
-
-    ShorelineReader reader(input);
-    TGSHHSHeader header;
-    int checked = 0;
-    while (reader.ReadHeader(header)) {
-        if (header.Level != 1 && !(header.Level == 2 && header.Area > 10000)) {
-            reader.SkipPoints(header);
-            continue;
-        }
-        PointThinner thinner(header.NumPoints);
-        TGSHHSPoint point;
-        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
-             ++index) {
-            Point pixel = GeoToPixel(point, W, H, LongitudeWrap::Once);
-            if (!thinner.Use(index, pixel) || index == header.NumPoints) continue;
-            if (pixel.x >= W || pixel.y >= H) continue;
-            ASSERT_EQ(map.PixelColour(pixel.x, pixel.y), Colours::Black)
-                << "polygon " << header.Id << " point " << index;
-            ++checked;
-        }
-    }
-    EXPECT_GT(checked, 50000);
-
-    for (int y = 1; y < H - 1; ++y) {
-        int run = 0;
-        for (int x = 1; x < W - 1; ++x) {
-            run = map.PixelColour(x, y) == Colours::Black ? run + 1 : 0;
-            ASSERT_LT(run, W / 4) << "row " << y;
-        }
-    }
-}
-
+// At the default width an RGB PNG, at others a 1-bit one: the same pixels either way.
 TEST_F(StrandelBatchTest, PngAndBmpHoldTheSameMap) {
     std::string input = folder.Write(
         "shore.b", ShorelineFile().Land({Degrees(0, 0), Degrees(30, 20), Degrees(0, 0)}).bytes);
-    ASSERT_EQ(RunStrandel({"--save", folder / "map.BMP", input}).status, 0);
-    ASSERT_EQ(RunStrandel({"--save", folder / "map.png", input}).status, 0);
-    Bitmap fromBmp = ReadBmp24(folder / "map.BMP");
-    Bitmap fromPng;
-    ASSERT_TRUE(LoadPngToBitmap(fromPng, folder / "map.png", true));
-    ASSERT_EQ(fromPng.Width(), W);
-    ASSERT_EQ(fromPng.Height(), H);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            ASSERT_EQ(fromPng.PixelColour(x, y), fromBmp.PixelColour(x, y)) << x << "," << y;
-    EXPECT_EQ(fromBmp.PixelColour(1800, 900), Colours::Black);
+    for (const char* width : {"3600", "1080"}) {
+        ASSERT_EQ(RunStrandel({"--width", width, "--save", folder / "map.BMP", input}).status, 0);
+        ASSERT_EQ(RunStrandel({"--width", width, "--save", folder / "map.png", input}).status, 0);
+        Bitmap fromBmp = ReadBmp24(folder / "map.BMP");
+        Bitmap fromPng;
+        ASSERT_TRUE(LoadPngToBitmap(fromPng, folder / "map.png", true));
+        ASSERT_EQ(fromPng.Width(), std::stoi(width));
+        ASSERT_EQ(fromPng.Height(), fromBmp.Height());
+        for (int y = 0; y < fromPng.Height(); ++y)
+            for (int x = 0; x < fromPng.Width(); ++x)
+                ASSERT_EQ(fromPng.PixelColour(x, y), fromBmp.PixelColour(x, y)) << x << "," << y;
+        EXPECT_EQ(fromBmp.PixelColour(fromBmp.Width() / 2, fromBmp.Height() / 2), Colours::Black);
+    }
 }
 
 // The westmost vertex of a triangle is the westmost black pixel inside the frame; GDAL puts it
@@ -327,7 +288,113 @@ TEST_F(StrandelBatchTest, UnusableOptionsStopBeforeAnyWork) {
     EXPECT_NE(format.err.find(".png or .bmp"), std::string::npos);
     EXPECT_EQ(RunStrandel({input, input}).status, 2);
     EXPECT_FALSE(std::filesystem::exists(folder / "map.jpg"));
+    for (const char* width : {"1000", "0", "43560", "-360", "3600.5"}) {
+        RunResult run = RunStrandel({"--width", width, "--save", folder / "map.bmp", input});
+        EXPECT_EQ(run.status, 2) << width;
+        EXPECT_NE(run.err.find("--width"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "map.bmp"));
 }
+
+// The same drawing rules at other scales: W / 360 pixels a degree, a quarter of the width as the
+// step taken for a crossing of the 180th meridian.
+class StrandelWidthTest : public StrandelBatchTest, public ::testing::WithParamInterface<int> {
+protected:
+    int width = GetParam();
+    int height = width / 2;
+
+    Bitmap SavedMap(const std::vector<unsigned char>& bytes) {
+        const std::string output = folder / "map.bmp";
+        RunResult run = RunStrandel(
+            {"--width", std::to_string(width), "--save", output, folder.Write("shore.b", bytes)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        Bitmap map = ReadBmp24(output);
+        EXPECT_EQ(map.Width(), width);
+        EXPECT_EQ(map.Height(), height);
+        return map;
+    }
+    // Whole degrees fall on whole pixels at every width.
+    int Column(int lonDeg) const { return width * (lonDeg + 180) / 360; }
+    int RowOf(int latDeg) const { return width * (90 - latDeg) / 360; }
+    bool Black(const Bitmap& map, int x, int y) const {
+        return map.PixelColour(x, y) == Colours::Black;
+    }
+};
+
+TEST_P(StrandelWidthTest, QuarterStepIsCutAtTheEdgesAndAnIslandInAPixelIsADot) {
+    const double pixelDeg = 360.0 / width;
+    const double dot = pixelDeg / 100;
+    Bitmap map =
+        SavedMap(ShorelineFile()
+                     // One column short of a quarter: a line, its end pixel left out.
+                     .Land({Degrees(-150, 10), Degrees(-60 - pixelDeg, 10)})
+                     // A quarter: out at the left edge, in again at the right.
+                     .Land({Degrees(-100, -20), Degrees(-10, -21)})
+                     .Land({Degrees(100, -40), Degrees(100 + dot, -40 + dot), Degrees(100, -40)})
+                     .bytes);
+    ASSERT_EQ(map.Width(), width);
+    for (int x = Column(-150); x < Column(-60) - 1; ++x) ASSERT_TRUE(Black(map, x, RowOf(10))) << x;
+    EXPECT_FALSE(Black(map, Column(-60) - 1, RowOf(10)));
+
+    for (int x = 1; x <= Column(-100); ++x) ASSERT_TRUE(Black(map, x, RowOf(-20))) << x;
+    for (int x = Column(-10) + 1; x < width; ++x) ASSERT_TRUE(Black(map, x, RowOf(-21))) << x;
+    EXPECT_FALSE(Black(map, Column(-100) + 1, RowOf(-20)));
+    EXPECT_FALSE(Black(map, Column(-10), RowOf(-21)));
+
+    EXPECT_TRUE(Black(map, Column(100), RowOf(-40)));
+    EXPECT_FALSE(Black(map, Column(100) + 1, RowOf(-40)));
+    EXPECT_FALSE(Black(map, Column(100), RowOf(-40) - 1));
+}
+
+// The low-resolution world file shipped with the toolkit, framed and registered at the map's
+// size: its outlines are cut at the 180th meridian, so no line may run across the map there.
+TEST_P(StrandelWidthTest, RealWorldFileDrawsEveryUsedPointAndNoLineAcrossTheMap) {
+    const std::string input =
+        (std::filesystem::path(VARNHOLT_TEST_DATA).parent_path().parent_path() / "data" /
+         "gshhs_l.b")
+            .string();
+    ASSERT_TRUE(std::filesystem::exists(input));
+    Bitmap map = SavedMap(ReadBytes(input));
+    ASSERT_EQ(map.Width(), width);
+    for (int x = 0; x < width; ++x) ASSERT_TRUE(Black(map, x, 0) && Black(map, x, height - 1));
+    for (int y = 0; y < height; ++y) ASSERT_TRUE(Black(map, 0, y) && Black(map, width - 1, y));
+    std::istringstream worldFile(ReadText(folder / "map.bpw"));
+    double terms[6] = {};
+    for (double& term : terms) ASSERT_TRUE(worldFile >> term);
+    EXPECT_DOUBLE_EQ(terms[0], 360.0 / width);
+    EXPECT_DOUBLE_EQ(terms[3], -180.0 / height);
+
+    ShorelineReader reader(input);
+    TGSHHSHeader header;
+    int checked = 0;
+    while (reader.ReadHeader(header)) {
+        if (header.Level != 1 && !(header.Level == 2 && header.Area > 10000)) {
+            reader.SkipPoints(header);
+            continue;
+        }
+        PointThinner thinner(header.NumPoints);
+        TGSHHSPoint point;
+        for (std::int32_t index = 1; index <= header.NumPoints && reader.ReadPoint(point);
+             ++index) {
+            Point pixel = GeoToPixel(point, width, height, LongitudeWrap::Once);
+            if (!thinner.Use(index, pixel) || index == header.NumPoints) continue;
+            if (pixel.x >= width || pixel.y >= height) continue;
+            ASSERT_EQ(map.PixelColour(pixel.x, pixel.y), Colours::Black)
+                << "polygon " << header.Id << " point " << index;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, width * 5);
+    for (int y = 1; y < height - 1; ++y) {
+        int run = 0;
+        for (int x = 1; x < width - 1; ++x) {
+            run = Black(map, x, y) ? run + 1 : 0;
+            ASSERT_LT(run, width / 4) << "row " << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, StrandelWidthTest, ::testing::Values(360, 3600, 7200));
 
 }  // namespace
 
@@ -390,6 +457,15 @@ TEST_F(StrandelVectorTest, EmptyMapIsAValidDocumentWithItsBoundsInTheMetadata) {
     ASSERT_EQ(rendered.Width(), W);
     EXPECT_EQ(rendered.PixelColour(W / 2, H / 2), Colours::White);
     EXPECT_TRUE(IsInked(rendered.PixelColour(W / 2, 0)));
+
+    // Another width: the same world on a page of its own size.
+    ASSERT_EQ(RunStrandel({"--width", "720", "--save", folder / "small.pdf", input}).status, 0);
+    const CommandResult info = RunCommand("pdfinfo " + Quoted(folder / "small.pdf"));
+    EXPECT_NE(info.out.find("Page size:       720 x 360 pts"), std::string::npos) << info.out;
+    ASSERT_EQ(RunStrandel({"--width", "720", "--save", folder / "small.svg", input}).status, 0);
+    EXPECT_NE(ReadText(folder / "small.svg")
+                  .find("<dc:coverage>180.25 W to 179.75 E, 89.75 S to 90.25 N; WGS 84"),
+              std::string::npos);
 }
 
 TEST_F(StrandelVectorTest, UnwritableFolderGivesTheFileErrorAndLeavesNothing) {

@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr int W = TFormMain::kMapWidth;
-constexpr int H = TFormMain::kMapHeight;
+constexpr int W = TFormMain::kDefaultMapWidth;
+constexpr int H = TFormMain::kDefaultMapHeight;
 
 // Ten pixels a degree, column 0 at 180 W, row 0 at 90 N; for points off the rounding ties.
 Point PixelOf(double lonDeg, double latDeg) {

@@ -186,3 +186,44 @@ TEST(PngSaveTogether, FilesMadeInBandsMatchThoseOfWholeImages) {
     }
     EXPECT_EQ(ReadFile(old), (Bytes{'o', 'l', 'd'}));
 }
+
+// An 8-bit bitmap written as RGB gives the file its 24-bit form gives, row filters included:
+// palette colours, greys past the palette's end, one row, one column.
+TEST(PngSaveAsRgb, IndexedBitmapGivesTheFileOfItsColours) {
+    TempDir folder;
+    for (auto [width, height] : {std::pair{37, 23}, {1, 9}, {40, 1}}) {
+        Bitmap indexed(width, height, PixelFormat::Indexed8);
+        indexed.SetPalette({{255, 255, 255}, {0, 0, 0}, {200, 30, 7}, {1, 2, 3}, {90, 90, 91}});
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                indexed.Row(y)[x] = std::uint8_t(y % 4 == 3 ? 1 : (x * 7 + y * y) % 9);
+        Bitmap colours = indexed;
+        colours.SetFormat(PixelFormat::Bgr24);
+        const std::string name = std::to_string(width) + "x" + std::to_string(height);
+        ASSERT_TRUE(SaveBitmapToRgbPng(indexed, folder / (name + ".png"), "A", "B", "C", "D"));
+        ASSERT_TRUE(SaveBitmapToPng(colours, folder / (name + "-24.png"), "A", "B", "C", "D"));
+        EXPECT_EQ(ChunksWithoutTime(folder / (name + ".png")),
+                  ChunksWithoutTime(folder / (name + "-24.png")))
+            << name;
+    }
+}
+
+// A width that leaves part of the last byte, black and white from either format.
+TEST(PngSaveAsRgb, TwoLevelFileHoldsTheBlackAndWhiteOfTheBitmap) {
+    TempDir folder;
+    Bitmap indexed(13, 5, PixelFormat::Indexed8);
+    SetGreyPalette(indexed);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) indexed.Row(y)[x] = (x * y) % 3 == 0 ? 255 : 0;
+    Bitmap colours = indexed;
+    colours.SetFormat(PixelFormat::Bgr24);
+    for (const Bitmap* bitmap : {&indexed, &colours}) {
+        ASSERT_TRUE(SaveBitmapToTwoLevelPng(*bitmap, folder / "map.png", "", "", "", ""));
+        Bitmap read;
+        ASSERT_TRUE(LoadPngToBitmap(read, folder / "map.png", true));
+        ASSERT_EQ(read.Width(), 13);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 13; ++x)
+                EXPECT_EQ(read.PixelColour(x, y), indexed.PixelColour(x, y)) << x << "," << y;
+    }
+}

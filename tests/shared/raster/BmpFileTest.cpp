@@ -74,6 +74,22 @@ TEST(BmpFile, IndexedBitmapKeepsItsPaletteAndIndices) {
         }
 }
 
+// Written as colours, an 8-bit bitmap gives the file of its 24-bit form, greys past the
+// palette's end included.
+TEST(BmpFile, IndexedBitmapAsColoursMatchesItsTrueColourForm) {
+    TempDir folder;
+    Bitmap indexed(7, 4, PixelFormat::Indexed8);
+    indexed.SetPalette({{255, 255, 255}, {10, 20, 30}, {200, 0, 99}});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 7; ++x) indexed.Row(y)[x] = std::uint8_t((x + 2 * y) % 5);
+    Bitmap colours = indexed;
+    colours.SetFormat(PixelFormat::Bgr24);
+    SaveBitmapToColourBmp(indexed, folder / "indexed.bmp");
+    SaveBitmapToBmp(colours, folder / "colours.bmp");
+    EXPECT_EQ(ReadBytes(folder / "indexed.bmp"), ReadBytes(folder / "colours.bmp"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "indexed.bmp"), 54u + 4 * 24);
+}
+
 TEST(BmpFile, SavingAgainReplacesTheFileAndLeavesNothingElse) {
     TempDir folder;
     const std::string path = folder / "temp.bmp";
