@@ -48,9 +48,14 @@ done
 full=$out/full
 mkdir -p "$full"
 echo
-(cd "$full" && run "$bin/strandel" --batch --width 7200 --view both --save shorelines-7200.png \
-    "$data/gshhs_l.b")
-printf '  %-20s %s\n' full/shorelines-7200.png "$(stat -c %s "$full/shorelines-7200.png") bytes"
+(cd "$full" && run "$bin/terrafold" --batch --width 10800 --gtopo30 "$out/gtopo30/" \
+    --gshhs "$data/gshhs_l.b" &&
+    run "$bin/lumbrel" --batch --save combined-10800.png topo.png &&
+    run "$bin/strandel" --batch --width 7200 --view both --save shorelines-7200.png \
+        "$data/gshhs_l.b")
+for f in topo.png LandSeaMask.png combined-10800.png shorelines-7200.png; do
+    printf '  %-26s %s\n' "full/$f" "$(stat -c %s "$full/$f") bytes"
+done
 
 # Round trip through today's formats: the sample tiles as one GeoTIFF (the ocean kept as a
 # -9999 m deep sea, as bathymetry), converted back by importdem; terrafold must then draw the
