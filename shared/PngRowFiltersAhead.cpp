@@ -6,6 +6,13 @@
 
 namespace pngcodec {
 
+namespace {
+
+// Below this many bytes of rows the choices take less time than starting a thread.
+constexpr std::uint64_t kThreadBytes = 64 * 1024;
+
+}  // namespace
+
 RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
                                  int bytesPerPixel, int usableFilters, RowGate* gate)
     : rows_(rows),
@@ -14,20 +21,25 @@ RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height, st
       bytesPerPixel_(bytesPerPixel),
       usableFilters_(usableFilters),
       gate_(gate),
-      chosen_(height) {
+      zeros_(rowBytes, 0) {
+    if (std::uint64_t(height) * rowBytes < kThreadBytes) return;
+    chosen_.resize(height);
     try {
         chooser_ = std::jthread([this](std::stop_token stop) { Choose(stop); });
     } catch (const std::system_error&) {
-        Choose({});
+        chosen_.clear();
     }
 }
 
+std::uint8_t RowFiltersAhead::ChooseNow(std::uint32_t y) const {
+    return ChooseRowFilter(rows_[y], y == 0 ? zeros_.data() : rows_[y - 1], rowBytes_,
+                           bytesPerPixel_, usableFilters_);
+}
+
 void RowFiltersAhead::Choose(std::stop_token stop) {
-    const std::vector<std::uint8_t> zeros(rowBytes_, 0);
     for (std::uint32_t y = 0; y < height_ && !stop.stop_requested(); ++y) {
         if (gate_ && !gate_->WaitFor(y + 1)) return;
-        chosen_[y] = ChooseRowFilter(rows_[y], y == 0 ? zeros.data() : rows_[y - 1], rowBytes_,
-                                     bytesPerPixel_, usableFilters_);
+        chosen_[y] = ChooseNow(y);
         chosenRows_.Open(y + 1);
     }
 }
@@ -35,6 +47,7 @@ void RowFiltersAhead::Choose(std::stop_token stop) {
 // The writer asks only for rows its own gate has opened, which the choosing never stops short
 // of while it is wanted.
 std::uint8_t RowFiltersAhead::Filter(std::uint32_t y) {
+    if (!chooser_.joinable()) return ChooseNow(y);
     chosenRows_.WaitFor(y + 1);
     return chosen_[y];
 }

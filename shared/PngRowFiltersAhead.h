@@ -1,7 +1,8 @@
 #pragma once
 // The row filters of an image chosen on a thread of their own while libpng writes the rows, so
 // that the choice costs the writer nothing but the rare wait for a row it has caught up with.
-// Without a second thread the choices are made at once, here.
+// A small image, which would not repay starting a thread, or one that finds no thread to be had,
+// has each row's filter chosen when the writer asks for it.
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -25,6 +26,7 @@ public:
     std::uint8_t Filter(std::uint32_t y);
 
 private:
+    std::uint8_t ChooseNow(std::uint32_t y) const;
     void Choose(std::stop_token stop);
 
     const png_bytep* rows_;
@@ -33,6 +35,7 @@ private:
     int bytesPerPixel_;
     int usableFilters_;
     RowGate* gate_;
+    std::vector<std::uint8_t> zeros_;  // the row above the first
     std::vector<std::uint8_t> chosen_;
     RowGate chosenRows_;  // rows whose filter is chosen
     // Last, so that it stops and joins first: a write that failed needs no more rows.
