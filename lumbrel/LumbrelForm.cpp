@@ -147,6 +147,7 @@ void TFormMain::TimerOnShowTimer() {
     SelectTab(kTabCombined);
 
     SetStep(4);
+    WithdrawStaleGeoreference("combined.bmp", SourceReference);
     SaveBitmapToBmp(*CombinedBitmap, "combined.bmp");
     WriteGeoreference("combined.bmp", SourceReference);
 

@@ -196,15 +196,15 @@ void TFormMain::ButtonRefreshClick() {
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
 
+    for (const char* image : {"topo.png", "LandSeaMask.png"})
+        WithdrawStaleGeoreference(image, Reference());
     files.Commit();
-    WriteSidecars("topo.png");
-    WriteSidecars("LandSeaMask.png");
+    for (const char* image : {"topo.png", "LandSeaMask.png"}) WriteGeoreference(image, Reference());
     Ui().ShowMessage("Image(s) written to file topo.png");
 }
 
-void TFormMain::WriteSidecars(const std::string& fileName) {
-    WriteGeoreference(fileName, FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform())
-                                                             : GeoReference{});
+GeoReference TFormMain::Reference() const {
+    return FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform()) : GeoReference{};
 }
 
 void TFormMain::ButtonCloseClick() { Close(); }

@@ -65,7 +65,7 @@ private:
     void OpenTiles();
     bool FindShorelineFile();
     // The world file and .aux.xml beside an image just written (or their removal).
-    void WriteSidecars(const std::string& fileName);
+    GeoReference Reference() const;
 
     TerrafoldStartup startup_;
     HeightCodeTable heightCodes_{};
