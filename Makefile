@@ -17,8 +17,8 @@ PACKAGE_CHECK_DEBS := desktop-file-utils appstream lintian
 PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps format-deps build test format format-check demo bench fuzz clean \
-        install package package-check
+.PHONY: all deps fuzz-deps format-deps build test tsan format format-check demo bench fuzz clean \
+        install package package-check killtest
 
 all: build
 
@@ -40,6 +40,17 @@ install-debs:
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# The whole suite under ThreadSanitizer (clang), its hand-over stress tests repeated
+# STRESS_RUNS times; any report fails the test that made it.
+STRESS_RUNS ?= 2000
+tsan: fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVARNHOLT_TSAN=ON >/dev/null
+	cmake --build $(BUILD)/tsan -j$(JOBS)
+	cd $(BUILD)/tsan && QT_QPA_PLATFORM=offscreen VARNHOLT_STRESS_RUNS=$(STRESS_RUNS) \
+	  TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j$(JOBS) --timeout 1500
+
 # Optimised build used by the demo and the benchmarks.
 build: deps
 	cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF >/dev/null
@@ -60,6 +71,12 @@ test: deps format-check
 	cmake -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# Every program's batch job and every writing tool killed at KILLS random moments each; every
+# output must stay whole and the next run tidy up (tests/kill-test.sh). make test runs a few.
+KILLS ?= 200
+killtest: build
+	tests/kill-test.sh $(BUILD)/release/bin $(KILLS)
 
 # Builds, makes the sample terrain once, and runs all four programs in batch mode into demo/.
 demo: build

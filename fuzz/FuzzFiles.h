@@ -1,7 +1,8 @@
 #pragma once
 // Files for fuzz inputs that readers insist on opening by name. A scratch folder (in /dev/shm
 // when there is one, so that runs stay off the disk) holds them; it lives for the whole fuzzing
-// process and its files are rewritten, through the platform's writer, for every input.
+// process and its files are rewritten in place for every input, unsynced: nothing needs them
+// to survive a crash, and a durable write per input would cost more than the reading.
 #include <unistd.h>
 
 #include <cstdint>
@@ -48,7 +49,7 @@ public:
 
     void Replace(const std::uint8_t* data, std::size_t size) {
         try {
-            ReplacingFile file(path_);
+            ReplacingFile file(path_, Durability::Scratch);
             file.Write(data, size);
             file.Commit();
         } catch (const VarnholtError& error) {

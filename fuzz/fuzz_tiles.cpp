@@ -136,7 +136,7 @@ Heights ChooseHeights(FuzzedDataProvider& input, const TileSet& set, std::vector
 void WriteTiles(const TileSet& set, const Heights& written) {
     try {
         for (int slot = 0; slot < kTileCount; ++slot) {
-            ReplacingFile tile(set.paths[slot]);
+            ReplacingFile tile(set.paths[slot], Durability::Scratch);
             for (auto at = written.lower_bound({slot, 0});
                  at != written.end() && at->first.first == slot; ++at) {
                 tile.ExtendTo(at->first.second);

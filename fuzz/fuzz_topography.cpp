@@ -88,7 +88,7 @@ void Patch(Patches& patches, std::uint64_t length, std::uint64_t at, std::uint16
 // A sparse grid of length bytes holding the patches that fit.
 void WriteGrid(const std::string& path, const Patches& patches, std::uint64_t length) {
     try {
-        ReplacingFile grid(path);
+        ReplacingFile grid(path, Durability::Scratch);
         for (const auto& [at, byte] : patches) {
             if (at >= length) break;
             grid.ExtendTo(at);

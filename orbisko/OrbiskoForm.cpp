@@ -239,7 +239,13 @@ void TFormMain::AddTopography() {
 void TFormMain::SaveMap(const std::string& fileName, double pageWidthMm) {
     const Bitmap* picture = Image1.Picture();
     if (!picture || picture->IsEmpty()) throw EInvalidGraphicOperation("There is no map to save");
-    switch (MapFileFormatOf(fileName)) {
+    const MapFileFormat format = MapFileFormatOf(fileName);
+    const bool raster = format != MapFileFormat::Svg && format != MapFileFormat::Pdf;
+    const GeoReference reference = FileGeoreferencing.Checked() && mapDrawn_
+                                       ? Wgs84Reference(drawnTransform_)
+                                       : GeoReference{};
+    if (raster) WithdrawStaleGeoreference(fileName, reference);
+    switch (format) {
         case MapFileFormat::Svg:
         case MapFileFormat::Pdf: {
             // A map is drawn only with segments, so the list is there.
@@ -263,11 +269,7 @@ void TFormMain::SaveMap(const std::string& fileName, double pageWidthMm) {
         default:
             SaveBitmapToBmp(*picture, fileName);
     }
-    const MapFileFormat format = MapFileFormatOf(fileName);
-    if (format == MapFileFormat::Svg || format == MapFileFormat::Pdf) return;
-    WriteGeoreference(fileName, FileGeoreferencing.Checked() && mapDrawn_
-                                    ? Wgs84Reference(drawnTransform_)
-                                    : GeoReference{});
+    if (raster) WriteGeoreference(fileName, reference);
 }
 
 void TFormMain::Export1Click() {

@@ -66,13 +66,16 @@ void RunBatchCommand(TFormMain& form, const app::Options& options) {
     if (form.ReadWarning()) form.Ui().ShowWarning(*form.ReadWarning());
     if (!options.Has("save")) return;
     const std::string path = options.Value("save");
-    form.SaveMap(path, ParsePageWidthMm(options.Value("page-width")));
     const MapFileFormat format = MapFileFormatOf(path);
-    if (format != MapFileFormat::Png && format != MapFileFormat::Bmp) return;
+    const bool raster = format == MapFileFormat::Png || format == MapFileFormat::Bmp;
     const Bitmap& map = *form.WorldBitmap;
-    WriteGeoreference(path, app::GeoreferenceWanted(options)
-                                ? Wgs84Reference(GeoToPixelTransform(map.Width(), map.Height()))
-                                : GeoReference{});
+    const GeoReference reference =
+        app::GeoreferenceWanted(options)
+            ? Wgs84Reference(GeoToPixelTransform(map.Width(), map.Height()))
+            : GeoReference{};
+    if (raster) WithdrawStaleGeoreference(path, reference);
+    form.SaveMap(path, ParsePageWidthMm(options.Value("page-width")));
+    if (raster) WriteGeoreference(path, reference);
 }
 
 }  // namespace

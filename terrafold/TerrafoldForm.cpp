@@ -329,8 +329,7 @@ void TFormMain::ButtonRefreshClick() {
         WriteWholeImages(lakes, author);
     else
         WriteImagesInBands(lakes, author);
-    WriteSidecars("topo.png");
-    WriteSidecars("LandSeaMask.png");
+    for (const char* image : {"topo.png", "LandSeaMask.png"}) WriteGeoreference(image, Reference());
     if (lakes.End().cut) Ui().ShowWarning(ShorelineCutText(gshhsFile, lakes.End().wholePolygons));
     Ui().ShowMessage("Image(s) written to file topo.png");
 }
@@ -361,6 +360,7 @@ void TFormMain::WriteWholeImages(LakesAhead& lakes, const std::string& author) {
     ImageDisplay.Repaint();
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
+    WithdrawStaleSidecars();
     files.Commit();
 }
 
@@ -398,13 +398,20 @@ void TFormMain::WriteImagesInBands(LakesAhead& lakes, const std::string& author)
     }
     MaskBitmap.MarkModified();
     ProgressBar.SetPosition(0);
+    WithdrawStaleSidecars();
     files.Commit();
 }
 
-void TFormMain::WriteSidecars(const std::string& fileName) {
-    WriteGeoreference(fileName, FileGeoreferencing.Checked()
-                                    ? Wgs84Reference(WorldImageTransform(ImageWidth))
-                                    : GeoReference{});
+// Before the images replace the old ones, so that a run cut short never leaves an image beside
+// another run's sidecars.
+void TFormMain::WithdrawStaleSidecars() {
+    for (const char* image : {"topo.png", "LandSeaMask.png"})
+        WithdrawStaleGeoreference(image, Reference());
+}
+
+GeoReference TFormMain::Reference() const {
+    return FileGeoreferencing.Checked() ? Wgs84Reference(WorldImageTransform(ImageWidth))
+                                        : GeoReference{};
 }
 
 void TFormMain::ButtonCloseClick() { Close(); }

@@ -96,8 +96,10 @@ private:
     void WriteWholeImages(LakesAhead& lakes, const std::string& author);
     // Both images at any width, a band of rows at a time, with a reduced copy shown.
     void WriteImagesInBands(LakesAhead& lakes, const std::string& author);
-    // The world file and .aux.xml beside an image just written (or their removal).
-    void WriteSidecars(const std::string& fileName);
+    // The georeferencing of the images at the chosen width, or none.
+    GeoReference Reference() const;
+    // Removes sidecars that would describe another image than the one about to replace them.
+    void WithdrawStaleSidecars();
 
     void PrepareTileDialog();
     void PrepareShorelineDialog();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ByteOrder.h"
+#include "HandOver.h"
 #include "TileData.h"
 
 namespace {
@@ -112,6 +113,7 @@ void SampleOddBlocks(std::stop_token stop, const TTileArray& tiles, const Height
             result.failure = std::current_exception();
         }
         result.done.set_value();
+        handover::At(handover::Side::Given);
         if (result.failure) return;
     }
 }
@@ -179,6 +181,7 @@ void SampleTiles(const TTileArray& tiles, const HeightCodeTable& codes, Bitmap& 
         if (i % 2 == 1 && helper.joinable()) {
             SampledBlock& result = results[i];
             result.done.get_future().wait();
+            handover::At(handover::Side::Taken);
             tiles.Tiles[std::size_t(block.slot)]->ReportBadRow(result.badReports);
             if (result.failure) std::rethrow_exception(result.failure);
             for (int row = 0; row < block.height; ++row) {

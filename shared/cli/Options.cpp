@@ -224,8 +224,26 @@ std::string HelpText(const CommandLineSyntax& syntax) {
     return text.str();
 }
 
+// Arguments are echoed in the message: their control characters are shown, not sent to the
+// terminal, so that the message stays one line and cannot steer the terminal.
 std::string UsageMessage(const std::string& name, const std::string& problem) {
-    return name + ": " + problem + " (see --help)\n";
+    std::string shown;
+    for (const char c : problem) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else {
+            const char* digits = "0123456789abcdef";
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        }
+    }
+    return name + ": " + shown + " (see --help)\n";
 }
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,

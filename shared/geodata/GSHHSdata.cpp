@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ByteOrder.h"
+#include "CpuClones.h"
 #include "Errors.h"
 
 namespace {
@@ -63,8 +64,8 @@ TGSHHSPoint DecodeShorelinePoint(const std::uint8_t* bytes) {
 }
 
 // Byte swaps in whole vectors where the machine has AVX2.
-[[gnu::target_clones("avx2", "default")]] void DecodeShorelinePoints(
-    const std::uint8_t* bytes, std::span<TGSHHSPoint> points) {
+VARNHOLT_AVX2_CLONES void DecodeShorelinePoints(const std::uint8_t* bytes,
+                                                std::span<TGSHHSPoint> points) {
     for (std::size_t i = 0; i < points.size(); ++i)
         points[i] = {std::int32_t(LoadBigEndian32(bytes + i * kShorelinePointBytes)),
                      std::int32_t(LoadBigEndian32(bytes + i * kShorelinePointBytes + 4))};
@@ -124,10 +125,9 @@ GeoTransform GeoToPixelTransform(int width, int height) {
 }
 
 // Wider vectors where the machine has them: the same operations, so the same results.
-[[gnu::target_clones("avx2", "default")]] void GeoToPixels(std::span<const TGSHHSPoint> points,
-                                                           std::span<PointF> positions,
-                                                           std::span<Point> pixels, int width,
-                                                           int height, LongitudeWrap wrap) {
+VARNHOLT_AVX2_CLONES void GeoToPixels(std::span<const TGSHHSPoint> points,
+                                      std::span<PointF> positions, std::span<Point> pixels,
+                                      int width, int height, LongitudeWrap wrap) {
     const std::size_t count = std::min({points.size(), positions.size(), pixels.size()});
     if (wrap == LongitudeWrap::Once) {
         const double w = width, h = height;

@@ -228,6 +228,23 @@ void WriteGeoreference(const std::string& imagePath, const GeoReference& referen
     }
 }
 
+void WithdrawStaleGeoreference(const std::string& imagePath, const GeoReference& reference) {
+    auto withdraw = [](const std::string& sidecar, const std::optional<std::string>& wanted) {
+        if (!FileExists(sidecar)) return;
+        try {
+            if (wanted && ReadSidecar(sidecar, wanted->size()) == *wanted) return;
+        } catch (const VarnholtError&) {
+        }
+        RemoveFileIfPresent(sidecar);
+    };
+    withdraw(WorldFileName(imagePath), reference.transform
+                                           ? std::optional(WorldFileText(*reference.transform))
+                                           : std::nullopt);
+    withdraw(AuxFileName(imagePath), reference.coordinateSystem
+                                         ? std::optional(AuxFileText(*reference.coordinateSystem))
+                                         : std::nullopt);
+}
+
 GeoReference ReadGeoreference(const std::string& imagePath) {
     GeoReference reference;
     const std::string auxFile = AuxFileName(imagePath);

@@ -77,6 +77,10 @@ GeoReference ParseAuxFile(const std::string& text, const std::string& path);
 
 // Writes the parts the reference has and removes the sidecars of the parts it lacks.
 void WriteGeoreference(const std::string& imagePath, const GeoReference& reference);
+// Before the image is replaced: removes the sidecars that would not describe the new one (other
+// text than WriteGeoreference will write, or none wanted), so that a run stopped between the
+// image and its sidecars leaves the image without them, never beside an older run's.
+void WithdrawStaleGeoreference(const std::string& imagePath, const GeoReference& reference);
 // What lies beside an image: the world file GDAL would take (.pgw, .pngw or .wld for a PNG) and
 // the auxiliary file, whose geotransform serves when there is no world file. Nothing for a
 // sidecar that does not exist; errors name the file that cannot be read or understood.

@@ -5,10 +5,13 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "HandOver.h"
 
 namespace {
 
@@ -72,21 +75,28 @@ class BatchQueue {
 public:
     // Throws Stopped once the consumer has stopped.
     void Push(Batch batch) {
-        std::unique_lock lock(mutex_);
-        notFull_.wait(lock, [this] { return batches_.size() < kBatchesAhead || stopped_; });
-        if (stopped_) throw Stopped{};
-        batches_.push_back(std::move(batch));
-        notEmpty_.notify_one();
+        {
+            std::unique_lock lock(mutex_);
+            notFull_.wait(lock, [this] { return batches_.size() < kBatchesAhead || stopped_; });
+            if (stopped_) throw Stopped{};
+            batches_.push_back(std::move(batch));
+            notEmpty_.notify_one();
+        }
+        handover::At(handover::Side::Given);
     }
     // Throws Stopped once the consumer has stopped and nothing is left.
     Batch Pop() {
-        std::unique_lock lock(mutex_);
-        notEmpty_.wait(lock, [this] { return !batches_.empty() || stopped_; });
-        if (batches_.empty()) throw Stopped{};
-        Batch batch = std::move(batches_.front());
-        batches_.pop_front();
-        notFull_.notify_one();
-        return batch;
+        std::optional<Batch> batch;
+        {
+            std::unique_lock lock(mutex_);
+            notEmpty_.wait(lock, [this] { return !batches_.empty() || stopped_; });
+            if (batches_.empty()) throw Stopped{};
+            batch.emplace(std::move(batches_.front()));
+            batches_.pop_front();
+            notFull_.notify_one();
+        }
+        handover::At(handover::Side::Taken);
+        return std::move(*batch);
     }
     void Stop() {
         std::lock_guard lock(mutex_);

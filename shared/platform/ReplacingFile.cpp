@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <random>
 
 #include "Errors.h"
@@ -23,22 +24,78 @@ std::filesystem::path ResolvedTarget(const std::string& path) {
     return ignored ? fs::path(path) : resolved;
 }
 
+// When this run first wrote a file: temporaries older than that are not its own.
+std::filesystem::file_time_type RunStart() {
+    static const std::filesystem::file_time_type start =
+        std::filesystem::file_time_type::clock::now();
+    return start;
+}
+
+// ".<name>.<up to six digits>.part", as OpenTemporary names them.
+bool IsTemporaryOf(const std::string& entry, const std::string& targetName) {
+    const std::size_t prefix = targetName.size() + 2;
+    if (entry.size() < prefix + 6 || entry[0] != '.' ||
+        entry.compare(1, targetName.size(), targetName) != 0 || entry[prefix - 1] != '.' ||
+        !entry.ends_with(".part"))
+        return false;
+    const std::size_t digits = entry.size() - prefix - 5;
+    if (digits < 1 || digits > 6) return false;
+    for (std::size_t i = prefix; i < prefix + digits; ++i)
+        if (entry[i] < '0' || entry[i] > '9') return false;
+    return true;
+}
+
+// What a run killed while writing the same file left behind. Best effort: a temporary that
+// cannot be removed is only untidy.
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    const std::string targetName = target.filename().string();
+    std::error_code error;
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!IsTemporaryOf(name, targetName)) continue;
+        std::error_code ignored;
+        if (!fs::is_regular_file(fs::symlink_status(entry->path(), ignored))) continue;
+        const fs::file_time_type written = fs::last_write_time(entry->path(), ignored);
+        if (!ignored && written < RunStart()) ::unlink(entry->path().c_str());
+    }
+}
+
 }  // namespace
 
-ReplacingFile::ReplacingFile(const std::string& path, std::size_t bufferBytes)
-    : path_(path), buffer_(std::max<std::size_t>(bufferBytes, 1)) {
+ReplacingFile::ReplacingFile(const std::string& path, std::size_t bufferBytes,
+                             Durability durability)
+    : path_(path),
+      durability_(durability),
+      bufferSize_(std::max<std::size_t>(bufferBytes, 1)),
+      buffer_(std::make_unique_for_overwrite<char[]>(bufferSize_)) {
     const std::filesystem::path target = ResolvedTarget(path);
     target_ = target.string();
+    if (durability_ == Durability::Scratch) {
+        descriptor_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (descriptor_ < 0)
+            throw EFOpenError(FileErrorText("Cannot create file", path_, SystemReason(errno)));
+        return;
+    }
+    OpenTemporary(target.filename().string());
+}
+
+void ReplacingFile::OpenTemporary(const std::string& targetName) {
+    RunStart();
+    RemoveStaleTemporaries(target_);
     // Hidden, so that readers of the folder never take it for a finished file.
     std::random_device seed;
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = ".";
-        name += target.filename().string();
+        name += targetName;
         name += '.';
         name += std::to_string(seed() % 1000000);
         name += ".part";
-        std::filesystem::path temporary = target;
+        std::filesystem::path temporary = target_;
         temporary.replace_filename(name);
         temporary_ = temporary.string();
         // Mode 0666 lets the umask decide, as for any newly created file.
@@ -68,7 +125,7 @@ void ReplacingFile::Fail(int error) {
 }
 
 void ReplacingFile::Flush() {
-    const char* bytes = buffer_.data();
+    const char* bytes = buffer_.get();
     std::size_t left = buffered_;
     buffered_ = 0;
     while (left > 0) {
@@ -87,6 +144,7 @@ void ReplacingFile::Flush() {
 // waits for the last part only. A hint: where it is refused, Commit flushes it all as before.
 void ReplacingFile::StartWriteback() {
     constexpr std::uint64_t kWritebackStep = 4 << 20;
+    if (durability_ == Durability::Scratch) return;
     if (flushed_ - writebackStarted_ < kWritebackStep) return;
     ::sync_file_range(descriptor_, off_t(writebackStarted_), off_t(flushed_ - writebackStarted_),
                       SYNC_FILE_RANGE_WRITE);
@@ -98,12 +156,12 @@ void ReplacingFile::Write(const void* data, std::size_t count) {
     const char* bytes = static_cast<const char*>(data);
     written_ += count;
     while (count > 0) {
-        const std::size_t take = std::min(count, buffer_.size() - buffered_);
-        std::memcpy(buffer_.data() + buffered_, bytes, take);
+        const std::size_t take = std::min(count, bufferSize_ - buffered_);
+        std::memcpy(buffer_.get() + buffered_, bytes, take);
         buffered_ += take;
         bytes += take;
         count -= take;
-        if (buffered_ == buffer_.size()) Flush();
+        if (buffered_ == bufferSize_) Flush();
     }
 }
 
@@ -138,10 +196,15 @@ void ReplacingFile::Commit() {
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
     Flush();
     // EINVAL: a file system that cannot sync; the data is as safe as it will get.
-    if (::fsync(descriptor_) != 0 && errno != EINVAL) Fail(errno);
+    if (durability_ == Durability::Synced && ::fsync(descriptor_) != 0 && errno != EINVAL)
+        Fail(errno);
     const int descriptor = descriptor_;
     descriptor_ = -1;
     if (::close(descriptor) != 0) Fail(errno);
+    if (temporary_.empty()) {
+        committed_ = true;
+        return;
+    }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
     committed_ = true;
 }

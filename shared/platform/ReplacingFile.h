@@ -2,19 +2,29 @@
 // The platform's one way to write a file: into a temporary beside the target, flushed to the
 // disk and renamed over the target on Commit, so the target is either left as it was or
 // replaced whole. Destroyed without Commit, or after any failure, it removes the temporary.
-// Writing through a symbolic link replaces the file it points at and keeps the link.
+// Writing through a symbolic link replaces the file it points at and keeps the link. Temporaries
+// of the same target left by an earlier run that was killed are removed first.
 //
 // Errors name the target and the system's reason: EFOpenError "Cannot create file: ..." when
 // the temporary cannot be made, EInOutError "Cannot write file: ..." for a refused write, flush
 // or rename (a full disk, a file-size limit).
+//
+// Durability::Scratch is for throw-away inputs of tests and fuzzing, which nothing needs whole
+// after a crash: the target itself is rewritten, never synced, and a failure may leave it cut.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+enum class Durability { Synced, Scratch };
+
 class ReplacingFile {
 public:
-    explicit ReplacingFile(const std::string& path, std::size_t bufferBytes = 1 << 18);
+    explicit ReplacingFile(const std::string& path, std::size_t bufferBytes = 1 << 18,
+                           Durability durability = Durability::Synced);
+    ReplacingFile(const std::string& path, Durability durability)
+        : ReplacingFile(path, 1 << 18, durability) {}
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -33,16 +43,20 @@ public:
     std::uint64_t BytesWritten() const { return written_; }
 
 private:
+    void OpenTemporary(const std::string& target);
     void Flush();
     void StartWriteback();
     [[noreturn]] void Fail(int error);
     void Discard() noexcept;
 
-    std::string path_;    // as given, for messages
-    std::string target_;  // what the rename replaces
-    std::string temporary_;
+    std::string path_;       // as given, for messages
+    std::string target_;     // what the rename replaces
+    std::string temporary_;  // empty for a scratch file
+    Durability durability_;
     int descriptor_ = -1;
-    std::vector<char> buffer_;
+    std::size_t bufferSize_;
+    // Not cleared first: every byte is written before it is flushed.
+    std::unique_ptr<char[]> buffer_;
     std::size_t buffered_ = 0;
     std::uint64_t written_ = 0;           // given to Write, buffered or not
     std::uint64_t flushed_ = 0;           // handed to the system

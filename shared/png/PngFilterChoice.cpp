@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "CpuClones.h"
+
 namespace pngcodec {
 
 namespace {
@@ -52,11 +54,9 @@ int UsableFilters(int filterFlags, std::uint32_t width, std::uint32_t height) {
 }
 
 // The sums are most of a PNG write's own work; machines with AVX2 take them twice as wide.
-[[gnu::target_clones("avx2", "default")]] std::uint8_t ChooseRowFilter(const std::uint8_t* row,
-                                                                       const std::uint8_t* above,
-                                                                       std::size_t rowBytes,
-                                                                       int bytesPerPixel,
-                                                                       int usableFilters) {
+VARNHOLT_AVX2_CLONES std::uint8_t ChooseRowFilter(const std::uint8_t* row,
+                                                  const std::uint8_t* above, std::size_t rowBytes,
+                                                  int bytesPerPixel, int usableFilters) {
     if (const int only = OnlyFilter(usableFilters)) return std::uint8_t(only);
     const std::size_t bpp = std::size_t(bytesPerPixel);
     int best = PNG_FILTER_NONE;

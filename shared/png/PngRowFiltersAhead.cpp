@@ -6,6 +6,13 @@
 
 namespace pngcodec {
 
+namespace {
+
+// Below this many bytes of rows the choices take less time than starting a thread.
+constexpr std::uint64_t kThreadBytes = 64 * 1024;
+
+}  // namespace
+
 RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height, std::size_t rowBytes,
                                  int bytesPerPixel, int usableFilters, RowGate* gate,
                                  const std::function<void(std::uint32_t, std::uint8_t*)>* makeRow)
@@ -16,32 +23,35 @@ RowFiltersAhead::RowFiltersAhead(const png_bytep* rows, std::uint32_t height, st
       usableFilters_(usableFilters),
       gate_(gate),
       makeRow_(makeRow),
-      chosen_(height) {
+      zeros_(rowBytes, 0) {
+    if (std::uint64_t(height) * rowBytes < kThreadBytes) return;
+    chosen_.resize(height);
     try {
         chooser_ = std::jthread([this](std::stop_token stop) { Choose(stop); });
     } catch (const std::system_error&) {
-        Choose({});
+        chosen_.clear();
     }
 }
 
+std::uint8_t RowFiltersAhead::ChooseNow(std::uint32_t y) {
+    if (!makeRow_) {
+        return ChooseRowFilter(rows_[y], y == 0 ? zeros_.data() : rows_[y - 1], rowBytes_,
+                               bytesPerPixel_, usableFilters_);
+    }
+    // Made rows take turns in two rows of our own: the row and the one above it. The writer
+    // asks from row 1 on, so the row above is made here when it was not the last one made.
+    if (made_[0].empty()) made_[0].resize(rowBytes_), made_[1].resize(rowBytes_);
+    if (y > 0 && lastMade_ != std::int64_t(y) - 1) (*makeRow_)(y - 1, made_[(y + 1) % 2].data());
+    (*makeRow_)(y, made_[y % 2].data());
+    lastMade_ = y;
+    return ChooseRowFilter(made_[y % 2].data(), y == 0 ? zeros_.data() : made_[(y + 1) % 2].data(),
+                           rowBytes_, bytesPerPixel_, usableFilters_);
+}
+
 void RowFiltersAhead::Choose(std::stop_token stop) {
-    const std::vector<std::uint8_t> zeros(rowBytes_, 0);
-    // Made rows take turns in these two: the row and the one above it.
-    std::vector<std::uint8_t> made[2];
-    if (makeRow_) made[0].resize(rowBytes_), made[1].resize(rowBytes_);
     for (std::uint32_t y = 0; y < height_ && !stop.stop_requested(); ++y) {
         if (gate_ && !gate_->WaitFor(y + 1)) return;
-        const std::uint8_t* row;
-        const std::uint8_t* above;
-        if (makeRow_) {
-            (*makeRow_)(y, made[y % 2].data());
-            row = made[y % 2].data();
-            above = y == 0 ? zeros.data() : made[(y + 1) % 2].data();
-        } else {
-            row = rows_[y];
-            above = y == 0 ? zeros.data() : rows_[y - 1];
-        }
-        chosen_[y] = ChooseRowFilter(row, above, rowBytes_, bytesPerPixel_, usableFilters_);
+        chosen_[y] = ChooseNow(y);
         chosenRows_.Open(y + 1);
     }
 }
@@ -49,6 +59,7 @@ void RowFiltersAhead::Choose(std::stop_token stop) {
 // The writer asks only for rows its own gate has opened, which the choosing never stops short
 // of while it is wanted.
 std::uint8_t RowFiltersAhead::Filter(std::uint32_t y) {
+    if (!chooser_.joinable()) return ChooseNow(y);
     chosenRows_.WaitFor(y + 1);
     return chosen_[y];
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The row filters of an image chosen on a thread of their own while libpng writes the rows, so
 // that the choice costs the writer nothing but the rare wait for a row it has caught up with.
-// Without a second thread the choices are made at once, here.
+// A small image, which would not repay starting a thread, or one that finds no thread to be had,
+// has each row's filter chosen when the writer asks for it.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,8 @@ public:
     std::uint8_t Filter(std::uint32_t y);
 
 private:
+    // Rows are asked for in order, on one thread at a time.
+    std::uint8_t ChooseNow(std::uint32_t y);
     void Choose(std::stop_token stop);
 
     const png_bytep* rows_;
@@ -37,6 +40,9 @@ private:
     int usableFilters_;
     RowGate* gate_;
     const std::function<void(std::uint32_t, std::uint8_t*)>* makeRow_;
+    std::vector<std::uint8_t> zeros_;  // the row above the first
+    std::vector<std::uint8_t> made_[2];
+    std::int64_t lastMade_ = -1;
     std::vector<std::uint8_t> chosen_;
     RowGate chosenRows_;  // rows whose filter is chosen
     // Last, so that it stops and joins first: a write that failed needs no more rows.

@@ -1,5 +1,7 @@
 #include "RowGate.h"
 
+#include "HandOver.h"
+
 void RowGate::Open(std::uint32_t rows) {
     {
         std::lock_guard lock(mutex_);
@@ -7,6 +9,7 @@ void RowGate::Open(std::uint32_t rows) {
         open_ = rows;
     }
     opened_.notify_all();
+    handover::At(handover::Side::Given);
 }
 
 void RowGate::Abandon() {
@@ -18,9 +21,14 @@ void RowGate::Abandon() {
 }
 
 bool RowGate::WaitFor(std::uint32_t rows) {
-    std::unique_lock lock(mutex_);
-    opened_.wait(lock, [&] { return open_ >= rows || abandoned_; });
-    return open_ >= rows;
+    bool open = false;
+    {
+        std::unique_lock lock(mutex_);
+        opened_.wait(lock, [&] { return open_ >= rows || abandoned_; });
+        open = open_ >= rows;
+    }
+    handover::At(handover::Side::Taken);
+    return open;
 }
 
 bool RowGate::IsOpen(std::uint32_t rows) {

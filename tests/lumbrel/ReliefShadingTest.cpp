@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Errors.h"
+#include "HandOverPauses.h"
 #include "ReliefShading.h"
 #include "ShaderTestSupport.h"
 
@@ -290,6 +293,46 @@ TEST(ShadedImage, ShadingAheadOfArrivingRowsGivesTheOnePassImage) {
             for (int d = 1; d <= 5; ++d) EXPECT_EQ(counts[d], expectedCounts[d]) << d;
             EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
         }
+    }
+}
+
+TEST(ShadedImage, ShadingAheadNeverReadsARowBeforeItIsPublished) {
+    // Rows not yet published hold codes of another image, and each comes late enough that a
+    // helper reading ahead of its gate would shade with them.
+    const Bitmap source = HeightImage(RandomCodes(16, 70, 11));
+    Bitmap expected;
+    const CellCounts expectedCounts = MakeShadedImage(source, expected, {});
+    Bitmap arriving = HeightImage(RandomCodes(16, 70, 12));
+    Bitmap combined;
+    ShadingAhead shading(arriving, combined);
+    for (int y = 0; y < source.Height(); ++y) {
+        std::memcpy(arriving.Row(y), source.Row(y), std::size_t(source.Width()));
+        shading.Publish(y + 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const CellCounts counts = shading.Finish({});
+    EXPECT_TRUE(SameRows(combined, expected));
+    for (int d = 1; d <= 5; ++d) EXPECT_EQ(counts[d], expectedCounts[d]) << d;
+}
+
+TEST(ShadedImage, ShadingAheadUnderRandomPausesGivesTheOnePassImage) {
+    const Bitmap source = HeightImage(RandomCodes(40, 150, 21));
+    Bitmap expected;
+    const CellCounts expectedCounts = MakeShadedImage(source, expected, {});
+    RandomHandOverPauses pauses;
+    for (int run = 0, runs = StressRuns(15, 0.5); run < runs; ++run) {
+        Bitmap arriving = HeightImage(RandomCodes(40, 150, 22));
+        Bitmap combined;
+        ShadingAhead shading(arriving, combined);
+        for (int y = 0; y < source.Height();) {
+            const int next = std::min(source.Height(), y + 1 + (y * 5 + run) % 40);
+            for (; y < next; ++y)
+                std::memcpy(arriving.Row(y), source.Row(y), std::size_t(source.Width()));
+            shading.Publish(next);
+        }
+        const CellCounts counts = shading.Finish({});
+        ASSERT_TRUE(SameRows(combined, expected)) << "run " << run;
+        for (int d = 1; d <= 5; ++d) ASSERT_EQ(counts[d], expectedCounts[d]) << d;
     }
 }
 

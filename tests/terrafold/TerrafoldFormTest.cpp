@@ -2,13 +2,17 @@
 
 #include <QSettings>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "Errors.h"
 #include "GSHHSdata.h"
+#include "HandOver.h"
+#include "HandOverPauses.h"
 #include "InFolder.h"
 #include "IsolatedUser.h"
 #include "PNG_IO.h"
@@ -466,4 +470,58 @@ TEST_F(TerrafoldRefreshTest, ChosenWidthIsWrittenShownReducedAndRemembered) {
     EXPECT_TRUE(given->FindMenuItem("FileWidth43200")->Checked());
     given.reset();
     EXPECT_EQ(Stored("ImageWidth"), std::to_string(kWidth));
+}
+
+TEST_F(TerrafoldRefreshTest, LakesReachTheHeightFileWhenItsWriterRunsAheadOfThePainter) {
+    // The painter lags behind each band it hands over, so a writer given a band before its lakes
+    // are painted would write the land beneath them.
+    static std::thread::id painter;
+    painter = std::this_thread::get_id();
+    handover::SetTestPause([](handover::Side side) {
+        if (side == handover::Side::Given && std::this_thread::get_id() == painter)
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    });
+    struct Unpause {
+        ~Unpause() { handover::SetTestPause(nullptr); }
+    } unpause;
+    auto tiles = MakeTiles(DefaultTileFolder());
+    tiles->PutCell(8 * 1510, 8 * 610, 2000);   // the first band
+    tiles->PutCell(8 * 4010, 8 * 2610, 2000);  // the last band
+    MakeDefaultShorelineFile(ShorelineFile()
+                                 .Box(2, 20001, Pixel(1500, 600), Pixel(1530, 620))
+                                 .Box(2, 20001, Pixel(4000, 2600), Pixel(4030, 2620)));
+    auto form = Start();
+    ASSERT_TRUE(form->HasTiles());
+    form->ButtonRefresh.OnClick();
+
+    Bitmap topo;
+    ASSERT_TRUE(LoadPngToBitmap(topo, "topo.png", false));
+    EXPECT_EQ(topo.Row(610)[1510], 0);
+    EXPECT_EQ(topo.Row(2610)[4010], 0);
+    for (int y = 0; y < 2700; ++y)
+        ASSERT_EQ(std::memcmp(topo.Row(y), form->HeightBitmap.Row(y), 5400), 0) << y;
+}
+
+TEST_F(TerrafoldRefreshTest, BandsWrittenUnderRandomPausesGiveTheSameFiles) {
+    auto tiles = MakeTiles(DefaultTileFolder());
+    for (int i = 0; i < 40; ++i) tiles->PutCell(8 * (i * 131 % 5400), 8 * (i * 67 % 2700), 50 * i);
+    MakeDefaultShorelineFile(ShorelineFile()
+                                 .Box(2, 20001, Pixel(1500, 740), Pixel(1530, 760))
+                                 .Box(2, 20001, Pixel(4000, 2240), Pixel(4030, 2260)));
+    auto form = Start();
+    ASSERT_TRUE(form->HasTiles());
+    form->ButtonRefresh.OnClick();
+    const auto topo = FileChunks("topo.png");
+    const auto mask = FileChunks("LandSeaMask.png");
+    auto withoutTime = [](std::vector<pngfiles::Chunk> chunks) {
+        std::erase_if(chunks, [](const auto& chunk) { return chunk.type == "tIME"; });
+        return chunks;
+    };
+
+    RandomHandOverPauses pauses;
+    for (int run = 0, runs = StressRuns(2, 0.01); run < runs; ++run) {
+        form->ButtonRefresh.OnClick();
+        ASSERT_EQ(withoutTime(FileChunks("topo.png")), withoutTime(topo)) << "run " << run;
+        ASSERT_EQ(withoutTime(FileChunks("LandSeaMask.png")), withoutTime(mask)) << "run " << run;
+    }
 }

@@ -72,6 +72,15 @@ TEST(Options, UnusableCommandLinesFailWithAMessageNamingTheProblem) {
     }
 }
 
+TEST(Options, ArgumentsEchoedInAMessageShowTheirControlCharacters) {
+    auto parsed = Parse({"map\n.bmp"});
+    EXPECT_EQ(parsed.message, "strandel: unexpected argument 'map\\n.bmp' (see --help)\n");
+    // Escape sequences never reach the terminal; letters beyond ASCII stay as they are.
+    parsed = Parse({"--col\x1b[2Jour\t\x7f\xc3\xa9"});
+    EXPECT_EQ(parsed.message,
+              "strandel: unknown option --col\\x1b[2Jour\\t\\x7f\xc3\xa9 (see --help)\n");
+}
+
 TEST(Options, HelpListsEveryOptionWithItsDefault) {
     auto parsed = Parse({"--save", "x.bmp", "--help"});
     ASSERT_EQ(parsed.action, app::CommandLineAction::Help);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -27,7 +28,38 @@ std::string SmallBmp(const TempDir& folder, const std::string& name) {
 // Pixels of half a degree by a quarter, the upper-left one centred on 10.25 E, 50.75 N.
 const GeoTransform kTransform = GeoTransform::NorthUp({10.25, 50.75}, 0.5, 0.25);
 
+// The authority of the system as a whole: the AUTHORITY node at the root of the WKT, not one
+// of a datum, spheroid or unit inside it.
+std::string RootAuthority(const std::string& wkt) {
+    int depth = 0;
+    for (std::size_t at = 0; at < wkt.size(); ++at) {
+        if (wkt[at] == '[') ++depth;
+        if (wkt[at] == ']') --depth;
+        if (depth == 1 && wkt.compare(at, 11, ",AUTHORITY[") == 0) {
+            const std::size_t end = wkt.find(']', at);
+            std::string node = wkt.substr(at + 11, end - at - 11);
+            std::erase(node, '"');
+            std::replace(node.begin(), node.end(), ',', ':');
+            return node;
+        }
+    }
+    return {};
+}
+
 }  // namespace
+
+TEST(GeoReference, AuxiliaryFileNamesWgs84ByItsEpsgCode) {
+    TempDir folder;
+    const std::string image = folder / "map.png";
+    WriteGeoreference(image, Wgs84Reference(kTransform));
+    const GeoReference read = ParseAuxFile(ReadText(AuxFileName(image)), AuxFileName(image));
+    ASSERT_TRUE(read.coordinateSystem);
+    const std::string& wkt = read.coordinateSystem->wkt;
+    EXPECT_EQ(wkt.rfind("GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\"", 0), 0u) << wkt;
+    EXPECT_EQ(RootAuthority(wkt), "EPSG:4326");
+    EXPECT_EQ(read.coordinateSystem->axisMapping, "2,1");
+    EXPECT_EQ(RootAuthority("GEOGCS[\"x\",DATUM[\"d\",AUTHORITY[\"EPSG\",\"6326\"]]]"), "");
+}
 
 TEST(GeoReference, GdalPlacesTheImageInWgs84) {
     SKIP_WITHOUT_GDAL();
@@ -118,4 +150,22 @@ TEST(GeoReference, NoStaleSidecarsAfterANewImage) {
     fs::create_directory(AuxFileName(image));
     EXPECT_THROW(WriteGeoreference(image, Wgs84Reference(kTransform)), EInOutError);
     EXPECT_FALSE(fs::exists(WorldFileName(image)));
+}
+
+TEST(GeoReference, BeforeANewImageOnlySidecarsThatDescribeItStay) {
+    TempDir folder;
+    const std::string image = folder / "map.bmp";
+    WriteGeoreference(image, Wgs84Reference(kTransform));
+    WithdrawStaleGeoreference(image, Wgs84Reference(kTransform));
+    EXPECT_TRUE(fs::exists(WorldFileName(image)));
+    EXPECT_TRUE(fs::exists(AuxFileName(image)));
+
+    // Another place in the same system: the world file goes, the auxiliary file still holds.
+    WithdrawStaleGeoreference(image, Wgs84Reference(GeoTransform::NorthUp({0, 0}, 1, 1)));
+    EXPECT_FALSE(fs::exists(WorldFileName(image)));
+    EXPECT_TRUE(fs::exists(AuxFileName(image)));
+    WriteText(WorldFileName(image), WorldFileText(kTransform) + "more");
+    WithdrawStaleGeoreference(image, GeoReference{kTransform, std::nullopt});
+    EXPECT_FALSE(fs::exists(WorldFileName(image)));
+    EXPECT_FALSE(fs::exists(AuxFileName(image)));
 }

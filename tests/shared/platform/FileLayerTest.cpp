@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +56,47 @@ TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
     file.Commit();
     EXPECT_EQ(Text(target), "new contents");
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(ReplacingFile, RemovesTheTemporariesOfEarlierRunsForTheSameFile) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name :
+         {".out.bin.123456.part", ".out.bin.7.part", ".out.bin.12.part.keep",
+          ".out.bin.1234567.part", ".other.bin.12.part", ".out.bin.x1.part", ".out.bin.55.part"}) {
+        dir.Write(name, {'x'});
+        // One written since this run began, which may be another run's still at work.
+        const bool fresh = std::string(name) == ".out.bin.55.part";
+        fs::last_write_time(dir / name, fresh ? hourAgo + std::chrono::hours(2) : hourAgo);
+    }
+    // Not a file of its own: the folder stays.
+    fs::create_directory(dir / ".out.bin.8.part");
+    fs::last_write_time(dir / ".out.bin.8.part", hourAgo);
+    ReplacingFile file(dir / "out.bin");
+    file.Write("new");
+    file.Commit();
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{".other.bin.12.part", ".out.bin.12.part.keep",
+                                        ".out.bin.1234567.part", ".out.bin.55.part",
+                                        ".out.bin.8.part", ".out.bin.x1.part", "out.bin"}));
+}
+
+TEST(ReplacingFile, ScratchFilesAreRewrittenInPlace) {
+    TempDir dir;
+    const std::string target = dir.Write("input", {'o', 'l', 'd', ' ', 'l', 'o', 'n', 'g'});
+    struct stat before {};
+    ASSERT_EQ(::stat(target.c_str(), &before), 0);
+    ReplacingFile file(target, 3, Durability::Scratch);
+    file.Write("new");
+    file.ExtendTo(5);
+    file.Write("!");
+    file.Commit();
+    EXPECT_EQ(Text(target), std::string("new\0\0!", 6));
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"input"});
 }
 
 TEST(ReplacingFile, WritesThroughALinkAndKeepsIt) {

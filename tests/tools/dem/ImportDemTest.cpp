@@ -12,6 +12,7 @@
 #include "ClassicShoreline.h"
 #include "DemImport.h"
 #include "DemSource.h"
+#include "Errors.h"
 #include "Gtopo30Layout.h"
 #include "ReadOnlyFile.h"
 #include "RunCommand.h"
@@ -223,6 +224,27 @@ TEST(Importdem, BadInputFailsNamingTheFileAndWritesNothing) {
     EXPECT_EQ(RunImportdem("--resampling cubic --grid " + dir / "grid " + dir / "world.tif").status,
               2);
     EXPECT_EQ(RunImportdem(dir / "world.tif").status, 2);
+}
+
+TEST(DemSource, AGeotransformThatPlacesNoCellIsRefusedNamingTheFile) {
+    // Infinite, not-a-number and overflowing terms once sent GDAL's transformer into a loop.
+    TempDir dir;
+    const double nan = std::nan("");
+    const double huge = 1e308;
+    for (const auto& transform :
+         std::vector<std::vector<double>>{{-180, 1, 0, 90, 0, -nan},
+                                          {-huge, -huge, -huge, nan, HUGE_VAL, huge},
+                                          {0, huge, 0, 0, 0, -huge},
+                                          {10, 1, 2, 50, 0.5, 1}}) {
+        Raster raster{4, 3, transform, "EPSG:3857", std::vector<float>(12, 5.0f)};
+        const std::string path = WriteGeoTiff(dir / "odd.tif", raster);
+        try {
+            DemSource source(path);
+            ADD_FAILURE() << "opened with " << transform[1] << " " << transform[5];
+        } catch (const VarnholtError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+        }
+    }
 }
 
 TEST(DemSource, MercatorRasterLandsInTheCellsItCovers) {

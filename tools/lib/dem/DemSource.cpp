@@ -74,6 +74,21 @@ std::string Wgs84Wkt() {
     return wkt;
 }
 
+// Every corner at a finite place and cells with an area. GDAL's transformer would otherwise
+// work on infinities and not-a-numbers, and for some systems never return.
+bool PlacesCells(const double g[6], int columns, int rows) {
+    const double determinant = g[1] * g[5] - g[2] * g[4];
+    if (!std::isfinite(determinant) || determinant == 0) return false;
+    for (const double column : {0.0, double(columns)}) {
+        for (const double row : {0.0, double(rows)}) {
+            if (!std::isfinite(g[0] + column * g[1] + row * g[2]) ||
+                !std::isfinite(g[3] + column * g[4] + row * g[5]))
+                return false;
+        }
+    }
+    return true;
+}
+
 const char* ResamplingArgument(Resampling resampling) {
     switch (resampling) {
         case Resampling::Nearest:
@@ -143,6 +158,13 @@ DemSource::DemSource(std::string path)
         throw VarnholtError("Cannot use " + path_ +
                             ": it has no coordinate system, so its cells cannot be placed on the "
                             "world");
+    }
+    if (GDALGetGCPCount(dataset) == 0 &&
+        !PlacesCells(transform, GDALGetRasterXSize(dataset), GDALGetRasterYSize(dataset))) {
+        throw VarnholtError("Cannot use " + path_ +
+                            ": its geotransform does not place its cells (a term is not a "
+                            "number, the corners lie beyond any coordinate, or the cells have "
+                            "no area)");
     }
     if (GDALGetRasterCount(dataset) > 1) {
         Arguments arguments{"-of", "VRT", "-b", "1"};
