@@ -414,7 +414,7 @@ TEST_F(TerrafoldStartupTest, LocationsOpenedFromTheMenuAreTakenAndListedAsRecent
     auto form = Start();
     ASSERT_TRUE(form->HasTiles());
     const std::string other = (home.Path() / "other.b").string();
-    ShorelineFile().WriteTo(other);
+    ShorelineFile::Blank().WriteTo(other);
     ui.dialogAnswers.push_back(other);
     form->FileOpenShoreline.Click();
     EXPECT_EQ(form->GSHHSFileSetting->Value, other);
