@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
               libgtest-dev libgmock-dev libbenchmark-dev help2man \
               libgdal-dev gdal-bin qt6-svg-dev librsvg2-bin poppler-utils \
-              xvfb xdotool imagemagick
+              xvfb xdotool imagemagick python3
 # The house format is checked by clang-format 14, as Debian 12 ships it.
 FORMAT_DEBS := clang-format
 # Only the fuzzing needs clang and its libFuzzer runtime.
