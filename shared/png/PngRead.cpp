@@ -97,6 +97,17 @@ struct ReadTail {
     return true;
 }
 
+// The chunks after the image data, and its time stamp. Called inside a stage, whose setjmp
+// catches libpng's errors; it holds nothing that a long jump would skip.
+void ReadEnd(png_structp png, png_infop info, ReadTail* tail) {
+    png_read_end(png, info);
+    png_timep time = nullptr;
+    if (png_get_tIME(png, info, &time) != 0 && time) {
+        tail->hasTime = true;
+        tail->time = *time;
+    }
+}
+
 [[gnu::noinline]] bool ReadRowsStage(PngSession* session, png_bytepp rows, bool reportRows,
                                      ReadTail* tail) {
     png_structp png = session->png;
@@ -107,12 +118,7 @@ struct ReadTail {
         png_read_image(png, rows);
         tail->rowsRead = true;
     }
-    png_read_end(png, info);
-    png_timep time = nullptr;
-    if (png_get_tIME(png, info, &time) != 0 && time) {
-        tail->hasTime = true;
-        tail->time = *time;
-    }
+    ReadEnd(png, info, tail);
     return true;
 }
 
@@ -139,12 +145,7 @@ bool DeliverRow(PngSession* session, TPngImage* image, png_uint_32 row, const pn
         if (!DeliverRow(session, image, y, row)) return false;
     }
     tail->rowsRead = true;
-    png_read_end(png, info);
-    png_timep time = nullptr;
-    if (png_get_tIME(png, info, &time) != 0 && time) {
-        tail->hasTime = true;
-        tail->time = *time;
-    }
+    ReadEnd(png, info, tail);
     return true;
 }
 
