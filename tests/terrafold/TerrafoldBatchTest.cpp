@@ -18,24 +18,7 @@ using terrafold_test::Pixel;
 
 namespace {
 
-// A fresh user: own home, own settings, own working folder.
-class TerrafoldBatch : public ::testing::Test {
-protected:
-    CommandResult Run(const std::string& arguments) {
-        return RunCommand("cd " + Quoted(work.Path()) + " && HOME=" + Quoted(home.Path()) +
-                          " XDG_CONFIG_HOME=" + Quoted(config.Path()) + " " +
-                          Quoted(std::string(VARNHOLT_BIN_DIR) + "/terrafold") + " --batch " +
-                          arguments);
-    }
-    std::string Settings() const {
-        return ReadText((config.Path() / "Varnholt" / "terrafold.conf").string());
-    }
-
-    TempDir home;
-    TempDir config;
-    TempDir work;
-    TempDir data;
-};
+using TerrafoldBatch = terrafold_test::FreshUserBatch;
 
 }  // namespace
 

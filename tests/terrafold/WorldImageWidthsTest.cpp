@@ -126,20 +126,7 @@ TEST(WorldImageWidths, EachPixelTakesTheNorthWestCellOfItsBlockAtOneTwoAndThreeC
 
 namespace {
 
-class TerrafoldWidthBatch : public ::testing::Test {
-protected:
-    CommandResult Run(const std::string& arguments) {
-        return RunCommand("cd " + Quoted(work.Path()) + " && HOME=" + Quoted(home.Path()) +
-                          " XDG_CONFIG_HOME=" + Quoted(config.Path()) + " " +
-                          Quoted(std::string(VARNHOLT_BIN_DIR) + "/terrafold") + " --batch " +
-                          arguments);
-    }
-
-    TempDir home;
-    TempDir config;
-    TempDir work;
-    TempDir data;
-};
+using TerrafoldWidthBatch = terrafold_test::FreshUserBatch;
 
 // A corner of the 7200 x 3600 raster, 20 pixels a degree, in whole micro-degrees.
 ShorelinePoint At7200(int x, int y) {
