@@ -22,11 +22,13 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL ($program): $*"; exit 1; }
 
-# A display of our own, numbered by the program so that tests may run side by side.
-case $program in terrafold) n=231 ;; lumbrel) n=232 ;; strandel) n=233 ;; *) n=234 ;; esac
-export DISPLAY=:$n HOME=$work XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-for _ in $(seq 200); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# A display of our own: Xvfb picks a free number and says which once it takes connections, so
+# that tests, and other runs of them, never meet on one display.
+Xvfb -displayfd 1 -screen 0 1600x1000x24 -nolisten tcp >"$work/display" 2>/dev/null & xvfb=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -1 "$work/display") HOME=$work XDG_CONFIG_HOME=$work/config \
+       QT_QPA_PLATFORM=xcb
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
 
 # WindowNamed PATTERN [SECONDS]: the id of a visible window whose name matches, waiting for it.
