@@ -95,8 +95,13 @@ TFormMain::TFormMain(ui::Interaction& interaction, TickClock clock)
     ImageDisplay.align = ui::Align::Client;
     ImageDisplay.SetStretch(true);
     ImageDisplay.navigable = true;
-    // Every tab shows an image of the source's size, so each reads its height there.
+    // Every tab shows an image of the source's size, so each reads its height there: in the
+    // full image, also when the tabs show it reduced.
     ImageDisplay.DescribePixel = [this](int column, int row) -> std::string {
+        if (reduction_ > 1) {
+            const std::optional<std::uint8_t> code = fullCodes_.Code(column, row);
+            return code ? HeightCodeText(*code) : std::string();
+        }
         if (!SourceBitmap || column >= SourceBitmap->Width() || row >= SourceBitmap->Height())
             return {};
         return HeightCodeText(SourceBitmap->Row(row)[column]);
@@ -191,12 +196,10 @@ void TFormMain::ShadeWholeImage(const std::string& fileName, const std::string& 
     Replace(SourceBitmap, source);
     shadedFileName_ = fileName;
     reduction_ = 1;
+    fullCodes_ = HeightCodeBands();
     LabelReduced.SetCaption("");
     SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
-    // A height image without a world file beside it is the whole world, as terrafold makes it.
-    ImageDisplay.degrees = SourceReference.transform
-                               ? PictureDegreesOf(*SourceReference.transform)
-                               : WholeWorldDegrees(SourceBitmap->Width(), SourceBitmap->Height());
+    ShowPlaceOf(SourceBitmap->Width(), SourceBitmap->Height());
     SelectTab(kTabSource);
 
     SetStep(1);
@@ -255,15 +258,21 @@ void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
     ColourBitmap->SetSize(0, 0);
     ReliefBitmap->SetSize(0, 0);
     CellCounts.Clear();
-    ReadHeightRows(fileName, [&](int, const std::uint8_t* codes) { shading.Add(codes); });
+    HeightCodeBands fullCodes(width);
+    ReadHeightRows(fileName, [&](int, const std::uint8_t* codes) {
+        fullCodes.AddRow(codes);
+        shading.Add(codes);
+    });
     CellCounts = shading.Finish();
     SetStep(4);
     file.Commit();
 
     shadedFileName_ = fileName;
     reduction_ = reduction;
+    fullCodes_ = std::move(fullCodes);
     SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     WriteGeoreference(target, SourceReference);
+    ShowPlaceOf(width, height);
     // The colour of each cell is its own, so the reduced colour image is that of the reduced
     // codes; the relief depends on neighbours the copy lacks and was taken from the full one.
     auto colour = std::make_shared<Bitmap>(0, 0, PixelFormat::Bgr24);
@@ -277,6 +286,14 @@ void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
     ProgressBarPercent.SetPosition(0);
     ProgressBarPercent.Repaint();
     SelectTab(kTabCombined);
+}
+
+// The pointer's readout: a height image without a world file beside it is the whole world, as
+// terrafold makes it.
+void TFormMain::ShowPlaceOf(int fullWidth, int fullHeight) {
+    ImageDisplay.reduction = reduction_;
+    ImageDisplay.degrees = SourceReference.transform ? PictureDegreesOf(*SourceReference.transform)
+                                                     : WholeWorldDegrees(fullWidth, fullHeight);
 }
 
 void TFormMain::SaveCombined(const std::string& target) {

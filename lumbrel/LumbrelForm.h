@@ -10,6 +10,7 @@
 #include "Bitmap.h"
 #include "Form.h"
 #include "GeoReference.h"
+#include "HeightCodeBands.h"
 #include "ReliefShading.h"
 #include "Tick.h"
 
@@ -94,6 +95,8 @@ private:
     // The combined image written to target a row at a time; reduced copies kept for the tabs.
     void ShadeInRows(const std::string& fileName, int width, int height, const std::string& target);
     void SaveCombined(const std::string& target);
+    // Where the image lies, for the readout of the pixel under the pointer.
+    void ShowPlaceOf(int fullWidth, int fullHeight);
     // Selects a tab as the user would, so the display follows it and repaints at once.
     void SelectTab(int index);
     void SetStep(int step);
@@ -101,5 +104,6 @@ private:
     TickClock clock_;
     std::string shadedFileName_;  // the height image the images came from
     int reduction_ = 1;           // of the images shown: 1 when they are whole
+    HeightCodeBands fullCodes_;   // the full image's codes while the images shown are reduced
     std::uint32_t lastProgressTick_ = 0;
 };

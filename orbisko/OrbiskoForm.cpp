@@ -51,6 +51,9 @@ TFormMain::TFormMain(ui::Interaction& interaction, std::vector<std::string> sear
     // The map follows the window's size at the same scale (FormResize).
     Image1.SetAnchors(ui::AnchorsAll);
     Image1.scaleBar = true;
+    // At the screen's device pixels, by the same drawing rules as any other map size.
+    Image1.devicePixels = true;
+    Image1.OnPixelRatioChange = [this] { FormResize(); };
     Image1.OnMouseWheel = [this](int x, int y, int notches) { Image1MouseWheel(x, y, notches); };
     Image1.OnMouseDown = [this](ui::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); };
     Image1.OnMouseMove = [this](int x, int y) { Image1MouseMove(x, y); };
@@ -107,8 +110,9 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormResize() {
     const ui::Bounds& area = Image1.GetBounds();
-    if (area.width == MapView.ImageWidth() && area.height == MapView.ImageHeight()) return;
-    MapView.SetImageSize(area.width, area.height);
+    const int width = Image1.DevicePixels(area.width), height = Image1.DevicePixels(area.height);
+    if (width == MapView.ImageWidth() && height == MapView.ImageHeight()) return;
+    MapView.SetImageSize(width, height);
     if (mapDrawn_) Timer1.SetEnabled(true);
 }
 
@@ -376,7 +380,8 @@ void TFormMain::Image1MouseUp(ui::MouseButton button, int, int) {
     Dragging = false;
     Image1.SetMouseCapture(false);
     // A click or a slip of the hand is not a zoom.
-    if (std::max(std::abs(DragEndX - DragStartX), std::abs(DragEndY - DragStartY)) < kLeastDrag)
+    if (std::max(std::abs(DragEndX - DragStartX), std::abs(DragEndY - DragStartY)) <
+        Image1.DevicePixels(kLeastDrag))
         return;
     MapView.ZoomToRectangle(DragStartX, DragStartY, DragEndX, DragEndY);
     Timer1.SetEnabled(true);

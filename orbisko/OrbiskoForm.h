@@ -92,7 +92,8 @@ public:
     int DragStartY = 0;
     int DragEndX = 0;
     int DragEndY = 0;
-    // A rubber band smaller than this in both directions is a click, which changes nothing.
+    // A rubber band smaller than this (in window pixels) both ways is a click, which changes
+    // nothing.
     static constexpr int kLeastDrag = 8;
 
     // Panning with the middle button: where it started and the view it started from.

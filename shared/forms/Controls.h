@@ -2,6 +2,7 @@
 // Toolkit-neutral control objects. A form owns them and sets their state; a front end (a Qt
 // window, the batch runner, or a test) binds to them through the Observer hooks and feeds
 // events in through the handlers. Nothing here knows which front end is attached.
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -213,10 +214,23 @@ public:
     bool navigable = false;
     // For the coordinates under the pointer; none when the picture's place is unknown.
     std::optional<PictureDegrees> degrees;
+    // The picture stands for an image this many times larger each way (a large image shown
+    // reduced): degrees and DescribePixel are of the pixel of the full image under the pointer.
+    int reduction = 1;
     // What a picture pixel holds, in words ("312 m"), or empty.
     std::function<std::string(int column, int row)> DescribePixel;
     // A scale bar in kilometres at the pointer's latitude, over the picture.
     bool scaleBar = false;
+    // The form draws the picture at the screen's device pixels, pixelRatio of them to a control
+    // pixel (set by the front end), so a 2x screen shows full detail; mouse and wheel positions
+    // then arrive in device pixels. OnPixelRatioChange runs when the front end changes it.
+    bool devicePixels = false;
+    double pixelRatio = 1;
+    std::function<void()> OnPixelRatioChange;
+    // A length in control pixels as the picture's pixels.
+    int DevicePixels(int controlPixels) const {
+        return devicePixels ? int(std::lround(controlPixels * pixelRatio)) : controlPixels;
+    }
     // A wheel turned over a picture that is not navigable: notches away from the user count
     // positive; (x, y) in the control's pixels.
     std::function<void(int x, int y, int notches)> OnMouseWheel;

@@ -9,9 +9,11 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 namespace qtui {
@@ -29,6 +31,28 @@ void Place(QWidget* window, const ui::Form& form) {
         QRect free = screen->availableGeometry();
         window->move(free.center() - QPoint(window->width() / 2, window->height() / 2));
     }
+}
+
+// A window larger than its screen's free area (a design for a larger screen, or one at twice the
+// scale) shrinks to it, and one that lies off it moves onto it, so that the user can reach its
+// edges and its pictures fit what shows.
+void FitOnScreen(QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect free = screen->availableGeometry();
+    const QSize frameExtra = frame.size() - window->size();
+    const QSize most = free.size() - frameExtra;
+    if (window->width() > most.width() || window->height() > most.height())
+        window->resize(std::min(window->width(), most.width()),
+                       std::min(window->height(), most.height()));
+    const QSize outer = window->size() + frameExtra;
+    // Still too large (its least size): its top-left corner stays on the screen.
+    const int left =
+        std::max(free.left(), std::min(frame.left(), free.right() + 1 - outer.width()));
+    const int top = std::max(free.top(), std::min(frame.top(), free.bottom() + 1 - outer.height()));
+    if (QPoint(left, top) != frame.topLeft()) window->move(left, top);
 }
 
 // Asks the form (FormCloseQuery) unless it is closed already; errors are shown, not thrown.
@@ -52,14 +76,24 @@ MainWindow::MainWindow(ui::Form& form, ui::Interaction& ui) : form_(form) {
     windowBinding_ = form.AttachWindow([this] { close(); });
     formBinding_ = form.Subscribe({[this] { SyncFromForm(); }, {}});
     SyncFromForm();
+    FitOnScreen(this);
     setAcceptDrops(bool(form.OnFileDropped));
 }
 
 MainWindow::~MainWindow() = default;
 
+// The frame is known once the window shows; with it the window may no longer fit.
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || fittedWithFrame_) return;
+    fittedWithFrame_ = true;
+    FitOnScreen(this);
+}
+
 void MainWindow::RememberGeometry() {
     rememberGeometry_ = true;
     restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+    FitOnScreen(this);
 }
 
 namespace {

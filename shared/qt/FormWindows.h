@@ -29,6 +29,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -39,6 +40,7 @@ private:
     FormView* view_;
     int menuHeight_ = 0;  // with the status bar's
     bool rememberGeometry_ = false;
+    bool fittedWithFrame_ = false;
     ui::Subscription windowBinding_;
     ui::Subscription formBinding_;
 };

@@ -58,6 +58,22 @@ ImageView::ImageView(ui::Image& image, EventRunner runEvent, QWidget* parent)
     // Keys reach the view from anywhere in the window (FormView), so it need not take the
     // focus from the buttons, which the keyboard uses.
     if (image_.navigable || image_.OnMouseWheel) setFocusPolicy(Qt::ClickFocus);
+    SyncPixelRatio();
+}
+
+double ImageView::PictureRatio() const { return image_.devicePixels ? image_.pixelRatio : 1.0; }
+
+// The form draws at the ratio the screen has now: told once at the start and again whenever the
+// window moves to a screen of another ratio.
+void ImageView::SyncPixelRatio() {
+    if (!image_.devicePixels || image_.pixelRatio == devicePixelRatioF()) return;
+    image_.pixelRatio = devicePixelRatioF();
+    if (image_.OnPixelRatioChange) runEvent_(image_.OnPixelRatioChange);
+}
+
+bool ImageView::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal) SyncPixelRatio();
+    return QWidget::event(event);
 }
 
 void ImageView::PictureMayHaveChanged() { scaled_ = QImage(); }
@@ -108,6 +124,7 @@ void ImageView::SyncViewport() {
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
+    SyncPixelRatio();
     const Bitmap* picture = image_.Picture();
     if (!picture || picture->IsEmpty() || width() <= 0 || height() <= 0) return;
     QPainter painter(this);
@@ -117,10 +134,26 @@ void ImageView::paintEvent(QPaintEvent* event) {
     } else if (image_.Stretch()) {
         painter.drawImage(QPoint(0, 0), Scaled(*picture));
     } else {
-        QRect area = event->rect() & QRect(0, 0, picture->Width(), picture->Height());
-        if (!area.isEmpty()) painter.drawImage(area.topLeft(), Whole(*picture), area);
+        PaintWhole(painter, *picture, event->rect());
     }
     if (image_.scaleBar) PaintScaleBar(painter);
+}
+
+void ImageView::PaintWhole(QPainter& painter, const Bitmap& picture, QRect dirty) {
+    const QRect bounds(0, 0, picture.Width(), picture.Height());
+    const double ratio = PictureRatio();
+    if (ratio == 1) {
+        const QRect area = dirty & bounds;
+        if (!area.isEmpty()) painter.drawImage(area.topLeft(), Whole(picture), area);
+        return;
+    }
+    const QRect area =
+        QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio).toAlignedRect() &
+        bounds;
+    if (area.isEmpty()) return;
+    QImage part = Whole(picture).copy(area);
+    part.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(area.topLeft()) / ratio, part);
 }
 
 void ImageView::PaintNavigable(QPainter& painter, const Bitmap& picture) {
@@ -149,13 +182,15 @@ void ImageView::PaintScaleBar(QPainter& painter) {
     const Bitmap* picture = image_.Picture();
     if (!image_.degrees || !picture || picture->IsEmpty()) return;
     const ui::PictureDegrees& degrees = *image_.degrees;
+    const int reduction = std::max(1, image_.reduction);
     QPointF at = pointerInside_ ? PicturePosition(pointer_)
                                 : PicturePosition(QPointF(width(), height()) / 2);
-    const double latitude = degrees.centreLat + (at.y() - 0.5) * degrees.latPerRow;
+    const double latitude = degrees.centreLat + (at.y() * reduction - 0.5) * degrees.latPerRow;
     double viewScale = image_.navigable   ? viewport_.Scale()
                        : image_.Stretch() ? double(width()) / picture->Width()
-                                          : 1.0;
-    const double kmPerPixel = std::fabs(degrees.lonPerColumn) / viewScale * kKmPerDegree *
+                                          : 1 / PictureRatio();
+    const double kmPerPixel = std::fabs(degrees.lonPerColumn) * reduction / viewScale *
+                              kKmPerDegree *
                               std::cos(std::clamp(latitude, -90.0, 90.0) * M_PI / 180);
     if (!(kmPerPixel > 0) || !std::isfinite(kmPerPixel)) return;
     const double kilometres = RoundLength(kScaleBarPixels * kmPerPixel);
@@ -186,12 +221,12 @@ QPointF ImageView::PicturePosition(QPointF position) const {
     if (image_.Stretch() && picture && width() > 0 && height() > 0)
         return QPointF(position.x() * picture->Width() / width(),
                        position.y() * picture->Height() / height());
-    return position;
+    return position * PictureRatio();
 }
 
 QPoint ImageView::FormPosition(QPointF position) const {
-    if (!image_.navigable) return position.toPoint();
-    const QPointF at = viewport_.PictureAt(position);
+    if (!image_.navigable && PictureRatio() == 1) return position.toPoint();
+    const QPointF at = PicturePosition(position);
     return QPoint(int(std::floor(at.x())), int(std::floor(at.y())));
 }
 
@@ -200,12 +235,15 @@ QString ImageView::StatusAt(QPointF position) const {
     const Bitmap* picture = image_.Picture();
     if (picture && !picture->IsEmpty()) {
         const QPointF at = PicturePosition(position);
-        const int column = int(std::floor(at.x())), row = int(std::floor(at.y()));
-        if (column >= 0 && row >= 0 && column < picture->Width() && row < picture->Height()) {
+        const int reduction = std::max(1, image_.reduction);
+        // Where the pointer is in the full image, which a reduced picture stands for.
+        const QPointF full = at * reduction;
+        const int column = int(std::floor(full.x())), row = int(std::floor(full.y()));
+        if (at.x() >= 0 && at.y() >= 0 && at.x() < picture->Width() && at.y() < picture->Height()) {
             if (image_.degrees) {
                 const ui::PictureDegrees& degrees = *image_.degrees;
-                const double lon = degrees.centreLon + (at.x() - 0.5) * degrees.lonPerColumn;
-                const double lat = degrees.centreLat + (at.y() - 0.5) * degrees.latPerRow;
+                const double lon = degrees.centreLon + (full.x() - 0.5) * degrees.lonPerColumn;
+                const double lat = degrees.centreLat + (full.y() - 0.5) * degrees.latPerRow;
                 parts << DegreesText(lat, 'N', 'S') + "  " + DegreesText(lon, 'E', 'W');
             }
             if (image_.DescribePixel) {
@@ -214,9 +252,11 @@ QString ImageView::StatusAt(QPointF position) const {
             }
         }
         if (image_.navigable) {
-            parts << QString("Zoom %1%").arg(std::lround(DevicePixelsPerPicturePixel() * 100));
+            parts << QString("Zoom %1%")
+                         .arg(std::lround(DevicePixelsPerPicturePixel() / reduction * 100));
         } else if (image_.degrees && image_.degrees->lonPerColumn != 0) {
-            const double times = 360.0 / picture->Width() / std::fabs(image_.degrees->lonPerColumn);
+            const double times = 360.0 / (double(picture->Width()) * reduction) /
+                                 std::fabs(image_.degrees->lonPerColumn);
             parts << QString("Zoom \u00D7%1").arg(times, 0, 'g', times < 10 ? 2 : 4);
         }
     }
@@ -282,7 +322,7 @@ void ImageView::wheelEvent(QWheelEvent* event) {
     // A fine-grained wheel sends parts of a notch; only whole ones count.
     const int whole = int(std::trunc(notches));
     if (!image_.OnMouseWheel || whole == 0) return event->ignore();
-    const QPoint at = event->position().toPoint();
+    const QPoint at = FormPosition(event->position());
     runEvent_([&] { image_.OnMouseWheel(at.x(), at.y(), whole); });
     event->accept();
 }
@@ -300,7 +340,8 @@ bool ImageView::HandleKey(QKeyEvent* event) {
                             : event->key() == Qt::Key_Minus                               ? -1
                                                                                           : 0;
         if (notches == 0 || !image_.OnMouseWheel) return false;
-        runEvent_([&] { image_.OnMouseWheel(int(centre.x()), int(centre.y()), notches); });
+        const QPointF at = centre * PictureRatio();
+        runEvent_([&] { image_.OnMouseWheel(int(at.x()), int(at.y()), notches); });
         return true;
     }
     SyncViewport();

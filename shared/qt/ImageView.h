@@ -47,13 +47,19 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     const QImage& Scaled(const Bitmap& bitmap);
     const QImage& Whole(const Bitmap& bitmap);
     void PaintNavigable(QPainter& painter, const Bitmap& picture);
+    // One picture pixel to a device pixel (a form's own drawing) or to a widget pixel.
+    void PaintWhole(QPainter& painter, const Bitmap& picture, QRect dirty);
     void PaintScaleBar(QPainter& painter);
     void SyncViewport();
+    // Picture pixels to a widget pixel of a picture that is not navigable nor stretched.
+    double PictureRatio() const;
+    void SyncPixelRatio();
     // Picture pixels for a navigable picture, else the widget's own.
     QPoint FormPosition(QPointF position) const;
     // The picture position under a widget position.

@@ -11,6 +11,7 @@
 #include "LumbrelForm.h"
 #include "PNG_IO.h"
 #include "PngFiles.h"
+#include "PointerReadout.h"
 #include "ScriptedInteraction.h"
 #include "ShaderTestSupport.h"
 #include "TempDir.h"
@@ -334,6 +335,13 @@ TEST_F(LumbrelForm, ImagesWiderThanTheHeldSizeAreWrittenWholeAndShownReduced) {
     }
     EXPECT_EQ(form.SourceBitmap->Row(1)[7], codes[2][14]);
     EXPECT_EQ(std::memcmp(form.CombinedBitmap->Row(1) + 3 * 7, expected.Row(2) + 3 * 14, 3), 0);
+    // The pointer reads the pixel of the full image, where the reduced one stands for four.
+    EXPECT_EQ(form.ImageDisplay.reduction, 2);
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(15, 2), HeightCodeText(codes[2][15]));
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(15, 1), HeightCodeText(codes[1][15]));
+    EXPECT_EQ(form.ImageDisplay.DescribePixel(width, 2), "");
+    ASSERT_TRUE(form.ImageDisplay.degrees);
+    EXPECT_DOUBLE_EQ(form.ImageDisplay.degrees->lonPerColumn, 360.0 / width);
 
     // Exporting makes the full image again, here as a PNG.
     ui.dialogAnswers.push_back("export.png");

@@ -273,6 +273,34 @@ TEST_F(FormFixture, TheMapFollowsTheWindowAtTheSameScale) {
     EXPECT_NEAR(form.MapView.XScale, scale, 1e-9);
 }
 
+// A 2x screen: the map is drawn at the device pixels, the presets show the same places at twice
+// the detail, and a small drag is small in window pixels.
+TEST_F(FormFixture, AtTwiceTheScreenScaleTheMapIsDrawnAtDevicePixels) {
+    WriteCountries(0, SomeLand());
+    TFormMain form(ui, folders);
+    form.Create();
+    form.Image1.pixelRatio = 2;
+    form.Image1.OnPixelRatioChange();
+    form.Timer1.Fire();
+    ASSERT_EQ(form.Image1.Picture()->Width(), 1800);
+    EXPECT_EQ(form.Image1.Picture()->Height(), 900);
+    EXPECT_EQ(form.MapView.XScale, 12);
+    form.OpenUK.Click();
+    EXPECT_EQ(form.MapView.MapWest, -660);
+    EXPECT_NEAR(form.MapView.XScale, 2.16803 / 2, 1e-5);
+
+    const auto before = PictureBytes(form);
+    form.Image1.OnMouseDown(ui::MouseButton::Left, 600, 400);
+    form.Image1.OnMouseMove(615, 385);
+    form.Image1.OnMouseUp(ui::MouseButton::Left, 615, 385);
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_EQ(PictureBytes(form), before);
+    form.Image1.OnMouseDown(ui::MouseButton::Left, 600, 400);
+    form.Image1.OnMouseMove(616, 380);
+    form.Image1.OnMouseUp(ui::MouseButton::Left, 616, 380);
+    EXPECT_TRUE(form.Timer1.Enabled());
+}
+
 TEST_F(FormFixture, AddTopographyIsACheckItemThatColoursEachRedraw) {
     WriteCountries(0, SomeLand());
     WriteLayout2Grid(1, "etopo5.dat");
