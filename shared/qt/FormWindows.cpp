@@ -99,8 +99,11 @@ void MainWindow::RememberGeometry() {
 namespace {
 
 std::optional<QString> DroppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
-    const QUrl& url = data->urls().front();
+    if (!data || !data->hasUrls()) return std::nullopt;
+    // A copy: the list urls() returns lives only as long as the statement.
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1) return std::nullopt;
+    const QUrl& url = urls.front();
     if (!url.isLocalFile()) return std::nullopt;
     return url.toLocalFile();
 }

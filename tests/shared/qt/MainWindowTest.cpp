@@ -1,9 +1,12 @@
-// Where main windows open: the place and size a program's settings remember, and always on the
-// screen, whatever was remembered or designed.
+// Main windows: where they open (the place and size a program's settings remember, and always on
+// the screen, whatever was remembered or designed), and the files dropped on them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QScreen>
+#include <QUrl>
 
 #include "FormWindows.h"
 #include "IsolatedUser.h"
@@ -83,6 +86,32 @@ TEST_F(WindowGeometry, AWindowDesignedLargerThanTheScreenFitsIt) {
     // The form follows the client area the window has.
     EXPECT_EQ(form.ClientWidth(), window.View().width());
     EXPECT_EQ(form.ClientHeight(), window.View().height());
+}
+
+TEST(MainWindowDrop, OneLocalFileDroppedReachesTheFormAndAnythingElseIsRefused) {
+    ScriptedInteraction ui;
+    PlainForm form(ui);
+    std::vector<std::string> dropped;
+    form.OnFileDropped = [&](const std::string& path) { dropped.push_back(path); };
+    form.Create();
+    qtui::MainWindow window(form, ui);
+    ASSERT_TRUE(window.acceptDrops());
+    // As the X drop protocol hands them over: a text list, read anew at every call.
+    auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        QByteArray list;
+        for (const QUrl& url : urls) list += url.toEncoded() + "\r\n";
+        data.setData("text/uri-list", list);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &event);
+        return enter.isAccepted();
+    };
+    EXPECT_TRUE(drop({QUrl::fromLocalFile("/maps/some folder/gshhs_l.b")}));
+    EXPECT_FALSE(drop({QUrl::fromLocalFile("/a.png"), QUrl::fromLocalFile("/b.png")}));
+    EXPECT_FALSE(drop({QUrl("https://example.org/topo.png")}));
+    EXPECT_EQ(dropped, std::vector<std::string>{"/maps/some folder/gshhs_l.b"});
 }
 
 }  // namespace
