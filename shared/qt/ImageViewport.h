@@ -3,12 +3,14 @@
 // and the view position of the picture's top-left corner. Fitted, the whole picture shows at the
 // largest scale that keeps its shape, centred, with bands beside or above it; the view keeps
 // fitting as it resizes until the user zooms or pans. A picture larger than the view cannot be
-// panned past its edges, one smaller stays centred, so the user never loses it.
+// panned past its edges (beyond the band a zoom from the fitted view leaves, which closes as the
+// picture grows), one smaller stays centred, so the user never loses it.
 // Positions are in view pixels (Qt's logical pixels); picture positions run from 0 to the
 // picture's size, pixel (c, r) covering c..c+1 and r..r+1.
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <optional>
 
 namespace qtui {
 
@@ -40,7 +42,8 @@ public:
     QRectF VisiblePicture() const;
 
 private:
-    void KeepInView();
+    // Keeps the picture in view; before is where it lay before the change, if it was placed.
+    void KeepInView(std::optional<QRectF> before = std::nullopt);
 
     QSizeF picture_;
     QSizeF view_;
