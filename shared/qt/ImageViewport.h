@@ -4,13 +4,12 @@
 // largest scale that keeps its shape, centred, with bands beside or above it; the view keeps
 // fitting as it resizes until the user zooms or pans. A picture larger than the view cannot be
 // panned past its edges (beyond the band a zoom from the fitted view leaves, which closes as the
-// picture grows), one smaller stays centred, so the user never loses it.
+// picture grows), one smaller stays wholly in view, so the user never loses it.
 // Positions are in view pixels (Qt's logical pixels); picture positions run from 0 to the
 // picture's size, pixel (c, r) covering c..c+1 and r..r+1.
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
-#include <optional>
 
 namespace qtui {
 
@@ -42,8 +41,9 @@ public:
     QRectF VisiblePicture() const;
 
 private:
-    // Keeps the picture in view; before is where it lay before the change, if it was placed.
-    void KeepInView(std::optional<QRectF> before = std::nullopt);
+    enum class Change { Placed, Zoomed, Panned };
+    // Keeps the picture in view after a change; before is where it lay.
+    void KeepInView(Change change, QRectF before);
 
     QSizeF picture_;
     QSizeF view_;

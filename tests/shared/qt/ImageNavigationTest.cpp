@@ -79,21 +79,26 @@ TEST(ImageViewport, ZoomKeepsThePointUnderThePointerAndStaysWithinLimits) {
 // Zoomed in from the fitted view of a picture of another shape, the band beside it closes as the
 // picture grows instead of jumping shut, and no drag opens it again once closed.
 TEST(ImageViewport, ZoomFromTheFittedViewHoldsThePointWhileTheBandCloses) {
-    ImageViewport viewport = Viewport({3600, 1800}, {500, 300});  // the picture at rows 25..275
-    const QPointF pointer(100, 60);
+    ImageViewport viewport = Viewport({3600, 1800}, {500, 400});  // the picture at rows 75..325
+    const QPointF pointer(100, 110);
     const QPointF held = viewport.PictureAt(pointer);
-    for (int notch = 0; notch < 2; ++notch) {
+    // Still lower than the view after the first two notches, taller after the next two.
+    for (int notch = 0; notch < 4; ++notch) {
         viewport.ZoomBy(ImageViewport::kStepFactor, pointer);
         ExpectNear(viewport.PictureAt(pointer), held);
     }
     const double band = viewport.Origin().y();
     EXPECT_GT(band, 0);
-    EXPECT_LT(band, 25);
+    EXPECT_LT(band, 75);
     viewport.PanBy({0, 50});
     EXPECT_DOUBLE_EQ(viewport.Origin().y(), band);
     viewport.PanBy({0, -band - 10});
     viewport.PanBy({0, 100});
     EXPECT_DOUBLE_EQ(viewport.Origin().y(), 0);
+    // All the way out, it is fitted and centred again.
+    viewport.ZoomTo(0, pointer);
+    EXPECT_TRUE(viewport.Fitted());
+    EXPECT_EQ(viewport.PictureRect(), QRectF(0, 75, 500, 250));
 }
 
 TEST(ImageViewport, PanningMovesByTheDragAndStopsAtThePicturesEdge) {
