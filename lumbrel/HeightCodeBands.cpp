@@ -17,8 +17,14 @@ HeightCodeBands::HeightCodeBands(int width) : width_(std::max(width, 0)) {
     filling_.reserve(BandBytes(width_));
 }
 
+// Each code is kept as its difference from its western neighbour (as PNG's Sub filter does),
+// which slopes and plains turn into runs that pack far better.
 void HeightCodeBands::AddRow(const std::uint8_t* codes) {
-    filling_.insert(filling_.end(), codes, codes + width_);
+    std::uint8_t west = 0;
+    for (int x = 0; x < width_; ++x) {
+        filling_.push_back(std::uint8_t(codes[x] - west));
+        west = codes[x];
+    }
     ++rows_;
     if (filling_.size() == BandBytes(width_)) PackBand();
 }
@@ -39,19 +45,30 @@ void HeightCodeBands::PackBand() {
 std::optional<std::uint8_t> HeightCodeBands::Code(int column, int row) {
     if (column < 0 || row < 0 || column >= width_ || row >= rows_) return std::nullopt;
     const int band = row / kRowsPerBand;
-    const std::size_t at = std::size_t(row % kRowsPerBand) * std::size_t(width_) + column;
-    if (band >= int(packed_.size())) return filling_[at];
-    if (band != inflatedBand_) {
-        inflated_.resize(BandBytes(width_));
-        uLongf size = uLongf(inflated_.size());
-        const std::vector<std::uint8_t>& packed = packed_[std::size_t(band)];
-        inflatedBand_ = -1;
-        if (uncompress(inflated_.data(), &size, packed.data(), uLong(packed.size())) != Z_OK ||
-            size != inflated_.size())
-            return std::nullopt;
-        inflatedBand_ = band;
+    const std::size_t rowStart = std::size_t(row % kRowsPerBand) * std::size_t(width_);
+    const std::uint8_t* differences = nullptr;
+    if (band >= int(packed_.size())) {
+        differences = filling_.data() + rowStart;
+    } else {
+        if (!Inflate(band)) return std::nullopt;
+        differences = inflated_.data() + rowStart;
     }
-    return inflated_[at];
+    std::uint8_t code = 0;
+    for (int x = 0; x <= column; ++x) code = std::uint8_t(code + differences[x]);
+    return code;
+}
+
+bool HeightCodeBands::Inflate(int band) {
+    if (band == inflatedBand_) return true;
+    inflated_.resize(BandBytes(width_));
+    uLongf size = uLongf(inflated_.size());
+    const std::vector<std::uint8_t>& packed = packed_[std::size_t(band)];
+    inflatedBand_ = -1;
+    if (uncompress(inflated_.data(), &size, packed.data(), uLong(packed.size())) != Z_OK ||
+        size != inflated_.size())
+        return false;
+    inflatedBand_ = band;
+    return true;
 }
 
 std::size_t HeightCodeBands::PackedBytes() const {

@@ -25,6 +25,8 @@ public:
 
 private:
     void PackBand();
+    // The band's differences inflated into inflated_, unless they are there already.
+    bool Inflate(int band);
 
     int width_ = 0;
     int rows_ = 0;
