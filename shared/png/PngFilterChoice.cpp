@@ -83,6 +83,38 @@ VARNHOLT_AVX2_CLONES std::uint8_t ChooseRowFilter(const std::uint8_t* row,
     return std::uint8_t(best);
 }
 
+VARNHOLT_AVX2_CLONES void FilterRow(std::uint8_t filterFlag, const std::uint8_t* row,
+                                    const std::uint8_t* above, std::size_t rowBytes,
+                                    int bytesPerPixel, std::uint8_t* out) {
+    const std::size_t bpp = std::min(std::size_t(bytesPerPixel), rowBytes);
+    auto filter = [&](std::uint8_t type, auto predict) {
+        *out++ = type;
+        for (std::size_t i = 0; i < bpp; ++i)
+            out[i] = std::uint8_t(row[i] - predict(0, above[i], 0));
+        for (std::size_t i = bpp; i < rowBytes; ++i)
+            out[i] = std::uint8_t(row[i] - predict(row[i - bpp], above[i], above[i - bpp]));
+    };
+    switch (filterFlag) {
+        case PNG_FILTER_SUB:
+            filter(1, [](int left, int, int) { return unsigned(left); });
+            break;
+        case PNG_FILTER_UP:
+            filter(2, [](int, int up, int) { return unsigned(up); });
+            break;
+        case PNG_FILTER_AVG:
+            filter(3, [](int left, int up, int) { return unsigned(left + up) >> 1; });
+            break;
+        case PNG_FILTER_PAETH:
+            filter(4,
+                   [](int left, int up, int upLeft) { return PaethPredictor(left, up, upLeft); });
+            break;
+        default:
+            *out++ = 0;
+            std::copy(row, row + rowBytes, out);
+            break;
+    }
+}
+
 std::vector<std::uint8_t> ChooseRowFilters(const png_bytep* rows, std::uint32_t height,
                                            std::size_t rowBytes, int bytesPerPixel,
                                            int usableFilters) {
