@@ -19,11 +19,14 @@ namespace {
 constexpr std::size_t kRangeBytes = std::size_t(4) << 20;
 constexpr const char* kNotFinished = "The image was not finished, so it was not written";
 
-// zlib's own header for a 32 KB window at this level, as deflate would write it.
-std::uint16_t ZlibHeader(int level) {
-    if (level < 0) level = 6;
-    const unsigned levelFlags = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
-    unsigned header = (Z_DEFLATED + ((15 - 8) << 4)) << 8 | levelFlags << 6;
+// zlib's manual made its run-length strategy for PNG image data: on our images it deflates two
+// to three times as fast as level 4, in files from a tenth smaller to a sixth larger.
+constexpr int kStrategy = Z_RLE;
+
+// zlib's own header for a 32 KB window, as deflate writes it for a strategy from Huffman-only
+// on, which states no level.
+constexpr std::uint16_t ZlibHeader() {
+    unsigned header = (Z_DEFLATED + ((15 - 8) << 4)) << 8;
     header += 31 - header % 31;
     return std::uint16_t(header);
 }
@@ -184,9 +187,7 @@ void DeflateRanges::Compress(std::uint32_t index) noexcept {
     const std::uint32_t end = EndRow(index);
     const std::size_t rowBytes = layout_.rowBytes;
     try {
-        const int strategy =
-            layout_.usableFilters == PNG_FILTER_NONE ? Z_DEFAULT_STRATEGY : Z_FILTERED;
-        DeflateStream deflater(layout_.compressionLevel, strategy);
+        DeflateStream deflater(layout_.compressionLevel, kStrategy);
         const uLong rawBytes = uLong(end - first) * uLong(rowBytes + 1);
         // A sync flush adds an empty stored block to what a finished stream would take.
         const std::size_t bound = deflateBound(deflater.Get(), rawBytes) + 64;
@@ -268,7 +269,7 @@ bool DeflateRanges::Next(const std::uint8_t** piece, std::size_t* size) noexcept
     while (filled < kPieceBytes && stage_ != kDone) {
         const std::size_t room = kPieceBytes - filled;
         if (stage_ == kHeader) {
-            const std::uint16_t header = ZlibHeader(layout_.compressionLevel);
+            constexpr std::uint16_t header = ZlibHeader();
             piece_[filled++] = std::uint8_t(header >> 8);
             piece_[filled++] = std::uint8_t(header);
             stage_ = kRanges;

@@ -83,34 +83,47 @@ VARNHOLT_AVX2_CLONES std::uint8_t ChooseRowFilter(const std::uint8_t* row,
     return std::uint8_t(best);
 }
 
+// The filtered bytes of a row against predict(left, up, upLeft); the output never overlaps the
+// rows, which lets the compiler vectorise the loop.
+template <class Predict>
+[[gnu::always_inline]] inline void Filtered(const std::uint8_t* __restrict row,
+                                            const std::uint8_t* __restrict above, std::size_t bytes,
+                                            std::size_t bpp, std::uint8_t* __restrict out,
+                                            Predict predict) {
+    for (std::size_t i = 0; i < bpp; ++i) out[i] = std::uint8_t(row[i] - predict(0, above[i], 0));
+    for (std::size_t i = bpp; i < bytes; ++i)
+        out[i] = std::uint8_t(row[i] - predict(row[i - bpp], above[i], above[i - bpp]));
+}
+
 VARNHOLT_AVX2_CLONES void FilterRow(std::uint8_t filterFlag, const std::uint8_t* row,
                                     const std::uint8_t* above, std::size_t rowBytes,
                                     int bytesPerPixel, std::uint8_t* out) {
     const std::size_t bpp = std::min(std::size_t(bytesPerPixel), rowBytes);
-    auto filter = [&](std::uint8_t type, auto predict) {
-        *out++ = type;
-        for (std::size_t i = 0; i < bpp; ++i)
-            out[i] = std::uint8_t(row[i] - predict(0, above[i], 0));
-        for (std::size_t i = bpp; i < rowBytes; ++i)
-            out[i] = std::uint8_t(row[i] - predict(row[i - bpp], above[i], above[i - bpp]));
-    };
+    std::uint8_t* const filtered = out + 1;
     switch (filterFlag) {
         case PNG_FILTER_SUB:
-            filter(1, [](int left, int, int) { return unsigned(left); });
+            *out = 1;
+            Filtered(row, above, rowBytes, bpp, filtered,
+                     [](int left, int, int) { return unsigned(left); });
             break;
         case PNG_FILTER_UP:
-            filter(2, [](int, int up, int) { return unsigned(up); });
+            *out = 2;
+            Filtered(row, above, rowBytes, bpp, filtered,
+                     [](int, int up, int) { return unsigned(up); });
             break;
         case PNG_FILTER_AVG:
-            filter(3, [](int left, int up, int) { return unsigned(left + up) >> 1; });
+            *out = 3;
+            Filtered(row, above, rowBytes, bpp, filtered,
+                     [](int left, int up, int) { return unsigned(left + up) >> 1; });
             break;
         case PNG_FILTER_PAETH:
-            filter(4,
-                   [](int left, int up, int upLeft) { return PaethPredictor(left, up, upLeft); });
+            *out = 4;
+            Filtered(row, above, rowBytes, bpp, filtered,
+                     [](int left, int up, int upLeft) { return PaethPredictor(left, up, upLeft); });
             break;
         default:
-            *out++ = 0;
-            std::copy(row, row + rowBytes, out);
+            *out = 0;
+            std::copy(row, row + rowBytes, filtered);
             break;
     }
 }
