@@ -58,7 +58,7 @@ struct DeflateRanges::Range {
     std::size_t capacity = 0;
     std::size_t packedSize = 0;
     uLong adler = 1;
-    std::vector<std::uint8_t> scratch;  // two rows as written and one filtered
+    std::vector<std::uint8_t> scratch;  // two rows as written, the filtered candidates
 };
 
 DeflateRanges::DeflateRanges(const RangeRowSource& source, const RangeLayout& layout)
@@ -76,7 +76,7 @@ DeflateRanges::DeflateRanges(const RangeRowSource& source, const RangeLayout& la
         if (copied_)
             range->rows =
                 std::make_unique_for_overwrite<std::uint8_t[]>((layout_.rangeRows + 1) * rowBytes);
-        range->scratch.resize(3 * rowBytes + 1);
+        range->scratch.resize(2 * rowBytes + 5 * (rowBytes + 1));
         slots_.push_back(std::move(range));
     }
     if (copied_) lastRow_.resize(rowBytes);
@@ -199,7 +199,7 @@ void DeflateRanges::Compress(std::uint32_t index) noexcept {
         deflater->next_out = range.packed.get();
         deflater->avail_out = uInt(std::min<std::size_t>(range.capacity, 0x7FFFFFFF));
         std::uint8_t* const copies[2] = {range.scratch.data(), range.scratch.data() + rowBytes};
-        std::uint8_t* const filtered = range.scratch.data() + 2 * rowBytes;
+        std::uint8_t* const candidates = range.scratch.data() + 2 * rowBytes;
         // Row y in the bytes the file holds, in copies[y % 2] where it has to be made.
         auto rowAt = [&](std::uint32_t y) -> const std::uint8_t* {
             std::uint8_t* copy = copies[y % 2];
@@ -221,14 +221,13 @@ void DeflateRanges::Compress(std::uint32_t index) noexcept {
         const std::uint8_t* above = first == 0 ? zeros_.data() : rowAt(first - 1);
         for (std::uint32_t y = first; y < end; ++y) {
             const std::uint8_t* row = rowAt(y);
-            FilterRow(
-                ChooseRowFilter(row, above, rowBytes, layout_.bytesPerPixel, layout_.usableFilters),
-                row, above, rowBytes, layout_.bytesPerPixel, filtered);
+            const std::uint8_t* filtered = FilterRowAsChosen(
+                row, above, rowBytes, layout_.bytesPerPixel, layout_.usableFilters, candidates);
             adler = adler32(adler, filtered, uInt(rowBytes + 1));
             const int flush = y + 1 < end             ? Z_NO_FLUSH
                               : end == layout_.height ? Z_FINISH
                                                       : Z_SYNC_FLUSH;
-            deflater->next_in = filtered;
+            deflater->next_in = const_cast<std::uint8_t*>(filtered);
             deflater->avail_in = uInt(rowBytes + 1);
             for (;;) {
                 if (deflater->avail_out == 0) {
