@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -29,6 +33,55 @@ constexpr std::uint16_t ZlibHeader() {
     unsigned header = (Z_DEFLATED + ((15 - 8) << 4)) << 8;
     header += 31 - header % 31;
     return std::uint16_t(header);
+}
+
+// zlib's Adler-32, 16 bytes at a time: zlib 1.2 adds them one by one, which was a tenth of the
+// time a large image took to write.
+uLong Adler32(uLong adler, const std::uint8_t* bytes, std::size_t count) {
+#if defined(__SSE2__)
+    constexpr std::uint32_t kBase = 65521;
+    // Blocks a run can take before the sums could pass 32 bits, as zlib's NMAX.
+    constexpr std::size_t kRunBlocks = 5552 / 16;
+    std::uint64_t sum1 = adler & 0xFFFF;
+    std::uint64_t sum2 = adler >> 16;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+    const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+    while (count >= 16) {
+        const std::size_t blocks = std::min(count / 16, kRunBlocks);
+        count -= blocks * 16;
+        sum2 += sum1 * 16 * blocks;
+        __m128i blockSums = zero;   // of the bytes so far, in lanes 0 and 2
+        __m128i sumsBefore = zero;  // of blockSums before each block
+        __m128i weighted = zero;
+        for (std::size_t i = 0; i < blocks; ++i, bytes += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+            sumsBefore = _mm_add_epi32(sumsBefore, blockSums);
+            blockSums = _mm_add_epi32(blockSums, _mm_sad_epu8(block, zero));
+            weighted = _mm_add_epi32(weighted,
+                                     _mm_madd_epi16(_mm_unpacklo_epi8(block, zero), firstWeights));
+            weighted = _mm_add_epi32(weighted,
+                                     _mm_madd_epi16(_mm_unpackhi_epi8(block, zero), lastWeights));
+        }
+        alignas(16) std::uint32_t lanes[3][4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), blockSums);
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), _mm_slli_epi32(sumsBefore, 4));
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), weighted);
+        for (int lane = 0; lane < 4; ++lane) {
+            sum1 += lanes[0][lane];
+            sum2 += std::uint64_t(lanes[1][lane]) + lanes[2][lane];
+        }
+        sum1 %= kBase;
+        sum2 %= kBase;
+    }
+    for (; count > 0; --count) {
+        sum1 += *bytes++;
+        sum2 += sum1;
+    }
+    return uLong((sum2 % kBase) << 16 | (sum1 % kBase));
+#else
+    return adler32_z(adler, bytes, count);
+#endif
 }
 
 class DeflateStream {
@@ -223,7 +276,7 @@ void DeflateRanges::Compress(std::uint32_t index) noexcept {
             const std::uint8_t* row = rowAt(y);
             const std::uint8_t* filtered = FilterRowAsChosen(
                 row, above, rowBytes, layout_.bytesPerPixel, layout_.usableFilters, candidates);
-            adler = adler32(adler, filtered, uInt(rowBytes + 1));
+            adler = Adler32(adler, filtered, rowBytes + 1);
             const int flush = y + 1 < end             ? Z_NO_FLUSH
                               : end == layout_.height ? Z_FINISH
                                                       : Z_SYNC_FLUSH;
