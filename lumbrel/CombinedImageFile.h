@@ -3,12 +3,15 @@
 // uncompressed 24-bit BMP, ".png" a 24-bit RGB PNG (about a quarter of the size), in either
 // letter case. Whole, for images held in memory, or a band of rows at a time, for those too
 // large to hold.
+#include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "Bitmap.h"
 #include "BmpFile.h"
 #include "PNG_IO.h"
+#include "RowGate.h"
 
 // Throws VarnholtError naming the file for any other extension, before anything is written.
 void SaveCombinedImage(const Bitmap& combined, const std::string& fileName);
@@ -34,11 +37,22 @@ public:
     void Commit();
 
 private:
+    // The BMP's bands go to the file on a thread of their own, copying into the file system's
+    // cache being as much work as making them.
+    void WriteBmpBands() noexcept;
+    void WriteBmpBand(int index);
+    int BandCount() const;
+
     int height_;
     std::unique_ptr<PngFilesInBands> png_;
     std::unique_ptr<BmpBandWriter> bmp_;
-    Bitmap band_;  // the BMP's
+    Bitmap bands_[2];  // the BMP's, filled and written in turn
+    int bandIndex_ = -1;
     int firstRow_ = 0;
     int rows_ = 0;
-    bool started_ = false;
+    RowGate filled_;   // counts bands, not rows
+    RowGate written_;  // the same
+    std::exception_ptr writeFailure_;
+    // Last, so that it stops and is joined before the rest goes.
+    std::jthread writer_;
 };

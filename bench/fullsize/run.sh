@@ -6,6 +6,7 @@
 # (lumbrel), that is bands of rows, never a whole image.
 #
 #   bench/fullsize/run.sh       (environment: see bench/lib.sh; RUNS=1 is enough to see it)
+#   bench/run.sh fullsize strandel    (with strandel at 43200 against GMT: every full-size ratio)
 #
 # Needs some 10 GB of disk in bench/work/ for the BMP files of both sides.
 source "$(dirname "$0")/../lib.sh"
@@ -66,4 +67,16 @@ echo "lumbrel --batch vs gdaldem color-relief + gdaldem hillshade, BMP out (4320
 Compare "lumbrel 43200" gdaldem 0.30 Lumbrel Gdaldem
 CheckGoal "lumbrel 43200: peak resident memory" "$(PeakMemory Lumbrel)" 1024 MB
 rm -f "$work/ours/combined.bmp" "$work/theirs/colour.bmp" "$work/theirs/relief.bmp"
+
+# The same image as a PNG: no peer, but the PNG writer's share shows against the BMP's.
+LumbrelPng() {
+    cd "$work/ours" && "$bin/lumbrel" --batch --save combined.png "$topo"
+}
+echo "lumbrel --batch --save combined.png (43200 x 21600), one run after a warm-up:"
+TimeOnce LumbrelPng
+TimeOnce LumbrelPng
+TableHeader
+Row "ours: lumbrel --save combined.png" "$wall_ms" "$cpu_ms" LumbrelPng "$wall_ms"
+CheckGoal "lumbrel 43200 PNG: peak resident memory" "$(PeakMemory LumbrelPng)" 1024 MB
+rm -f "$work/ours/combined.png"
 Finish

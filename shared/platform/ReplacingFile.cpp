@@ -180,6 +180,8 @@ void ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t 
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
     if (offset > written_ || count > written_ - offset) Fail(EINVAL);
     Flush();
+    const std::uint64_t start = offset;
+    const std::size_t length = count;
     const char* bytes = static_cast<const char*>(data);
     while (count > 0) {
         const ssize_t put = ::pwrite(descriptor_, bytes, count, off_t(offset));
@@ -190,6 +192,10 @@ void ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t 
         count -= std::size_t(put);
         offset += std::uint64_t(put);
     }
+    // Pieces written in place are large and final: the disk starts on each at once, as on the
+    // sequential writes, or Commit's flush would wait for the whole file.
+    if (durability_ == Durability::Synced)
+        ::sync_file_range(descriptor_, off_t(start), off_t(length), SYNC_FILE_RANGE_WRITE);
 }
 
 void ReplacingFile::Commit() {

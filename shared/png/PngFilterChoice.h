@@ -21,6 +21,12 @@ int UsableFilters(int filterFlags, std::uint32_t width, std::uint32_t height);
 std::uint8_t ChooseRowFilter(const std::uint8_t* row, const std::uint8_t* above,
                              std::size_t rowBytes, int bytesPerPixel, int usableFilters);
 
+// The row filtered as ChooseRowFilter chooses, its type byte first: each allowed filter is made
+// into its own part of candidates (5 x (rowBytes + 1) bytes) and the chosen one returned.
+const std::uint8_t* FilterRowAsChosen(const std::uint8_t* row, const std::uint8_t* above,
+                                      std::size_t rowBytes, int bytesPerPixel, int usableFilters,
+                                      std::uint8_t* candidates);
+
 // The same for each row of an image.
 std::vector<std::uint8_t> ChooseRowFilters(const png_bytep* rows, std::uint32_t height,
                                            std::size_t rowBytes, int bytesPerPixel,

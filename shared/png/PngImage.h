@@ -138,6 +138,11 @@ public:
     double ScreenGamma = 0;
     std::int32_t Passes = 0;
     std::int32_t CompressionLevel = 3;
+    // Images of at least this many bytes of rows, more than any the programs write at their
+    // default sizes, are compressed a range of rows at a time on every core: the same rows and
+    // row filters in other compressed bytes. Interlaced and 16-bit images go row by row.
+    std::uint64_t RangesFromBytes = std::uint64_t(48) << 20;
+    std::uint32_t RangeRows = 0;  // rows a range; 0 lets the writer choose
     std::string Author;
     std::string Description;
     std::string Software;
@@ -158,7 +163,7 @@ public:
     // decoded and not kept, so that an image of any size is read in the memory of one row.
     std::function<void(std::uint32_t row, const std::uint8_t* samples)> OnRowDecoded;
     // Rows made as the write reaches them instead of held: fills row y with RowBytes bytes.
-    // Called from two threads at once, each in row order. Only for non-interlaced writes.
+    // Called from several threads at once, in any order. Only for non-interlaced writes.
     std::function<void(std::uint32_t y, std::uint8_t* row)> MakeRow;
     bool ConvertToRGB = true;
     std::array<PaletteEntry, 256> Palette{};

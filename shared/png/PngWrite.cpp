@@ -9,6 +9,7 @@
 
 #include "Errors.h"
 #include "PngChunks.h"
+#include "PngDeflateRanges.h"
 #include "PngFilterChoice.h"
 #include "PngImage.h"
 #include "PngRowFiltersAhead.h"
@@ -36,6 +37,8 @@ struct WritePlan {
     RowGate* gate = nullptr;
     // Told of each row written, so that its memory can be used again.
     RowGate* written = nullptr;
+    // Instead of handing rows to libpng: the image data compressed a range of rows at a time.
+    DeflateRanges* ranges = nullptr;
     bool rowsBlueFirst = false;
     bool reportRows = false;
 };
@@ -44,6 +47,42 @@ bool RowsNeverCame(PngSession* session) {
     std::snprintf(session->message, sizeof session->message, "%s",
                   "The image was not finished, so it was not written");
     return false;
+}
+
+// What libpng's own writer puts after the image data: the time, as png_write_tIME checks it,
+// and the end.
+void WriteEnd(png_structp png) {
+    const png_time stamp = LocalTimeStamp();
+    if (stamp.month >= 1 && stamp.month <= 12 && stamp.day >= 1 && stamp.day <= 31 &&
+        stamp.hour <= 23 && stamp.second <= 60) {
+        png_byte time[7];
+        png_save_uint_16(time, stamp.year);
+        time[2] = stamp.month;
+        time[3] = stamp.day;
+        time[4] = stamp.hour;
+        time[5] = stamp.minute;
+        time[6] = stamp.second;
+        png_write_chunk(png, reinterpret_cast<png_const_bytep>("tIME"), time, sizeof time);
+    }
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
+}
+
+bool WriteRanges(PngSession* session, const WritePlan* plan) {
+    png_structp png = session->png;
+    const std::uint8_t* piece = nullptr;
+    std::size_t size = 0;
+    for (;;) {
+        if (!plan->ranges->Next(&piece, &size)) {
+            std::snprintf(session->message, sizeof session->message, "%s",
+                          plan->ranges->Failure().c_str());
+            return false;
+        }
+        if (size == 0) break;
+        png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), piece, size);
+        if (plan->reportRows) RowProgress(png, plan->ranges->RowsDone(), 0);
+    }
+    WriteEnd(png);
+    return true;
 }
 
 [[gnu::noinline]] bool WriteStage(PngSession* session, const WritePlan* plan, bool* rowsWritten) {
@@ -60,7 +99,10 @@ bool RowsNeverCame(PngSession* session) {
     for (int i = 0; i < plan->textCount; ++i) png_set_text(png, info, &plan->text[i], 1);
     png_write_info(png, info);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, plan->filterFlags);
-    if (plan->rows || plan->makeRow) {
+    if (plan->ranges) {
+        if (!WriteRanges(session, plan)) return false;
+        *rowsWritten = true;
+    } else if (plan->rows || plan->makeRow) {
         if (ihdr.bitDepth == 16) png_set_swap(png);
         if (plan->rowsBlueFirst) png_set_bgr(png);
         if (plan->reportRows) png_set_write_status_fn(png, RowProgress);
@@ -181,9 +223,31 @@ void TPngImage::SaveToStream(Stream& stream) {
         CheckRowsMatchHeader(*this, bool(pixelData_), rowPointers_.size(), RowBytes);
         plan.rows = pixelData_ ? rowPointers_.data() : nullptr;
     }
+    std::optional<DeflateRanges> ranges;
     std::optional<RowFiltersAhead> rowFilters;
-    if ((plan.rows || plan.makeRow) && FiltersChosenAhead && BitDepth == 8 &&
-        InterlaceType == PNG_INTERLACE_NONE && Height > 1) {
+    const std::uint64_t rowBytes =
+        (std::uint64_t(Width) * std::uint64_t(SamplesPerPixel(ColourType)) *
+             std::uint64_t(std::max(BitDepth, 0)) +
+         7) /
+        8;
+    if ((plan.rows || plan.makeRow) && InterlaceType == PNG_INTERLACE_NONE && BitDepth <= 8 &&
+        rowBytes > 0 && Height > 0 && rowBytes * Height >= RangesFromBytes) {
+        RangeRowSource source;
+        source.rows = plan.rows;
+        source.makeRow = plan.makeRow;
+        source.arriving = RowsArriving;
+        source.written = plan.written;
+        source.blueFirst = plan.rowsBlueFirst;
+        RangeLayout layout;
+        layout.height = Height;
+        layout.rowBytes = std::size_t(rowBytes);
+        layout.bytesPerPixel = std::max(1, SamplesPerPixel(ColourType) * BitDepth / 8);
+        layout.usableFilters = UsableFilters(FilterFlags, Width, Height);
+        layout.compressionLevel = CompressionLevel;
+        layout.rangeRows = RangeRows;
+        plan.ranges = &ranges.emplace(source, layout);
+    } else if ((plan.rows || plan.makeRow) && FiltersChosenAhead && BitDepth == 8 &&
+               InterlaceType == PNG_INTERLACE_NONE && Height > 1) {
         const int bytesPerPixel = SamplesPerPixel(ColourType);
         rowFilters.emplace(plan.rows, Height, std::size_t(Width) * bytesPerPixel, bytesPerPixel,
                            UsableFilters(FilterFlags, Width, Height), RowsArriving, plan.makeRow);
