@@ -93,8 +93,6 @@ TileSet ChooseTiles(FuzzedDataProvider& input, const std::string& folder) {
         set.anyShort = set.anyShort || set.lengths[slot] < GridBytes(tile);
         // Downloads carry the names in capitals; the set must find them either way.
         const std::string name = tile.Name() + ".dem";
-        std::filesystem::remove(folder + name);
-        std::filesystem::remove(folder + Upper(name));
         set.paths[slot] = folder + ((code & 0x20) ? Upper(name) : name);
     }
     return set;
@@ -132,22 +130,43 @@ Heights ChooseHeights(FuzzedDataProvider& input, const TileSet& set, std::vector
     return written;
 }
 
-// Sparse tiles: zeros except where heights were written.
+// What a tile file holds: its name, its length and the heights written into it.
+struct TileContent {
+    std::string path;
+    std::uint64_t length = 0;
+    std::vector<std::pair<std::uint64_t, std::int16_t>> heights;
+
+    bool operator==(const TileContent&) const = default;
+};
+
+// Sparse tiles: zeros except where heights were written. A mutated input changes few tiles, and
+// writing all 33 for each one would cost more than the reading: a tile whose content is what
+// the folder holds already stays as it is.
 void WriteTiles(const TileSet& set, const Heights& written) {
+    static std::array<TileContent, kTileCount> inFolder;
     try {
         for (int slot = 0; slot < kTileCount; ++slot) {
-            ReplacingFile tile(set.paths[slot], Durability::Scratch);
+            TileContent wanted{set.paths[slot], set.lengths[slot], {}};
             for (auto at = written.lower_bound({slot, 0});
-                 at != written.end() && at->first.first == slot; ++at) {
-                tile.ExtendTo(at->first.second);
-                const std::uint16_t bits = std::uint16_t(at->second);
+                 at != written.end() && at->first.first == slot; ++at)
+                wanted.heights.emplace_back(at->first.second, at->second);
+            TileContent& held = inFolder[slot];
+            if (wanted == held) continue;
+            // The same tile under the other case of its name would make the set ambiguous.
+            if (!held.path.empty() && held.path != wanted.path) std::filesystem::remove(held.path);
+            held = {};
+            ReplacingFile tile(wanted.path, Durability::Scratch);
+            for (const auto& [offset, height] : wanted.heights) {
+                tile.ExtendTo(offset);
+                const std::uint16_t bits = std::uint16_t(height);
                 const std::uint8_t bytes[2] = {std::uint8_t(bits >> 8), std::uint8_t(bits)};
                 tile.Write(bytes, 2);
             }
-            tile.ExtendTo(set.lengths[slot]);
+            tile.ExtendTo(wanted.length);
             tile.Commit();
+            held = std::move(wanted);
         }
-    } catch (const VarnholtError&) {
+    } catch (const std::exception&) {
         Fail("cannot make a tile");
     }
 }
