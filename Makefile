@@ -41,14 +41,17 @@ install-debs:
 	fi
 
 # The whole suite under ThreadSanitizer (clang), its hand-over stress tests repeated
-# STRESS_RUNS times; any report fails the test that made it.
+# STRESS_RUNS times; any report fails the test that made it. Qt, GDAL and the C++ runtime come
+# from Debian, not built with ThreadSanitizer: it cannot see their own locking (Qt's thread pool
+# and file-dialog threads, GDAL's mutexes) and would report their inner workings, so only
+# accesses made by our code are judged; their locks still order ours.
 STRESS_RUNS ?= 2000
 tsan: fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVARNHOLT_TSAN=ON >/dev/null
 	cmake --build $(BUILD)/tsan -j$(JOBS)
 	cd $(BUILD)/tsan && QT_QPA_PLATFORM=offscreen VARNHOLT_STRESS_RUNS=$(STRESS_RUNS) \
-	  TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 second_deadlock_stack=1" \
+	  TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1" \
 	  ctest --output-on-failure -j$(JOBS) --timeout 1500
 
 # Optimised build used by the demo and the benchmarks.

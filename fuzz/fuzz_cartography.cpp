@@ -18,12 +18,16 @@ void Fail(const char* what) {
 }
 
 void CheckSegments(const TCartogList& list) {
+    // Asked once: LargestSegment looks at every segment, and a list of thousands would make
+    // each input cost the square of its length.
+    const std::int32_t maxPoints = list.MaxPoints();
+    const std::int32_t largest = list.LargestSegment();
     for (int i = 0; i < list.Count(); ++i) {
         const TLineSegment& segment = list.GetSegment(i);
         if (segment.NumPoints < 0 || std::size_t(segment.NumPoints) != segment.Points.size())
             Fail("a segment claims other points than it holds");
-        if (segment.NumPoints > list.MaxPoints()) Fail("MaxPoints below a segment's count");
-        if (segment.NumPoints > list.LargestSegment()) Fail("LargestSegment below a segment");
+        if (segment.NumPoints > maxPoints) Fail("MaxPoints below a segment's count");
+        if (segment.NumPoints > largest) Fail("LargestSegment below a segment");
     }
 }
 

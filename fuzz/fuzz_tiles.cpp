@@ -12,12 +12,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Errors.h"
+#include "FileLookup.h"
 #include "FuzzFiles.h"
 #include "Gtopo30Layout.h"
 #include "ReplacingFile.h"
@@ -26,6 +28,8 @@
 namespace {
 
 using namespace gtopo30;
+
+constexpr int kMostHeights = 48;  // written into one set
 
 std::uint64_t GridBytes(const TileLayout& tile) {
     return std::uint64_t(tile.columns) * tile.rows * 2;
@@ -79,8 +83,15 @@ void Fail(const char* what) {
 
 struct TileSet {
     std::array<std::string, kTileCount> paths;
+    std::array<bool, kTileCount> capitals{};
     std::array<std::uint64_t, kTileCount> lengths{};
     bool anyShort = false;
+
+    // The tile's name in the other case.
+    std::string OtherPath(int slot) const {
+        const std::string name = kTiles[slot].Name() + ".dem";
+        return FolderPart(paths[slot]) + (capitals[slot] ? name : Upper(name));
+    }
 };
 
 // Lengths and the capitals of the names, one input byte per tile.
@@ -93,9 +104,8 @@ TileSet ChooseTiles(FuzzedDataProvider& input, const std::string& folder) {
         set.anyShort = set.anyShort || set.lengths[slot] < GridBytes(tile);
         // Downloads carry the names in capitals; the set must find them either way.
         const std::string name = tile.Name() + ".dem";
-        std::filesystem::remove(folder + name);
-        std::filesystem::remove(folder + Upper(name));
-        set.paths[slot] = folder + ((code & 0x20) ? Upper(name) : name);
+        set.capitals[slot] = (code & 0x20) != 0;
+        set.paths[slot] = folder + (set.capitals[slot] ? Upper(name) : name);
     }
     return set;
 }
@@ -110,7 +120,7 @@ using Heights = std::map<std::pair<int, std::uint64_t>, std::int16_t>;
 
 Heights ChooseHeights(FuzzedDataProvider& input, const TileSet& set, std::vector<Probe>& probes) {
     Heights written;
-    const int patches = input.ConsumeIntegralInRange(0, 48);
+    const int patches = input.ConsumeIntegralInRange(0, kMostHeights);
     for (int i = 0; i < patches && input.remaining_bytes() > 0; ++i) {
         Probe probe{input.ConsumeIntegralInRange(0, kGridColumns - 1),
                     input.ConsumeIntegralInRange(0, kGridRows - 1)};
@@ -132,22 +142,47 @@ Heights ChooseHeights(FuzzedDataProvider& input, const TileSet& set, std::vector
     return written;
 }
 
-// Sparse tiles: zeros except where heights were written.
+// What a tile file holds: the case of its name, its length and the heights written into it.
+// Kept without the heap: libFuzzer looks for leaks whenever an input frees less than it took.
+struct TileContent {
+    bool capitals = false;
+    std::uint64_t length = 0;
+    int heightCount = 0;
+    std::array<std::pair<std::uint64_t, std::int16_t>, kMostHeights> heights{};
+
+    bool operator==(const TileContent&) const = default;
+};
+
+// Sparse tiles: zeros except where heights were written. A mutated input changes few tiles, and
+// writing all 33 for each one would cost more than the reading: a tile whose content is what
+// the folder holds already stays as it is.
 void WriteTiles(const TileSet& set, const Heights& written) {
+    static std::array<std::optional<TileContent>, kTileCount> inFolder;
     try {
         for (int slot = 0; slot < kTileCount; ++slot) {
-            ReplacingFile tile(set.paths[slot], Durability::Scratch);
+            TileContent wanted{set.capitals[slot], set.lengths[slot]};
             for (auto at = written.lower_bound({slot, 0});
-                 at != written.end() && at->first.first == slot; ++at) {
-                tile.ExtendTo(at->first.second);
-                const std::uint16_t bits = std::uint16_t(at->second);
+                 at != written.end() && at->first.first == slot; ++at)
+                wanted.heights[wanted.heightCount++] = {at->first.second, at->second};
+            std::optional<TileContent>& held = inFolder[slot];
+            if (held == wanted) continue;
+            // The same tile under the other case of its name would make the set ambiguous.
+            if (held && held->capitals != wanted.capitals)
+                std::filesystem::remove(set.OtherPath(slot));
+            held.reset();
+            ReplacingFile tile(set.paths[slot], Durability::Scratch);
+            for (int i = 0; i < wanted.heightCount; ++i) {
+                const auto [offset, height] = wanted.heights[i];
+                tile.ExtendTo(offset);
+                const std::uint16_t bits = std::uint16_t(height);
                 const std::uint8_t bytes[2] = {std::uint8_t(bits >> 8), std::uint8_t(bits)};
                 tile.Write(bytes, 2);
             }
-            tile.ExtendTo(set.lengths[slot]);
+            tile.ExtendTo(wanted.length);
             tile.Commit();
+            held = wanted;
         }
-    } catch (const VarnholtError&) {
+    } catch (const std::exception&) {
         Fail("cannot make a tile");
     }
 }

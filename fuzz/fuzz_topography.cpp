@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
-#include <map>
 #include <string>
 
 #include "Errors.h"
@@ -76,30 +76,25 @@ std::uint8_t ExpectedLayout(std::uint64_t length, std::uint16_t first, std::uint
     return 0;
 }
 
-// The bytes written into an otherwise empty grid, by offset; a later patch wins.
-using Patches = std::map<std::uint64_t, std::uint8_t>;
-
-void Patch(Patches& patches, std::uint64_t length, std::uint64_t at, std::uint16_t bytesInOrder) {
-    if (at + 2 > length) return;
-    patches[at] = std::uint8_t(bytesInOrder >> 8);
-    patches[at + 1] = std::uint8_t(bytesInOrder);
-}
-
-// A sparse grid of length bytes holding the patches that fit.
-void WriteGrid(const std::string& path, const Patches& patches, std::uint64_t length) {
-    try {
-        ReplacingFile grid(path, Durability::Scratch);
-        for (const auto& [at, byte] : patches) {
-            if (at >= length) break;
-            grid.ExtendTo(at);
-            grid.Write(&byte, 1);
-        }
-        grid.ExtendTo(length);
-        grid.Commit();
-    } catch (const VarnholtError&) {
-        Fail("cannot make the grid");
+// A sparse grid of length bytes: holes, and the two bytes of each patch that fits written in
+// place, a later patch over an earlier one.
+class Grid {
+public:
+    Grid(const std::string& path, std::uint64_t length)
+        : file_(path, Durability::Scratch), length_(length) {
+        file_.ExtendTo(length);
     }
-}
+    void Patch(std::uint64_t at, std::uint16_t bytesInOrder) {
+        if (at + 2 > length_) return;
+        const std::uint8_t bytes[2] = {std::uint8_t(bytesInOrder >> 8), std::uint8_t(bytesInOrder)};
+        file_.WriteAt(at, bytes, 2);
+    }
+    void Close() { file_.Commit(); }
+
+private:
+    ReplacingFile file_;
+    std::uint64_t length_;
+};
 
 }  // namespace
 
@@ -111,14 +106,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t length = GridLength(input);
     const std::uint16_t first = ProbeBytes(input);
     const std::uint16_t secondRow = ProbeBytes(input);
-    Patches patches;
-    for (int count = input.ConsumeIntegralInRange(0, 16); count > 0; --count) {
-        const auto at = input.ConsumeIntegralInRange<std::uint64_t>(0, kLayout4Bytes);
-        Patch(patches, length, at, input.ConsumeIntegral<std::uint16_t>());
+    try {
+        Grid grid(path, length);
+        for (int count = input.ConsumeIntegralInRange(0, 16); count > 0; --count) {
+            const auto at = input.ConsumeIntegralInRange<std::uint64_t>(0, kLayout4Bytes);
+            grid.Patch(at, input.ConsumeIntegral<std::uint16_t>());
+        }
+        grid.Patch(0, first);
+        grid.Patch(kSecondRowProbe, secondRow);
+        grid.Close();
+    } catch (const VarnholtError&) {
+        Fail("cannot make the grid");
     }
-    Patch(patches, length, 0, first);
-    Patch(patches, length, kSecondRowProbe, secondRow);
-    WriteGrid(path, patches, length);
 
     const std::uint8_t layout = RecogniseTopoLayout(path);
     const bool probed = length >= kSecondRowProbe + 2;
@@ -132,7 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 ? input.ConsumeIntegralInRange<std::uint8_t>(0, 6)
                                 : layout;
     const bool cut = input.ConsumeIntegralInRange(0, 7) == 0;
-    if (cut) WriteGrid(path, patches, length / 2);
+    std::error_code cutError;
+    if (cut) std::filesystem::resize_file(path, length / 2, cutError);
+    if (cutError) Fail("cannot cut the grid");
 
     // A grid is mapped exactly when the file, as it is now, holds every sample of its layout.
     const std::uint64_t needed[] = {0, kLayout1Bytes, kLayout23Bytes, kLayout23Bytes,

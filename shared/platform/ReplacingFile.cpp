@@ -16,6 +16,10 @@
 
 namespace {
 
+// Scratch files are rewritten for every fuzz input: a buffer this small comes from the
+// allocator's cache, where the default one would be mapped and unmapped each time.
+constexpr std::size_t kScratchBufferBytes = 16 << 10;
+
 std::filesystem::path ResolvedTarget(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ignored;
@@ -70,16 +74,20 @@ ReplacingFile::ReplacingFile(const std::string& path, std::size_t bufferBytes,
                              Durability durability)
     : path_(path),
       durability_(durability),
-      bufferSize_(std::max<std::size_t>(bufferBytes, 1)),
-      buffer_(std::make_unique_for_overwrite<char[]>(bufferSize_)) {
-    const std::filesystem::path target = ResolvedTarget(path);
-    target_ = target.string();
+      bufferSize_(std::max<std::size_t>(durability == Durability::Scratch
+                                            ? std::min(bufferBytes, kScratchBufferBytes)
+                                            : bufferBytes,
+                                        1)) {
     if (durability_ == Durability::Scratch) {
+        // Rewritten in place, so a symbolic link is followed by the system as it is.
+        target_ = path;
         descriptor_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (descriptor_ < 0)
             throw EFOpenError(FileErrorText("Cannot create file", path_, SystemReason(errno)));
         return;
     }
+    const std::filesystem::path target = ResolvedTarget(path);
+    target_ = target.string();
     OpenTemporary(target.filename().string());
 }
 
@@ -153,6 +161,8 @@ void ReplacingFile::StartWriteback() {
 
 void ReplacingFile::Write(const void* data, std::size_t count) {
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    // Made here, not by the constructor: files of holes and placed writes need none.
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
     const char* bytes = static_cast<const char*>(data);
     written_ += count;
     while (count > 0) {

@@ -38,8 +38,11 @@ void ExpectSameCounts(const CellCounts& actual, const CellCounts& expected) {
 }  // namespace
 
 TEST(RowByRowShading, GivesTheWholeImagesRowsReliefAndCountsAtAnySize) {
-    for (auto [width, height] :
+    for (auto size :
          {std::pair{7, 5}, std::pair{4801, 3}, std::pair{1, 4}, std::pair{5, 1}, std::pair{1, 1}}) {
+        // Plain variables: clang 14 cannot capture structured bindings in the lambda below.
+        const int width = size.first;
+        const int height = size.second;
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         const Bitmap source = VariedHeights(width, height);
         Bitmap combined;

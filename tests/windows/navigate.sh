@@ -12,6 +12,8 @@ for tool in Xvfb xdotool import compare convert python3; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 DX=40; DY=30
+# Slower builds (ThreadSanitizer's) stretch the waits for the program by this factor.
+scale=${VARNHOLT_WAIT_SCALE:-1}
 
 work=$(mktemp -d); app=; xvfb=
 cleanup() {
@@ -34,7 +36,7 @@ xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
 # WindowNamed PATTERN [SECONDS]: the id of a visible window whose name matches, waiting for it.
 WindowNamed() {
     local id
-    for _ in $(seq $((${2:-20} * 5))); do
+    for _ in $(seq $((${2:-20} * 5 * scale))); do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2
@@ -76,7 +78,7 @@ eval "$(xdotool getwindowgeometry --shell "$window")"   # X, Y, WIDTH, HEIGHT
 if [ "$program" = terrafold ]; then
     # Refresh, below the picture on the right; the menu bar lies above the client area.
     xdotool mousemove $((X + 550)) $((Y + 410)) click 1
-    for _ in $(seq 600); do [ -f topo.png ] && break; sleep 0.1; done
+    for _ in $(seq $((600 * scale))); do [ -f topo.png ] && break; sleep 0.1; done
     [ -f topo.png ] || fail "Refresh wrote no topo.png"
     AnswerBox Terrafold 20
 fi

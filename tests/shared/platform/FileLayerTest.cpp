@@ -97,6 +97,15 @@ TEST(ReplacingFile, ScratchFilesAreRewrittenInPlace) {
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"input"});
+
+    // Holes and placed writes alone, through a link, which stays.
+    std::filesystem::create_symlink(target, dir / "link");
+    ReplacingFile grid(dir / "link", Durability::Scratch);
+    grid.ExtendTo(4);
+    grid.WriteAt(1, "ab", 2);
+    grid.Commit();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_EQ(Text(target), std::string("\0ab\0", 4));
 }
 
 TEST(ReplacingFile, WritesThroughALinkAndKeepsIt) {
