@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "Errors.h"
+#include "FileSizeLimit.h"
 #include "ReadOnlyFile.h"
 #include "ReplacingFile.h"
 #include "ReplacingFileSet.h"
@@ -119,19 +118,12 @@ TEST(ReplacingFile, FailuresNameTheFileAndTheReasonAndLeaveNothing) {
 
     // A file-size limit refuses the write the way a full disk would.
     const std::string target = dir.Write("big.bin", {'o', 'l', 'd'});
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string message = MessageOf<EInOutError>([&] {
+        FileSizeLimit limit(1000);
         ReplacingFile file(target, 64);
         file.Write(std::string(5000, 'x'));
         file.Commit();
     });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
     EXPECT_EQ(message, "Cannot write file: " + target + ": File too large");
     EXPECT_EQ(Text(target), "old");
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"big.bin"});
@@ -220,20 +212,13 @@ TEST(ReplacingFileSet, ReplacesAllFilesTogetherOrNoneOnAFailure) {
     EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.dem", "b.dem", "c.dem"}));
     EXPECT_EQ(Text(dir / "a.dem") + Text(dir / "b.dem") + Text(dir / "c.dem"), "newnewnew");
 
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string message = MessageOf<EInOutError>([&] {
+        FileSizeLimit limit(1000);
         ReplacingFileSet set(dir.Path().string());
         set.Add("a.dem", 64).Write("1st");
         set.Add("b.dem", 64).Write(std::string(5000, 'x'));
         set.Commit();
     });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
     EXPECT_EQ(message, "Cannot write file: " + (dir / "b.dem") + ": File too large");
     EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.dem", "b.dem", "c.dem"}));
     EXPECT_EQ(Text(dir / "a.dem") + Text(dir / "b.dem"), "newnew");
