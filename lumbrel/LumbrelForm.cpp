@@ -258,11 +258,12 @@ void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
     ReadHeightRows(fileName, [&](int, const std::uint8_t* codes) { shading.Add(codes); });
     CellCounts = shading.Finish();
     SetStep(4);
+    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
+    WithdrawStaleGeoreference(target, SourceReference);
     file.Commit();
 
     shadedFileName_ = fileName;
     reduction_ = reduction;
-    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     WriteGeoreference(target, SourceReference);
     // The colour of each cell is its own, so the reduced colour image is that of the reduced
     // codes; the relief depends on neighbours the copy lacks and was taken from the full one.
@@ -280,6 +281,8 @@ void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
 }
 
 void TFormMain::SaveCombined(const std::string& target) {
+    // A run stopped between the image and its sidecars must not leave it beside older ones.
+    WithdrawStaleGeoreference(target, SourceReference);
     SaveCombinedImage(*CombinedBitmap, target);
     WriteGeoreference(target, SourceReference);
 }

@@ -230,9 +230,12 @@ check_outputs() {
             return
         fi
         [[ $file == tiles/* ]] && [ -z "${alike[$file]:-}" ] && setRuns+=" ${runOf[$file]}"
-        local temporaries
-        temporaries=$(find "$(dirname "$folder/$file")" -maxdepth 1 \
-            -name ".$(basename "$file").*.part" | wc -l)
+        local temporaries=0 temporary base
+        base=$(basename "$file")
+        # ".map.bmp.<digits>.part", not ".map.bmp.aux.xml.<digits>.part".
+        for temporary in "$(dirname "$folder/$file")/.$base".*.part; do
+            [[ ${temporary##*/.$base.} =~ ^[0-9]+\.part$ ]] && temporaries=$((temporaries + 1))
+        done
         [ "$temporaries" -le 1 ] || fail "$writer: $temporaries temporaries of $file"
     done
     if [[ $setRuns == *old* && $setRuns == *new* ]]; then
@@ -257,14 +260,16 @@ signature() { find "$1" -type f -printf '%p %s %T@\n' | sort | md5sum; }
 
 # The calls that put files in place or remove them, as "call ordinal" in the order a whole run
 # makes them; the ordinal counts that call in its thread, as strace's injection does.
-# With a folder, only the calls on files in it (strace -y names a descriptor's file).
+# With a folder, only the calls on files in it (strace -y names a descriptor's file) and the
+# renames of the writers' temporaries (settings files are replaced by renames too).
 calls="rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync"
 writes="write,pwrite64,writev,ftruncate,fsync,fdatasync,rename,renameat,renameat2"
 trace_calls() {
     local trace=$1 folder=${2:-}
     awk -v folder="$folder" '!/resumed>/ && match($2, /^[a-z0-9_]+\(/) {
         name = substr($2, 1, RLENGTH - 1); n = ++seen[$1 " " name]
-        if (folder == "" || index($0, folder "/") || name ~ /^rename/) print name, n }' "$trace"
+        if (folder == "" || index($0, folder "/") || (name ~ /^rename/ && /\.part"/)) print name, n
+    }' "$trace"
 }
 command -v strace >/dev/null || echo "strace is not installed: every kill lands at a random time"
 
@@ -318,7 +323,7 @@ for writer in "${writers[@]}"; do
             "${new[@]}" >/dev/null 2>&1)
         mapfile -t events < <(trace_calls "$work/$writer/trace")
         restore_old "$work/$writer/probe"
-        (cd "$work/$writer/probe" && strace -f -qq -y -o "$work/$writer/trace" \
+        (cd "$work/$writer/probe" && strace -f -qq -y -s 4096 -o "$work/$writer/trace" \
             -e trace="$writes" "${new[@]}" >/dev/null 2>&1)
         mapfile -t fileWrites < <(trace_calls "$work/$writer/trace" "$work/$writer/probe")
         rm -rf "$work/$writer/probe"
