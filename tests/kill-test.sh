@@ -8,9 +8,10 @@
 #  - the files a writer replaces as a set (the 33 tiles and their headers) are all of one run,
 #    once the renames a killed run left in the folder's journal are counted as done;
 # and at the end that a complete run leaves no temporary at all. Then WRITE_ERRORS runs (20 by
-# default) each meet a full disk (ENOSPC, through strace) at one random write, sync or rename
-# into an output: the run fails naming the file and the reason, or succeeds whole where the
-# call was one it may do without; the outputs pass the checks above; no temporary is left.
+# default) each meet a full disk: ENOSPC at a random sync or rename of an output (through
+# strace), or a random file-size limit: the run fails naming the file and the reason, or
+# succeeds whole where nothing it needed failed; the outputs pass the checks above; no
+# temporary is left.
 # Every other kill lands at a random moment of the run, the rest at a random one of the calls
 # that put files in place or remove them (rename, unlink, fsync; through strace), so that the
 # last milliseconds of a run, its renames and sidecars, are hit as often as its long middle.
@@ -263,7 +264,9 @@ signature() { find "$1" -type f -printf '%p %s %T@\n' | sort | md5sum; }
 # With a folder, only the calls on files in it (strace -y names a descriptor's file) and the
 # renames of the writers' temporaries (settings files are replaced by renames too).
 calls="rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync"
-writes="write,pwrite64,writev,ftruncate,fsync,fdatasync,rename,renameat,renameat2"
+# Syncs and renames only: strace counts a call in each thread, and the Nth write of one thread
+# may be another's message on standard error.
+writes="fsync,fdatasync,rename,renameat,renameat2"
 trace_calls() {
     local trace=$1 folder=${2:-}
     awk -v folder="$folder" '!/resumed>/ && match($2, /^[a-z0-9_]+\(/) {
@@ -356,37 +359,6 @@ for writer in "${writers[@]}"; do
         [ "$(signature "$work/$writer/old")" = "$oldSignature" ] ||
             { fail "$writer: a file of the earlier run was written in place"; break; }
     done
-    # Write errors: a full disk at one write, sync or rename into an output.
-    refused=0
-    for ((e = 0; e < errors && ${#fileWrites[@]} > 0; e++)); do
-        restore_old "$folder"
-        read -r call ordinal <<<"${fileWrites[$((RANDOM % ${#fileWrites[@]}))]}"
-        (cd "$folder" && exec strace -f -qq -o /dev/null -e trace="$call" \
-            -e inject="$call":error=ENOSPC:when="$ordinal" "${new[@]}") >/dev/null \
-            2>"$work/stderr"
-        status=$?
-        check_outputs "$writer" "$folder"
-        if [ "$status" -eq 1 ]; then
-            refused=$((refused + 1))
-            grep -Eq 'Cannot (write|create) file: .+: No space left on device' "$work/stderr" ||
-                fail "$writer: a full disk at $call $ordinal reported as: $(head -c 300 "$work/stderr")"
-        elif [ "$status" -eq 0 ]; then
-            # A sync the writer may do without (its folder's) must leave a whole new run.
-            for file in "${outputs[@]}"; do
-                same_as "$folder/$file" "$work/$writer/new/$file" ||
-                    fail "$writer: success reported after a full disk at $call $ordinal"
-            done
-        else
-            fail "$writer: status $status after a full disk at $call $ordinal"
-        fi
-        # Temporaries of a failed run are removed, but for those a journal still renames.
-        pending=$(pending_renames "$folder/tiles")
-        while IFS= read -r temporary; do
-            [[ $pending == *"=$temporary"* ]] ||
-                fail "$writer: $temporary left after a full disk at $call $ordinal"
-        done < <(find "$folder" -name '.*.part')
-    done
-
     # A whole run finishes what the last kill left, puts the new files in place and leaves no
     # temporary or journal behind.
     (cd "$folder" && "${new[@]}" >/dev/null 2>&1) || fail "$writer: a run after the kills"
@@ -395,6 +367,49 @@ for writer in "${writers[@]}"; do
     for file in "${outputs[@]}"; do
         same_as "$folder/$file" "$work/$writer/new/$file" || fail "$writer: $file after a whole run"
     done
+
+    # Write errors: a full disk at a sync or rename of an output (strace), or a file-size limit
+    # anywhere up to the largest output. Standard error goes through a pipe, which no limit
+    # reaches.
+    largest=$(find "$work/$writer/new" -type f -printf '%s\n' | sort -n | tail -1)
+    refused=0
+    for ((e = 0; e < errors; e++)); do
+        restore_old "$folder"
+        if ((e % 2 == 0 && ${#fileWrites[@]} > 0)); then
+            read -r call ordinal <<<"${fileWrites[$((RANDOM % ${#fileWrites[@]}))]}"
+            what="a full disk at $call $ordinal"
+            (cd "$folder" && exec strace -f -qq -o /dev/null -e trace="$call" \
+                -e inject="$call":error=ENOSPC:when="$ordinal" "${new[@]}") 2>&1 >/dev/null |
+                cat >"$work/stderr"
+            status=${PIPESTATUS[0]}
+        else
+            limit=$(((RANDOM * 32768 + RANDOM) % (largest / 1024 + 1)))
+            what="a limit of $limit KB a file"
+            (cd "$folder" && trap '' XFSZ && ulimit -f "$limit" && exec "${new[@]}") 2>&1 \
+                >/dev/null | cat >"$work/stderr"
+            status=${PIPESTATUS[0]}
+        fi
+        check_outputs "$writer" "$folder"
+        if [ "$status" -eq 1 ]; then
+            refused=$((refused + 1))
+            grep -Eq 'Cannot (write|create) file: .+: (No space left on device|File too large)' \
+                "$work/stderr" || fail "$writer: $what reported as: $(head -c 300 "$work/stderr")"
+        elif [ "$status" -eq 0 ]; then
+            # A sync the writer may do without (its folder's) must leave a whole new run.
+            for file in "${outputs[@]}"; do
+                same_as "$folder/$file" "$work/$writer/new/$file" ||
+                    fail "$writer: success reported after $what"
+            done
+        else
+            fail "$writer: status $status after $what"
+        fi
+        # A failed run removes its temporaries, but for those a journal still renames.
+        pending=$(pending_renames "$folder/tiles")
+        while IFS= read -r temporary; do
+            [[ $pending == *"=$temporary"* ]] || fail "$writer: $temporary left after $what"
+        done < <(find "$folder" -name '.*.part')
+    done
+
     echo "$writer: $((k - done_before)) kills over $((duration / 1000)) ms runs," \
         "$atCalls of them at a rename, unlink or fsync ($done_before more runs ended first);" \
         "$e full disks, $refused of them refused with the file named"
