@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 DEBS       := cmake g++ make pkg-config libpng-dev zlib1g-dev qt6-base-dev \
               libgtest-dev libgmock-dev libbenchmark-dev help2man \
               libgdal-dev gdal-bin qt6-svg-dev librsvg2-bin poppler-utils \
-              xvfb xdotool imagemagick python3
+              xvfb xdotool imagemagick python3 strace
 # The house format is checked by clang-format 14, as Debian 12 ships it.
 FORMAT_DEBS := clang-format
 # Only the fuzzing needs clang and its libFuzzer runtime.
@@ -75,8 +75,9 @@ test: deps format-check
 	cmake --build $(BUILD)/test -j$(JOBS)
 	cd $(BUILD)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-# Every program's batch job and every writing tool killed at KILLS random moments each; every
-# output must stay whole and the next run tidy up (tests/kill-test.sh). make test runs a few.
+# Every program's batch job and every writing tool killed at KILLS random moments each, then
+# meeting a full disk WRITE_ERRORS times; every output must stay whole and the next run tidy up
+# (tests/kill-test.sh; a TMPDIR on tmpfs speeds the tile writers up). make test runs a few.
 KILLS ?= 200
 killtest: build
 	tests/kill-test.sh $(BUILD)/release/bin $(KILLS)

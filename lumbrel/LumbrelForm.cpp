@@ -265,12 +265,13 @@ void TFormMain::ShadeInRows(const std::string& fileName, int width, int height,
     });
     CellCounts = shading.Finish();
     SetStep(4);
+    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
+    WithdrawStaleGeoreference(target, SourceReference);
     file.Commit();
 
     shadedFileName_ = fileName;
     reduction_ = reduction;
     fullCodes_ = std::move(fullCodes);
-    SourceReference = FileGeoreferencing.Checked() ? ReadGeoreference(fileName) : GeoReference{};
     WriteGeoreference(target, SourceReference);
     ShowPlaceOf(width, height);
     // The colour of each cell is its own, so the reduced colour image is that of the reduced
@@ -297,6 +298,8 @@ void TFormMain::ShowPlaceOf(int fullWidth, int fullHeight) {
 }
 
 void TFormMain::SaveCombined(const std::string& target) {
+    // A run stopped between the image and its sidecars must not leave it beside older ones.
+    WithdrawStaleGeoreference(target, SourceReference);
     SaveCombinedImage(*CombinedBitmap, target);
     WriteGeoreference(target, SourceReference);
 }

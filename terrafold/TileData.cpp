@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "FileLookup.h"
 #include "Gtopo30Layout.h"
+#include "ReplacingFileSet.h"
 
 namespace {
 
@@ -66,6 +67,13 @@ void TTile::ReportBadRow(int lookups) const {
 
 TTileArray::TTileArray(const std::string& path, TileMessageHandler onMessage)
     : Folder(FolderPart(path)) {
+    // Some tiles would be of the new set and some of the old.
+    if (ReplacementPending(Folder))
+        throw EFOpenError(FileErrorText(
+            "Cannot open file", ResolveFileName(Folder, kTiles[0].Name() + ".dem"),
+            "the folder's tiles are half replaced by a run that was stopped; run it again to "
+            "finish (" +
+                ReplacingFileSet::JournalPath(Folder) + ")"));
     auto openSlot = [&](int slot) {
         // A missing tile resolves to the name as written, so the message names what was asked.
         const std::string tilePath = ResolveFileName(Folder, kTiles[slot].Name() + ".dem");

@@ -61,7 +61,8 @@ public:
 
     // path is the tile folder ending in "/" or any file inside it. Throws EFOpenError naming the
     // first tile, in opening order, that cannot be opened; the tiles opened before it are
-    // released again.
+    // released again. A folder whose tiles a killed run left half replaced is refused the same
+    // way, naming the first tile and the journal of the renames still to do.
     explicit TTileArray(const std::string& path, TileMessageHandler onMessage = {});
     ~TTileArray();
     TTileArray(const TTileArray&) = delete;

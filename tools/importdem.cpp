@@ -25,9 +25,11 @@ const char kSummary[] =
     "Cells without data, outside the area the input covers or nodata in it, are taken as sea\n"
     "level (0 m): ocean in the tiles (land at 0 m where --shorelines puts land) and 0 m in the\n"
     "grid. An input covering only part of the world is converted with a note saying which part\n"
-    "it covers. Memory stays under 1 GB whatever the size of the input.\n"
-    "Each output is written whole or not at all: the 33 tiles appear together. Exit status:\n"
-    "0 done, 1 failed, 2 bad options.";
+    "it covers. Memory stays under 1 GB whatever the size of the input; one of more than\n"
+    "10^11 cells needs overviews (gdaladdo). Infinite heights count as no data.\n"
+    "Each output is written whole or not at all: the 33 tiles replace the folder's earlier\n"
+    "ones together, and a run stopped while renaming them is finished by the next run into\n"
+    "the folder. Exit status: 0 done, 1 failed, 2 bad options.";
 
 app::CommandLineSyntax Syntax() {
     std::vector<app::OptionSpec> options = {

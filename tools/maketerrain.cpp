@@ -21,7 +21,8 @@ const char kSummary[] =
     "classic GSHHS shoreline file are: lowlands rising inland to mountain ranges, an ice\n"
     "sheet on Antarctica, shelves falling to the deep sea. The same inputs and seed always\n"
     "give the same bytes.\n"
-    "Each file is written whole or not at all. Exit status: 0 done, 1 failed, 2 bad options.";
+    "Each file is written whole or not at all, and the 33 tiles replace the folder's earlier\n"
+    "ones together. Exit status: 0 done, 1 failed, 2 bad options.";
 
 app::CommandLineSyntax Syntax() {
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());

@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <utility>
 
 #include "Errors.h"
 
@@ -208,7 +209,8 @@ void ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t 
         ::sync_file_range(descriptor_, off_t(start), off_t(length), SYNC_FILE_RANGE_WRITE);
 }
 
-void ReplacingFile::Commit() {
+void ReplacingFile::Seal() {
+    if (sealed_) return;
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
     Flush();
     // EINVAL: a file system that cannot sync; the data is as safe as it will get.
@@ -217,11 +219,20 @@ void ReplacingFile::Commit() {
     const int descriptor = descriptor_;
     descriptor_ = -1;
     if (::close(descriptor) != 0) Fail(errno);
-    if (temporary_.empty()) {
-        committed_ = true;
-        return;
-    }
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
+    buffer_.reset();
+    sealed_ = true;
+}
+
+std::string ReplacingFile::ReleaseTemporary() {
+    if (!sealed_) throw EInOutError(FileErrorText("Cannot write file", path_, "not finished"));
+    committed_ = true;
+    return std::exchange(temporary_, {});
+}
+
+void ReplacingFile::Commit() {
+    Seal();
+    if (committed_) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
+    if (!temporary_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
     committed_ = true;
 }
 

@@ -38,8 +38,17 @@ public:
     // for formats whose parts are made in another order than they are stored.
     void WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     void Commit();
+    // Everything written put on the disk under the temporary, which is closed: the first half of
+    // Commit, for a set of files renamed together (ReplacingFileSet). Writing ends here.
+    void Seal();
+    // After Seal: the temporary is the caller's from now on, and is no longer removed when this
+    // is destroyed. Empty for a scratch file, which has none.
+    std::string ReleaseTemporary();
 
     const std::string& Path() const { return path_; }
+    // What Commit replaces: Path, or the file a symbolic link there points at.
+    const std::string& TargetPath() const { return target_; }
+    const std::string& TemporaryPath() const { return temporary_; }
     std::uint64_t BytesWritten() const { return written_; }
 
 private:
@@ -61,6 +70,7 @@ private:
     std::uint64_t written_ = 0;           // given to Write, buffered or not
     std::uint64_t flushed_ = 0;           // handed to the system
     std::uint64_t writebackStarted_ = 0;  // asked of the disk so far
+    bool sealed_ = false;
     bool committed_ = false;
 };
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "BatchRunner.h"
+#include "FileContents.h"
+#include "FileSizeLimit.h"
 #include "GeoReference.h"
 #include "LumbrelProgram.h"
 #include "PNG_IO.h"
@@ -136,4 +139,33 @@ TEST_F(LumbrelBatch, SaveChoosesTheFormatByTheExtensionAndCarriesTheGeoreferenci
             app::ParseProgramCommandLine({"--batch", "--save", name}, program);
         EXPECT_EQ(parsed.action, app::CommandLineAction::Fail) << name;
     }
+}
+
+TEST_F(LumbrelBatch, AFullDiskAtFullWidthNamesTheFileAndKeepsTheEarlierImage) {
+    WriteHeightPng(kCodes, "hills.png");
+    ASSERT_EQ(Run({"--batch", "hills.png"}).status, 0);
+    const std::vector<unsigned char> earlier = ReadBytes("combined.bmp");
+    // The widest height image, of a few rows that compress poorly.
+    Codes codes(3, std::vector<int>(43200));
+    for (std::size_t y = 0; y < 3; ++y)
+        for (std::size_t x = 0; x < 43200; ++x) codes[y][x] = int((x * 7919 + y * 104729) % 251);
+    WriteHeightPng(codes, "wide.png");
+    for (const std::string output : {"combined.bmp", "wide-shaded.png"}) {
+        BatchRun run;
+        {
+            FileSizeLimit limit(1000);
+            run = output == "combined.bmp" ? Run({"--batch", "wide.png"})
+                                           : Run({"--batch", "--save", output, "wide.png"});
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("Cannot write file: " + output + ": File too large"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(ReadBytes("combined.bmp"), earlier);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"combined.bmp", "hills.png", "wide.png"}));
 }

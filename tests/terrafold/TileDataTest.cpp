@@ -160,3 +160,19 @@ TEST_F(TileSet, OnlyTheFileNameMakesATilePolar) {
     EXPECT_EQ(tile.Columns, 4800);
     EXPECT_THROW(tile.RowPointer(6000), std::out_of_range);
 }
+
+TEST_F(TileSet, AFolderWhoseTilesAreHalfReplacedIsRefusedUntilTheReplacementEnds) {
+    CreateTiles();
+    const std::string journal = "varnholt pending renames\n.W140N40.dem.9.part" +
+                                std::string(1, '\0') + "W140N40.dem" + std::string(1, '\0');
+    dir.Write(".pending-renames", std::vector<unsigned char>(journal.begin(), journal.end()));
+    CreateTile(".W140N40.dem.9.part", kBandTileBytes);
+    EXPECT_EQ(OpenError(dir.Folder()),
+              "Cannot open file: " + dir.Folder() +
+                  "W180N90.dem: the folder's tiles are half replaced by a run that was stopped; "
+                  "run it again to finish (" +
+                  dir.Folder() + ".pending-renames)");
+    EXPECT_FALSE(AnyTileOpen());
+    std::filesystem::rename(dir / ".W140N40.dem.9.part", dir / "W140N40.dem");
+    EXPECT_EQ(OpenError(dir.Folder()), "opened");
+}

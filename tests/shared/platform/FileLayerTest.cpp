@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "Errors.h"
+#include "FileSizeLimit.h"
 #include "ReadOnlyFile.h"
 #include "ReplacingFile.h"
+#include "ReplacingFileSet.h"
 #include "TempDir.h"
 
 namespace {
@@ -127,19 +127,12 @@ TEST(ReplacingFile, FailuresNameTheFileAndTheReasonAndLeaveNothing) {
 
     // A file-size limit refuses the write the way a full disk would.
     const std::string target = dir.Write("big.bin", {'o', 'l', 'd'});
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string message = MessageOf<EInOutError>([&] {
+        FileSizeLimit limit(1000);
         ReplacingFile file(target, 64);
         file.Write(std::string(5000, 'x'));
         file.Commit();
     });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
     EXPECT_EQ(message, "Cannot write file: " + target + ": File too large");
     EXPECT_EQ(Text(target), "old");
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"big.bin"});
@@ -195,4 +188,77 @@ TEST(ReplacingFile, ExtendsWithZerosBetweenWrites) {
     file.ExtendTo(3);  // already longer
     file.Commit();
     EXPECT_EQ(Text(dir / "grid.bin"), std::string("ab\0\0\0c", 6));
+}
+
+namespace {
+
+// The state a run killed between two renames leaves: a journal of both, the first done.
+void LeaveHalfReplacedPair(const TempDir& dir) {
+    dir.Write("a.dem", {'n', 'e', 'w'});
+    dir.Write("b.dem", {'o', 'l', 'd'});
+    dir.Write(".b.dem.42.part", {'n', 'e', 'w'});
+    using namespace std::string_literals;
+    const std::string journal =
+        "varnholt pending renames\n.a.dem.7.part\0a.dem\0.b.dem.42.part\0"s + (dir / "b.dem") +
+        '\0';
+    dir.Write(".pending-renames", std::vector<unsigned char>(journal.begin(), journal.end()));
+}
+
+}  // namespace
+
+TEST(ReplacingFileSet, ReplacesAllFilesTogetherOrNoneOnAFailure) {
+    TempDir dir;
+    dir.Write("a.dem", {'o', 'l', 'd'});
+    dir.Write("b.dem", {'o', 'l', 'd'});
+    {
+        ReplacingFileSet set(dir.Folder());
+        set.Add("a.dem").Write("new");
+        set.Add("b.dem").Write("new");
+        set.Add("c.dem").Write("new");
+        EXPECT_EQ(Text(dir / "a.dem"), "old");
+        set.Commit();
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.dem", "b.dem", "c.dem"}));
+    EXPECT_EQ(Text(dir / "a.dem") + Text(dir / "b.dem") + Text(dir / "c.dem"), "newnewnew");
+
+    const std::string message = MessageOf<EInOutError>([&] {
+        FileSizeLimit limit(1000);
+        ReplacingFileSet set(dir.Path().string());
+        set.Add("a.dem", 64).Write("1st");
+        set.Add("b.dem", 64).Write(std::string(5000, 'x'));
+        set.Commit();
+    });
+    EXPECT_EQ(message, "Cannot write file: " + (dir / "b.dem") + ": File too large");
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.dem", "b.dem", "c.dem"}));
+    EXPECT_EQ(Text(dir / "a.dem") + Text(dir / "b.dem"), "newnew");
+}
+
+TEST(ReplacingFileSet, RenamesAKilledRunLeftAreFinishedBeforeTheNextSetWrites) {
+    TempDir dir;
+    LeaveHalfReplacedPair(dir);
+    EXPECT_TRUE(ReplacementPending(dir.Folder()));
+    {
+        ReplacingFileSet set(dir.Path().string());
+        EXPECT_FALSE(ReplacementPending(dir.Folder()));
+        EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.dem", "b.dem"}));
+        EXPECT_EQ(Text(dir / "a.dem") + Text(dir / "b.dem"), "newnew");
+    }
+    // Renames all done, the journal not yet removed: nothing is pending.
+    LeaveHalfReplacedPair(dir);
+    std::filesystem::remove(dir / ".b.dem.42.part");
+    EXPECT_FALSE(ReplacementPending(dir.Folder()));
+}
+
+TEST(ReplacingFileSet, AJournalThatIsNoneOfOursIsReportedAndKept) {
+    TempDir dir;
+    for (const std::string& text :
+         {std::string("rename everything\n"), std::string("varnholt pending renames\nodd\0", 29),
+          std::string("varnholt pending renames\nunended")}) {
+        const std::string journal =
+            dir.Write(".pending-renames", std::vector<unsigned char>(text.begin(), text.end()));
+        EXPECT_TRUE(ReplacementPending(dir.Path().string()));
+        EXPECT_EQ(MessageOf<EInOutError>([&] { ReplacingFileSet set(dir.Folder()); }),
+                  "Cannot read file: " + journal + ": not a list of pending renames");
+        EXPECT_TRUE(std::filesystem::exists(journal));
+    }
 }

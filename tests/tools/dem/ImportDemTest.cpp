@@ -236,7 +236,7 @@ TEST(DemSource, AGeotransformThatPlacesNoCellIsRefusedNamingTheFile) {
                                           {-huge, -huge, -huge, nan, HUGE_VAL, huge},
                                           {0, huge, 0, 0, 0, -huge},
                                           {10, 1, 2, 50, 0.5, 1}}) {
-        Raster raster{4, 3, transform, "EPSG:3857", std::vector<float>(12, 5.0f)};
+        Raster raster{4, 3, transform, "EPSG:3857", std::vector<float>(12, 5.0f), {}};
         const std::string path = WriteGeoTiff(dir / "odd.tif", raster);
         try {
             DemSource source(path);
@@ -314,5 +314,121 @@ TEST(DemImport, TileSamplesSayOceanByShorelinesOrBySeaLevel) {
     EXPECT_EQ(TileSample(NAN, &mask, true), 0);
     EXPECT_EQ(TileSample(-20000.0f, &mask, true), gtopo30::kOcean + 1);
     EXPECT_EQ(TileSample(500.0f, &mask, false), gtopo30::kOcean);
+}
+namespace {
+
+// A raster's heights on a 1° world grid.
+std::vector<float> OnDegreeGrid(const std::string& path,
+                                Resampling resampling = Resampling::Nearest) {
+    PrepareGdal(64 << 20);
+    DemSource source(path);
+    const GeoGrid grid{-180, 90, 1, 360, 180};
+    std::vector<float> heights(360 * 180);
+    source.Warp(grid, 0, 180, resampling, heights.data());
+    return heights;
+}
+
+// The degree cell whose south-west corner is at (lon, lat).
+float At(const std::vector<float>& heights, int lon, int lat) {
+    return heights[std::size_t(89 - lat) * 360 + std::size_t(lon + 180)];
+}
+
+}  // namespace
+
+TEST(DemSource, OddGeometriesLandWhereTheirCellsLie) {
+    TempDir dir;
+    // One cell of 2°.
+    Raster single{1, 1, {10, 2, 0, 50, 0, -2}, "EPSG:4326", {123}, {}};
+    std::vector<float> heights = OnDegreeGrid(WriteGeoTiff(dir / "single.tif", single));
+    EXPECT_EQ(At(heights, 10, 48), 123);
+    EXPECT_EQ(At(heights, 11, 49), 123);
+    EXPECT_TRUE(std::isnan(At(heights, 12, 49)));
+    EXPECT_TRUE(std::isnan(At(heights, 10, 50)));
+
+    // Turned a quarter: columns run south, rows east.
+    Raster turned{4, 3, {10, 0, 1, 50, -1, 0}, "EPSG:4326", {}, {}};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column) turned.values.push_back(10 * column + row);
+    heights = OnDegreeGrid(WriteGeoTiff(dir / "turned.tif", turned));
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+            EXPECT_EQ(At(heights, 10 + row, 49 - column), 10 * column + row) << column << row;
+
+    // South up, and longitudes from 0 to 360.
+    Raster southUp = DegreeWorld();
+    southUp.transform = {-180, 1, 0, -90, 0, 1};
+    heights = OnDegreeGrid(WriteGeoTiff(dir / "south-up.tif", southUp));
+    Raster fromGreenwich = DegreeWorld();
+    fromGreenwich.transform = {0, 1, 0, 90, 0, -1};
+    const std::vector<float> eastward =
+        OnDegreeGrid(WriteGeoTiff(dir / "0-360.tif", fromGreenwich));
+    for (int lat = -90; lat < 90; lat += 7) {
+        for (int lon = -180; lon < 180; lon += 11) {
+            EXPECT_EQ(At(heights, lon, lat), DegreeHeight(lon + 180, lat + 90)) << lon << lat;
+            EXPECT_EQ(At(eastward, lon, lat), DegreeHeight((lon + 360) % 360, 89 - lat))
+                << lon << lat;
+        }
+    }
+}
+
+TEST(DemSource, HeightsThatAreNoNumbersOrTheNodataValueCountAsNoData) {
+    TempDir dir;
+    // Half-degree cells, four to a degree.
+    Raster raster{4, 2, {10, 0.5, 0, 50, 0, -0.5}, "EPSG:4326", {}, 100.0};
+    const float nan = std::nanf("");
+    const float infinity = HUGE_VALF;
+    raster.values = {100, 50, nan, 8, 70, 30, infinity, -infinity};
+    const std::string path = WriteGeoTiff(dir / "odd-values.tif", raster);
+    const std::vector<float> average = OnDegreeGrid(path, Resampling::Average);
+    EXPECT_EQ(At(average, 10, 49), 50);  // 100 is the nodata value, though a height
+    const std::vector<float> nearest = OnDegreeGrid(path);
+    EXPECT_TRUE(std::isfinite(At(nearest, 10, 49))) << At(nearest, 10, 49);
+    // Infinities are no data, which may take the finite cell beside them along.
+    for (float height : {At(average, 11, 49), At(nearest, 11, 49)})
+        EXPECT_TRUE(std::isnan(height) || height == 8) << height;
+    for (float height : average) EXPECT_FALSE(std::isinf(height));
+    for (float height : nearest) EXPECT_FALSE(std::isinf(height));
+}
+
+TEST(DemSource, RastersThatCannotBePlacedOrReadWholeFailNamingTheFile) {
+    TempDir dir;
+    // Cells of a size but nowhere on the earth.
+    Raster unplaced = DegreeWorld();
+    unplaced.srs.clear();
+    const std::string path = WriteGeoTiff(dir / "no-crs.tif", unplaced);
+    try {
+        DemSource source(path);
+        ADD_FAILURE() << "opened";
+    } catch (const VarnholtError& error) {
+        EXPECT_NE(std::string(error.what()).find(path + ": it has no coordinate system"),
+                  std::string::npos)
+            << error.what();
+    }
+
+    // A million cells square: the importer would read for hours.
+    dir.Write("huge.vrt",
+              ToBytes("<VRTDataset rasterXSize=\"1000000\" rasterYSize=\"1000000\">\n"
+                      "  <SRS>EPSG:4326</SRS>\n"
+                      "  <GeoTransform>-180, 0.00036, 0, 90, 0, -0.00018</GeoTransform>\n"
+                      "  <VRTRasterBand dataType=\"Int16\" band=\"1\"/>\n"
+                      "</VRTDataset>\n"));
+    PrepareGdal(64 << 20);
+    try {
+        DemSource source(dir / "huge.vrt");
+        ADD_FAILURE() << "opened";
+    } catch (const VarnholtError& error) {
+        EXPECT_NE(std::string(error.what()).find(dir / "huge.vrt"), std::string::npos)
+            << error.what();
+    }
+
+    // Cut short after its header: GDAL opens it, then cannot read the rows.
+    const std::string cut = WriteGeoTiff(dir / "cut.tif", DegreeWorld());
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    try {
+        OnDegreeGrid(cut);
+        ADD_FAILURE() << "read";
+    } catch (const VarnholtError& error) {
+        EXPECT_NE(std::string(error.what()).find(cut), std::string::npos) << error.what();
+    }
 }
 #endif

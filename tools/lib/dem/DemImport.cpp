@@ -8,7 +8,7 @@
 
 #include "ByteOrder.h"
 #include "Gtopo30Layout.h"
-#include "ReplacingFile.h"
+#include "ReplacingFileSet.h"
 #include "TerrainFiles.h"
 
 namespace {
@@ -64,13 +64,12 @@ std::int16_t TileSample(float metres, const ShorelineLandMask* landMask, bool la
 ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Resampling resampling,
                          const ShorelineLandMask* landMask, const ImportProgress& progress) {
     const std::vector<Gtopo30Tile> tiles = Gtopo30Tiles();
-    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    // Every tile stays a hidden temporary until all are written, so that a failure leaves the
-    // folder's previous set as it was.
-    std::vector<std::unique_ptr<ReplacingFile>> files;
-    for (const Gtopo30Tile& tile : tiles) {
-        files.push_back(std::make_unique<ReplacingFile>(base + tile.name + ".dem", kTileBuffer));
-    }
+    // The tiles stay hidden temporaries until all are written and then replace the folder's
+    // previous set together.
+    ReplacingFileSet set(folder);
+    std::vector<ReplacingFile*> files;
+    for (const Gtopo30Tile& tile : tiles)
+        files.push_back(&set.Add(tile.name + ".dem", kTileBuffer));
     const GeoGrid grid{-180, 90, 360.0 / gtopo30::kGridColumns, gtopo30::kGridColumns,
                        gtopo30::kGridRows};
     std::vector<std::uint8_t> land;
@@ -109,13 +108,9 @@ ImportCounts ImportTiles(const DemSource& source, const std::string& folder, Res
     };
     ImportCounts counts =
         ForEachStrip(source, grid, kTileStripRows, resampling, progress, writeStrip);
-    std::vector<std::unique_ptr<ReplacingFile>> headers;
-    for (const Gtopo30Tile& tile : tiles) {
-        headers.push_back(std::make_unique<ReplacingFile>(base + tile.name + ".HDR", 4096));
-        headers.back()->Write(Gtopo30Header(tile));
-    }
-    for (auto& file : files) file->Commit();
-    for (auto& header : headers) header->Commit();
+    for (const Gtopo30Tile& tile : tiles)
+        set.Add(tile.name + ".HDR", 4096).Write(Gtopo30Header(tile));
+    set.Commit();
     return counts;
 }
 

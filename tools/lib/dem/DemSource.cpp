@@ -89,6 +89,21 @@ bool PlacesCells(const double g[6], int columns, int rows) {
     return true;
 }
 
+// A global 3" raster has 9.3 × 10^10 cells; reading many more would take the warper many hours,
+// more than anyone waits for. GDAL reads an overview instead where the raster has one.
+constexpr double kMostCells = 1e11;
+
+double FewestCells(GDALRasterBandH band) {
+    double fewest = double(GDALGetRasterBandXSize(band)) * GDALGetRasterBandYSize(band);
+    for (int level = 0; level < GDALGetOverviewCount(band); ++level) {
+        GDALRasterBandH overview = GDALGetOverview(band, level);
+        if (overview)
+            fewest = std::min(fewest, double(GDALGetRasterBandXSize(overview)) *
+                                          GDALGetRasterBandYSize(overview));
+    }
+    return fewest;
+}
+
 const char* ResamplingArgument(Resampling resampling) {
     switch (resampling) {
         case Resampling::Nearest:
@@ -176,6 +191,13 @@ DemSource::DemSource(std::string path)
         }
     }
     GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+    if (FewestCells(band) > kMostCells) {
+        throw VarnholtError("Cannot use " + path_ + ": its " +
+                            std::to_string(GDALGetRasterXSize(dataset)) + " x " +
+                            std::to_string(GDALGetRasterYSize(dataset)) +
+                            " cells are more than the importer reads (10^11); give it overviews "
+                            "(gdaladdo) or resample it first (gdalwarp -tr)");
+    }
     int hasScale = 0;
     int hasOffset = 0;
     double scale = GDALGetRasterScale(band, &hasScale);
@@ -264,9 +286,9 @@ void DemSource::Warp(const GeoGrid& grid, int firstRow, int rows, Resampling res
     if (!result) {
         throw EInOutError("Cannot read " + path_ + ": " + QuietGdal::Reason("resampling failed"));
     }
-    if (scale_ != 1 || offset_ != 0) {
-        for (std::size_t i = 0; i < cells; ++i) {
-            out[i] = static_cast<float>(out[i] * scale_ + offset_);
-        }
+    // An infinite height is no height: the warper passes it on (or makes one of it by scaling).
+    for (std::size_t i = 0; i < cells; ++i) {
+        if (scale_ != 1 || offset_ != 0) out[i] = static_cast<float>(out[i] * scale_ + offset_);
+        if (std::isinf(out[i])) out[i] = std::numeric_limits<float>::quiet_NaN();
     }
 }

@@ -12,6 +12,7 @@
 #include "Errors.h"
 #include "Gtopo30Layout.h"
 #include "ReplacingFile.h"
+#include "ReplacingFileSet.h"
 #include "TopographyLayout.h"
 
 namespace {
@@ -150,25 +151,28 @@ void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int
     std::mutex lock;
     std::exception_ptr firstError;
     long long rowsDone = 0;
-    std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-
+    // Made here, written by the workers, replacing the folder's previous set together.
+    ReplacingFileSet set(folder);
+    std::vector<ReplacingFile*> dems;
+    for (const Gtopo30Tile& tile : tiles) {
+        set.Add(tile.name + ".HDR", 4096).Write(Gtopo30Header(tile));
+        dems.push_back(&set.Add(tile.name + ".dem", kWriteBuffer));
+    }
     auto work = [&] {
         try {
             std::vector<std::uint8_t> rowBytes;
             for (std::size_t index = nextTile++; index < tiles.size() && !failed;
                  index = nextTile++) {
                 const Gtopo30Tile& tile = tiles[index];
-                ReplacingFile header(base + tile.name + ".HDR", 4096);
-                header.Write(Gtopo30Header(tile));
-                header.Commit();
-                ReplacingFile dem(base + tile.name + ".dem", kWriteBuffer);
+                ReplacingFile& dem = *dems[index];
                 rowBytes.resize(2 * static_cast<std::size_t>(tile.columns));
                 for (int row = 0; row < tile.rows && !failed; ++row) {
                     Gtopo30Row(model, tile, row, rowBytes.data());
                     dem.Write(rowBytes.data(), rowBytes.size());
                 }
                 if (failed) return;
-                dem.Commit();
+                // Syncs on the worker and gives its buffer back before the next tile.
+                dem.Seal();
                 std::lock_guard guard(lock);
                 rowsDone += tile.rows;
                 if (progress) progress(static_cast<double>(rowsDone) / totalRows);
@@ -184,6 +188,7 @@ void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int
         for (int t = 0; t < std::clamp(threads, 1, 64); ++t) workers.emplace_back(work);
     }
     if (firstError) std::rethrow_exception(firstError);
+    set.Commit();
 }
 
 void WriteEtopoGrid(const TerrainModel& model, int layoutCode, const std::string& path,

@@ -52,7 +52,8 @@ void EncodeEtopoRow(const EtopoLayout& layout, const std::int16_t* samples, std:
 // Progress is reported as the fraction done, from one thread at a time.
 using ProgressReport = std::function<void(double)>;
 
-// Writes every tile (and header) into `folder`, which must exist; each file appears whole.
+// Writes every tile (and header) into `folder`, which must exist; they replace the folder's
+// earlier set together.
 void WriteGtopo30Tiles(const TerrainModel& model, const std::string& folder, int threads,
                        const ProgressReport& progress);
 void WriteEtopoGrid(const TerrainModel& model, int layoutCode, const std::string& path,
