@@ -79,6 +79,8 @@ public:
     [[nodiscard]] Subscription Subscribe(Observer observer) {
         return observers_.Subscribe(std::move(observer));
     }
+    // A front end shows the control (batch mode shows none): what only the eye needs can wait.
+    bool Watched() const { return !observers_.Empty(); }
     Align align = Align::None;
 
 protected:

@@ -53,6 +53,7 @@ public:
     }
     void NotifyChanged() const { Notify(&Observer::changed); }
     void NotifyRepaint() const { Notify(&Observer::repaintNow); }
+    bool Empty() const { return entries_->empty(); }
 
 private:
     struct Entry {

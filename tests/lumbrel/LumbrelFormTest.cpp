@@ -310,6 +310,8 @@ TEST_F(LumbrelForm, ImagesWiderThanTheHeldSizeAreWrittenWholeAndShownReduced) {
         codes[2][std::size_t(x)] = 3 + x % 7;
     }
     WriteHeightPng(codes, "topo.png");
+    // As a window does; batch mode, which watches nothing, keeps no codes for a pointer.
+    const ui::Subscription watching = form.ImageDisplay.Subscribe({});
     Run();
     ASSERT_EQ(ui.messages,
               (std::vector<std::string>{"Coloured, shaded image written to COMBINED.BMP"}));
