@@ -4,11 +4,14 @@
 
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <utility>
 
 #include "CombinedImageFile.h"
 #include "Errors.h"
 #include "FileContents.h"
+#include "HandOverPauses.h"
+#include "HeightImageFile.h"
 #include "PngFiles.h"
 #include "ReliefShading.h"
 #include "ShaderTestSupport.h"
@@ -113,4 +116,38 @@ TEST(CombinedImageBands, WriteTheFileTheWholeImageGivesInEitherFormat) {
 
     EXPECT_THROW(SaveCombinedImage(combined, "combined.tif"), VarnholtError);
     EXPECT_THROW(CombinedImageBands("combined", 5, 150), VarnholtError);
+}
+
+// The rows are decoded on a thread of their own, a ring of them ahead of the reader.
+TEST(HeightRowsAhead, ArriveInOrderUnderRandomPausesAndStopWithTheReaderOrTheFile) {
+    TempDir dir;
+    const std::string name = dir / "heights.png";
+    const Bitmap image = VariedHeights(97, 300);  // several turns of the ring
+    SaveBitmapToPng(image, name, "", "", "", "");
+    {
+        RandomHandOverPauses pauses;
+        for (int run = 0, runs = StressRuns(10, 0.1); run < runs; ++run) {
+            int rows = 0;
+            ReadHeightRows(name, [&](int y, const std::uint8_t* codes) {
+                ASSERT_EQ(y, rows++);
+                ASSERT_EQ(std::memcmp(codes, image.Row(y), 97), 0) << "row " << y;
+            });
+            ASSERT_EQ(rows, 300);
+        }
+    }
+    // A reader that gives up ends the decoding instead of waiting for a free slot for ever.
+    int taken = 0;
+    EXPECT_THROW(ReadHeightRows(name,
+                                [&](int y, const std::uint8_t*) {
+                                    ++taken;
+                                    if (y == 5) throw std::range_error("stop");
+                                }),
+                 std::range_error);
+    EXPECT_EQ(taken, 6);
+    // The decoder's error reaches the reader after the rows it did decode.
+    const std::vector<unsigned char> whole = ReadBytes(name);
+    dir.Write("heights.png", {whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2)});
+    taken = 0;
+    EXPECT_THROW(ReadHeightRows(name, [&](int, const std::uint8_t*) { ++taken; }), std::exception);
+    EXPECT_LT(taken, 300);
 }
