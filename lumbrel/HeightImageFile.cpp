@@ -89,14 +89,17 @@ public:
 
     // The reader's side: the next row, or null after the last; rethrows the decoder's error.
     const std::uint8_t* Take() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return finished_ || used_ < decoded_; });
-        if (used_ < decoded_) {
-            handover::At(handover::Side::Taken);
-            return ring_.data() + (used_ % kSlots) * rowBytes_;
+        const std::uint8_t* row = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return finished_ || used_ < decoded_; });
+            if (used_ < decoded_)
+                row = ring_.data() + (used_ % kSlots) * rowBytes_;
+            else if (error_)
+                std::rethrow_exception(error_);
         }
-        if (error_) std::rethrow_exception(error_);
-        return nullptr;
+        if (row) handover::At(handover::Side::Taken);
+        return row;
     }
     // The row Take gave may be overwritten from now on.
     void Used() {
