@@ -1,19 +1,17 @@
 #include "HeightImageFile.h"
 
 #include <array>
-#include <condition_variable>
 #include <cstring>
 #include <exception>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "ByteOrder.h"
 #include "Errors.h"
-#include "HandOver.h"
 #include "PNG_IO.h"
 #include "PngImage.h"
 #include "ReadOnlyFile.h"
+#include "RowGate.h"
 
 namespace {
 
@@ -52,119 +50,53 @@ std::optional<HeightImageSize> PeekHeightImageSize(const std::string& fileName) 
 }
 
 namespace {
-
-// Rows decoded on a thread of their own into a ring while the caller uses the rows before them:
-// inflating and unfiltering are half the work of shading a large image.
-class RowsAhead {
-public:
-    static constexpr std::size_t kSlots = 64;
-
-    // The decoder's side: waits for a free slot; false once the reader has stopped.
-    bool Put(const std::uint8_t* row, std::size_t bytes) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return stopped_ || decoded_ - used_ < kSlots; });
-        if (stopped_) return false;
-        if (ring_.empty()) {
-            rowBytes_ = bytes;
-            ring_.resize(kSlots * bytes);
-        }
-        // The slot is the decoder's alone until decoded_ counts it.
-        lock.unlock();
-        std::memcpy(ring_.data() + (decoded_ % kSlots) * rowBytes_, row, rowBytes_);
-        lock.lock();
-        ++decoded_;
-        lock.unlock();
-        changed_.notify_all();
-        handover::At(handover::Side::Given);
-        return true;
-    }
-    void Finish(std::exception_ptr error) {
-        {
-            std::lock_guard lock(mutex_);
-            finished_ = true;
-            error_ = error;
-        }
-        changed_.notify_all();
-    }
-
-    // The reader's side: the next row, or null after the last; rethrows the decoder's error.
-    const std::uint8_t* Take() {
-        const std::uint8_t* row = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return finished_ || used_ < decoded_; });
-            if (used_ < decoded_)
-                row = ring_.data() + (used_ % kSlots) * rowBytes_;
-            else if (error_)
-                std::rethrow_exception(error_);
-        }
-        if (row) handover::At(handover::Side::Taken);
-        return row;
-    }
-    // The row Take gave may be overwritten from now on.
-    void Used() {
-        {
-            std::lock_guard lock(mutex_);
-            ++used_;
-        }
-        changed_.notify_all();
-    }
-    void Stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stopped_ = true;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<std::uint8_t> ring_;
-    std::size_t rowBytes_ = 0;
-    std::uint64_t decoded_ = 0;
-    std::uint64_t used_ = 0;
-    bool finished_ = false;
-    bool stopped_ = false;
-    std::exception_ptr error_;
-};
-
 struct ReaderStopped {};
-
 }  // namespace
 
+// Rows decoded on a thread of their own into a ring while the caller uses the rows before them:
+// inflating and unfiltering are half the work of shading a large image. Two gates pass the ring
+// between them: rows decoded, and rows used (whose slots may be filled again).
 void ReadHeightRows(const std::string& fileName,
                     const std::function<void(int y, const std::uint8_t* codes)>& rowRead) {
     RefuseOtherKindsOfPng(fileName);
-    RowsAhead ahead;
+    constexpr std::uint32_t kSlots = 64;
+    std::vector<std::uint8_t> ring;  // made by the decoder before it opens the first row
+    std::size_t rowBytes = 0;
+    RowGate decoded, used;
+    std::exception_ptr failure;  // set before decoded is abandoned
     std::jthread decoder([&] {
         try {
             TPngImageRef image = TPngImage::Create();
             image->ConvertToRGB = false;
-            image->OnRowDecoded = [&](std::uint32_t, const std::uint8_t* samples) {
+            image->OnRowDecoded = [&](std::uint32_t y, const std::uint8_t* samples) {
                 // A grey image with a transparent shade arrives with an alpha channel.
                 if (image->Channels != 1) RefuseKind(fileName);
-                if (!ahead.Put(samples, std::size_t(image->Width))) throw ReaderStopped{};
+                if (y >= kSlots && !used.WaitFor(y + 1 - kSlots)) throw ReaderStopped{};
+                if (ring.empty()) {
+                    rowBytes = image->Width;
+                    ring.resize(kSlots * rowBytes);
+                }
+                std::memcpy(ring.data() + (y % kSlots) * rowBytes, samples, rowBytes);
+                decoded.Open(y + 1);
             };
             image->LoadFromFile(fileName);
-            ahead.Finish(nullptr);
         } catch (const ReaderStopped&) {
-            ahead.Finish(nullptr);
         } catch (...) {
-            ahead.Finish(std::current_exception());
+            failure = std::current_exception();
         }
+        decoded.Abandon();
     });
     // A reader that fails stops the decoder before the ring goes.
     struct StopOnExit {
-        RowsAhead& ahead;
-        ~StopOnExit() { ahead.Stop(); }
-    } stopOnExit{ahead};
-    for (int y = 0;; ++y) {
-        const std::uint8_t* codes = ahead.Take();
-        if (!codes) break;
-        rowRead(y, codes);
-        ahead.Used();
+        RowGate& used;
+        ~StopOnExit() { used.Abandon(); }
+    } stopOnExit{used};
+    for (std::uint32_t y = 0; decoded.WaitFor(y + 1); ++y) {
+        rowRead(int(y), ring.data() + (y % kSlots) * rowBytes);
+        used.Open(y + 1);
     }
+    decoder.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void LoadHeightImage(Bitmap& bitmap, const std::string& fileName,
