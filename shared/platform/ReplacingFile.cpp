@@ -134,19 +134,24 @@ void ReplacingFile::Fail(int error) {
 }
 
 void ReplacingFile::Flush() {
-    const char* bytes = buffer_.get();
-    std::size_t left = buffered_;
-    buffered_ = 0;
-    while (left > 0) {
-        const ssize_t put = ::write(descriptor_, bytes, left);
+    const std::size_t count = std::exchange(buffered_, 0);
+    PutAll(buffer_.get(), count, std::nullopt);
+    flushed_ += count;
+    StartWriteback();
+}
+
+void ReplacingFile::PutAll(const char* bytes, std::size_t count,
+                           std::optional<std::uint64_t> offset) {
+    while (count > 0) {
+        const ssize_t put = offset ? ::pwrite(descriptor_, bytes, count, off_t(*offset))
+                                   : ::write(descriptor_, bytes, count);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) Fail(errno);
         if (put == 0) Fail(ENOSPC);
         bytes += put;
-        left -= std::size_t(put);
-        flushed_ += std::uint64_t(put);
+        count -= std::size_t(put);
+        if (offset) *offset += std::uint64_t(put);
     }
-    StartWriteback();
 }
 
 // The disk starts on what is written while the rest is still coming, so that Commit's flush
@@ -191,22 +196,11 @@ void ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t 
     if (descriptor_ < 0) throw EInOutError(FileErrorText("Cannot write file", path_, "closed"));
     if (offset > written_ || count > written_ - offset) Fail(EINVAL);
     Flush();
-    const std::uint64_t start = offset;
-    const std::size_t length = count;
-    const char* bytes = static_cast<const char*>(data);
-    while (count > 0) {
-        const ssize_t put = ::pwrite(descriptor_, bytes, count, off_t(offset));
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) Fail(errno);
-        if (put == 0) Fail(ENOSPC);
-        bytes += put;
-        count -= std::size_t(put);
-        offset += std::uint64_t(put);
-    }
+    PutAll(static_cast<const char*>(data), count, offset);
     // Pieces written in place are large and final: the disk starts on each at once, as on the
     // sequential writes, or Commit's flush would wait for the whole file.
     if (durability_ == Durability::Synced)
-        ::sync_file_range(descriptor_, off_t(start), off_t(length), SYNC_FILE_RANGE_WRITE);
+        ::sync_file_range(descriptor_, off_t(offset), off_t(count), SYNC_FILE_RANGE_WRITE);
 }
 
 void ReplacingFile::Seal() {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ private:
     void OpenTemporary(const std::string& target);
     void Flush();
     void StartWriteback();
+    // Every byte out, at the file's end or, given, at that offset; or the reason they could not go.
+    void PutAll(const char* bytes, std::size_t count, std::optional<std::uint64_t> offset);
     [[noreturn]] void Fail(int error);
     void Discard() noexcept;
 
