@@ -246,7 +246,7 @@ TEST_F(StrandelBatchTest, CutFileIsDrawnAsFarAsItGoesSavedAndSaidSo) {
                                            .Land({Degrees(0, 0), Degrees(1, 0)})
                                            .Land({Degrees(0, 0), Degrees(1, 0), Degrees(2, 0)})
                                            .bytes;
-    bytes.resize(bytes.size() - 3);
+    bytes.erase(bytes.end() - 3, bytes.end());
     std::string input = folder.Write("cut.b", bytes);
     RunResult run = RunStrandel({"--view", "land", "--save", folder / "map.bmp", input});
     ASSERT_EQ(run.status, 0) << run.err;
