@@ -12,6 +12,20 @@ namespace {
 
 using Kind = MapCommand::Kind;
 
+// A window form over a map file of one square country.
+class OneCountryForm : public ::testing::Test {
+protected:
+    OneCountryForm() {
+        Bytes land;
+        AppendRecord(land, 0, Square(-9600, 1200, -2400, 2400));
+        dir.Write("Countries.dat", land);
+        form.Create();
+    }
+    TempDir dir;
+    ScriptedInteraction ui;
+    TFormMain form{ui, {dir.Folder()}};
+};
+
 const std::vector<app::OptionSpec> kMapOptions = {
     {"data", "DIR", "", ""},
     {"preset", "NAME", "", "world", true},
@@ -53,15 +67,7 @@ TEST(BatchMapCommands, UnusableBoundsAreRefused) {
     }
 }
 
-TEST(BatchMapCommands, RunAsTheWindowCommandsWouldWithTheirRedraws) {
-    TempDir dir;
-    Bytes land;
-    AppendRecord(land, 0, Square(-9600, 1200, -2400, 2400));
-    dir.Write("Countries.dat", land);
-    ScriptedInteraction ui;
-    TFormMain form(ui, {dir.Folder()});
-    form.Create();
-
+TEST_F(OneCountryForm, BatchMapCommandsRunAsTheWindowCommandsWouldWithTheirRedraws) {
     // Swapped bounds are put in order by the redraw, so zooming out widens them.
     RunMapCommands(form, ParseMapCommands({"--bounds", "120,3540,-660,2970", "--zoom-out",
                                            "--monochrome", "--monochrome", "--monochrome"})
@@ -100,14 +106,7 @@ TEST(BatchMapSize, WidthByHeightWithinTheLimitsIsTaken) {
 }
 
 // Twice the window's size: twice the pixels a degree, the same drawing.
-TEST(BatchMapSize, MapIsDrawnAndSavedAtTheSizeAsked) {
-    TempDir dir;
-    Bytes land;
-    AppendRecord(land, 0, Square(-9600, 1200, -2400, 2400));
-    dir.Write("Countries.dat", land);
-    ScriptedInteraction ui;
-    TFormMain form(ui, {dir.Folder()});
-    form.Create();
+TEST_F(OneCountryForm, BatchMapIsDrawnAndSavedAtTheSizeAsked) {
     form.Monochrome1Click();
     form.OpenUKClick();
     form.SetMapSize(1800, 900);
