@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "AlignedBytes.h"
+
 enum class Durability { Synced, Scratch };
 
 class ReplacingFile {
@@ -36,8 +38,11 @@ public:
     // for large grids that are mostly empty. Nothing happens when it is that long already.
     void ExtendTo(std::uint64_t length);
     // Overwrites count bytes at offset within what is written already (ExtendTo makes room):
-    // for formats whose parts are made in another order than they are stored.
+    // for formats whose parts are made in another order than they are stored. The whole blocks
+    // of a synced file go to the disk directly, past the file system's cache; they are taken
+    // without a copy when data lies as far into a block of memory as offset into a file block.
     void WriteAt(std::uint64_t offset, const void* data, std::size_t count);
+    static constexpr std::size_t kBlockBytes = 4096;
     void Commit();
     // Everything written put on the disk under the temporary, which is closed: the first half of
     // Commit, for a set of files renamed together (ReplacingFileSet). Writing ends here.
@@ -58,6 +63,10 @@ private:
     void StartWriteback();
     // Every byte out, at the file's end or, given, at that offset; or the reason they could not go.
     void PutAll(const char* bytes, std::size_t count, std::optional<std::uint64_t> offset);
+    // False where nothing went: no whole block in the piece, or no direct writes here.
+    bool PutDirect(const char* bytes, std::size_t count, std::uint64_t offset);
+    bool OpenDirect();
+    void CloseDirect() noexcept;
     [[noreturn]] void Fail(int error);
     void Discard() noexcept;
 
@@ -66,6 +75,9 @@ private:
     std::string temporary_;  // empty for a scratch file
     Durability durability_;
     int descriptor_ = -1;
+    int directDescriptor_ = -1;  // the temporary again, for writes past the cache
+    bool directRefused_ = false;
+    AlignedBytes staging_;  // for pieces not aligned in memory as in the file
     std::size_t bufferSize_;
     // Not cleared first: every byte is written before it is flushed.
     std::unique_ptr<char[]> buffer_;

@@ -157,13 +157,21 @@ void BmpBandWriter::WriteBand(int firstRow, const Bitmap& band, int rows) {
     if (firstRow < 0 || rows < 0 || rows > band.Height() || rows > height_ - firstRow ||
         band.Width() != width_)
         throw EInvalidGraphicOperation("Rows outside the BMP file");
-    // The band lies in the file bottom row first, so it goes out in one piece.
-    buffer_.assign(paddedRowBytes_ * std::size_t(rows), 0);
-    for (int i = 0; i < rows; ++i)
-        std::memcpy(buffer_.data() + std::size_t(rows - 1 - i) * paddedRowBytes_, band.Row(i),
-                    rowBytes_);
-    const std::uint64_t bottomRow = std::uint64_t(height_ - firstRow - rows);
-    file_.WriteAt(pixelOffset_ + bottomRow * paddedRowBytes_, buffer_.data(), buffer_.size());
+    // The band lies in the file bottom row first, so it goes out in one piece, placed in memory
+    // as in the file's blocks so that it goes to the disk without another copy.
+    const std::uint64_t start =
+        pixelOffset_ + std::uint64_t(height_ - firstRow - rows) * paddedRowBytes_;
+    const std::size_t bytes = paddedRowBytes_ * std::size_t(rows);
+    const std::size_t lead = std::size_t(start % ReplacingFile::kBlockBytes);
+    if (buffer_.size() < lead + bytes)  // room for any lead, made once
+        buffer_ = AlignedBytes(bytes + ReplacingFile::kBlockBytes, ReplacingFile::kBlockBytes);
+    std::uint8_t* out = buffer_.data() + lead;
+    for (int i = 0; i < rows; ++i) {
+        std::uint8_t* row = out + std::size_t(rows - 1 - i) * paddedRowBytes_;
+        std::memcpy(row, band.Row(i), rowBytes_);
+        std::memset(row + rowBytes_, 0, paddedRowBytes_ - rowBytes_);
+    }
+    file_.WriteAt(start, out, bytes);
 }
 
 void BmpBandWriter::Commit() { file_.Commit(); }

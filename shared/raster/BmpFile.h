@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "AlignedBytes.h"
 #include "Bitmap.h"
 #include "ReplacingFile.h"
 
@@ -43,7 +44,7 @@ private:
     std::size_t rowBytes_ = 0;
     std::size_t paddedRowBytes_ = 0;
     std::uint64_t pixelOffset_ = 0;
-    std::vector<std::uint8_t> buffer_;
+    AlignedBytes buffer_;
 };
 // A 24-bit file whatever the bitmap's format: 8-bit pixels are written as their colours (as
 // Bitmap::PixelColour gives them), a row at a time, so no 24-bit copy of the bitmap is made.

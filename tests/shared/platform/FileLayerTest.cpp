@@ -108,6 +108,35 @@ TEST(ReplacingFile, ScratchFilesAreRewrittenInPlace) {
     EXPECT_EQ(Text(target), std::string("\0ab\0", 4));
 }
 
+TEST(ReplacingFile, PlacedPiecesKeepEveryByteWhereverTheyLieInMemoryAndFile) {
+    // Whole blocks go to the disk directly, the ends of pieces through the cache: a piece written
+    // over another must win in both, whichever way each part went.
+    TempDir dir;
+    constexpr std::size_t block = ReplacingFile::kBlockBytes;
+    const std::size_t length = 7 * block + 123;
+    std::vector<std::uint8_t> expected(length);
+    for (std::size_t i = 0; i < length; ++i) expected[i] = std::uint8_t(i * 7 + i / 251);
+    AlignedBytes memory(length + 2 * block, block);
+    // A piece at offset from the file's start, placed in memory as in the file or a byte off.
+    const auto put = [&](ReplacingFile& file, std::size_t from, std::size_t to, bool aligned,
+                         std::uint8_t garbage) {
+        std::uint8_t* at = memory.data() + from % block + (aligned ? 0 : 1);
+        for (std::size_t i = from; i < to; ++i) at[i - from] = garbage ? garbage : expected[i];
+        file.WriteAt(from, at, to - from);
+    };
+    const std::string target = dir / "placed.bin";
+    ReplacingFile file(target);
+    file.Write(expected.data(), 54);  // a header, as a bitmap file's
+    file.ExtendTo(length);
+    put(file, block / 2, 4 * block + 10, false, 'x');
+    put(file, 5 * block + 17, length, true, 0);
+    put(file, 2 * block + 1000, 5 * block + 17, false, 0);
+    put(file, 54, 2 * block + 1000, true, 0);
+    file.Commit();
+    const std::vector<std::uint8_t> written = ReadWholeFile(target);
+    EXPECT_TRUE(written == expected);
+}
+
 TEST(ReplacingFile, WritesThroughALinkAndKeepsIt) {
     TempDir dir;
     const std::string real = dir.Write("real.bin", {'o', 'l', 'd'});

@@ -135,26 +135,35 @@ TEST(BmpFile, FormatsWithoutABmpFormAreRefused) {
 
 TEST(BmpFile, BandsWrittenInAnyOrderGiveTheFileOfTheWholeBitmap) {
     TempDir folder;
-    Bitmap whole(7, 5, PixelFormat::Bgr24);
-    for (int y = 0; y < 5; ++y)
-        for (int i = 0; i < 21; ++i) whole.Row(y)[i] = std::uint8_t(y * 40 + i);
-    SaveBitmapToBmp(whole, folder / "whole.bmp");
+    // The wide one's bands span whole disk blocks, which go past the file system's cache.
+    struct Size {
+        int width, height, bandRows;
+        std::vector<int> order;
+    };
+    for (const Size& size : {Size{7, 5, 2, {2, 0, 4}}, Size{1501, 9, 4, {4, 0, 8}}}) {
+        SCOPED_TRACE(size.width);
+        const int rowBytes = size.width * 3;
+        Bitmap whole(size.width, size.height, PixelFormat::Bgr24);
+        for (int y = 0; y < size.height; ++y)
+            for (int i = 0; i < rowBytes; ++i) whole.Row(y)[i] = std::uint8_t(y * 40 + i * 7);
+        SaveBitmapToBmp(whole, folder / "whole.bmp");
 
-    const std::string target = folder / "bands.bmp";
-    {
-        BmpBandWriter file(target, whole, 7, 5);
-        Bitmap band(7, 2, PixelFormat::Bgr24);
-        for (int first : {2, 0, 4}) {
-            const int rows = std::min(2, 5 - first);
-            for (int r = 0; r < rows; ++r) std::copy_n(whole.Row(first + r), 21, band.Row(r));
+        const std::string target = folder / ("bands" + std::to_string(size.width) + ".bmp");
+        BmpBandWriter file(target, whole, size.width, size.height);
+        Bitmap band(size.width, size.bandRows, PixelFormat::Bgr24);
+        for (int first : size.order) {
+            const int rows = std::min(size.bandRows, size.height - first);
+            for (int r = 0; r < rows; ++r)
+                std::copy_n(whole.Row(first + r), rowBytes, band.Row(r));
             file.WriteBand(first, band, rows);
         }
-        EXPECT_THROW(file.WriteBand(4, band, 2), EInvalidGraphicOperation);
+        EXPECT_THROW(file.WriteBand(size.height - 1, band, 2), EInvalidGraphicOperation);
         EXPECT_FALSE(std::filesystem::exists(target));
         file.Commit();
+        EXPECT_EQ(ReadBytes(target), ReadBytes(folder / "whole.bmp"));
     }
-    EXPECT_EQ(ReadBytes(target), ReadBytes(folder / "whole.bmp"));
 
+    Bitmap whole(7, 5, PixelFormat::Bgr24);
     { BmpBandWriter abandoned(folder / "abandoned.bmp", whole, 7, 5); }
     EXPECT_FALSE(std::filesystem::exists(folder / "abandoned.bmp"));
     // 43200 x 21600 fits a BMP's sizes; twice that does not.
