@@ -153,8 +153,7 @@ TEST(BmpFile, BandsWrittenInAnyOrderGiveTheFileOfTheWholeBitmap) {
         Bitmap band(size.width, size.bandRows, PixelFormat::Bgr24);
         for (int first : size.order) {
             const int rows = std::min(size.bandRows, size.height - first);
-            for (int r = 0; r < rows; ++r)
-                std::copy_n(whole.Row(first + r), rowBytes, band.Row(r));
+            for (int r = 0; r < rows; ++r) std::copy_n(whole.Row(first + r), rowBytes, band.Row(r));
             file.WriteBand(first, band, rows);
         }
         EXPECT_THROW(file.WriteBand(size.height - 1, band, 2), EInvalidGraphicOperation);
