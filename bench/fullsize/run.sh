@@ -10,6 +10,7 @@
 #
 # Needs some 10 GB of disk in bench/work/ for the BMP files of both sides.
 source "$(dirname "$0")/../lib.sh"
+source "$bench_dir/lumbrel/gdaldem.sh"
 NeedProgram terrafold
 NeedProgram lumbrel
 NeedProgram maketerrain
@@ -37,34 +38,15 @@ Compare "terrafold 43200" gdal_translate 0.30 Terrafold Translate
 CheckGoal "terrafold 43200: peak resident memory" "$(PeakMemory Terrafold)" 512 MB
 
 topo=$work/ours/topo.png
-# The colour steps of lumbrel's ramp at the height codes of its control heights (see the
-# lumbrel job), with the sea colour at code 0.
 ramp=$work/ramp.txt
-cat >"$ramp" <<'RAMP'
-0 135 180 198
-1 141 225 57
-30 187 237 137
-42.43 220 245 194
-51.96 224 216 188
-67.08 209 196 154
-94.87 230 176 104
-134.16 170 150 79
-164.32 182 149 185
-212.13 255 255 255
-255 255 255 255
-RAMP
+LumbrelRamp "$ramp"
 Lumbrel() {
     cd "$work/ours" && "$bin/lumbrel" --batch "$topo"
 }
-Gdaldem() {
-    gdaldem color-relief -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" "$ramp" \
-        "$work/theirs/colour.bmp" &&
-        gdaldem hillshade -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" \
-            "$work/theirs/relief.bmp"
-}
 WarmCache "$topo"
 echo "lumbrel --batch vs gdaldem color-relief + gdaldem hillshade, BMP out (43200 x 21600)"
-Compare "lumbrel 43200" gdaldem 0.30 Lumbrel Gdaldem
+Theirs() { Gdaldem "$topo" "$ramp" "$work/theirs"; }
+Compare "lumbrel 43200" gdaldem 0.30 Lumbrel Theirs
 CheckGoal "lumbrel 43200: peak resident memory" "$(PeakMemory Lumbrel)" 1024 MB
 rm -f "$work/ours/combined.bmp" "$work/theirs/colour.bmp" "$work/theirs/relief.bmp"
 

@@ -8,6 +8,7 @@
 #
 # The height image is made once and kept in bench/work/lumbrel/.
 source "$(dirname "$0")/../lib.sh"
+source "$bench_dir/lumbrel/gdaldem.sh"
 NeedProgram lumbrel
 NeedDebs gdal-bin python3 time
 
@@ -20,22 +21,8 @@ if [ ! -f "$topo" ]; then
     mv "$topo.part" "$topo"
 fi
 
-# Our colour ramp at the height codes of its control heights (code = 3 x square root of the
-# metres), with the sea colour at code 0.
 ramp=$work/ramp.txt
-cat >"$ramp" <<'EOF'
-0 135 180 198
-1 141 225 57
-30 187 237 137
-42.43 220 245 194
-51.96 224 216 188
-67.08 209 196 154
-94.87 230 176 104
-134.16 170 150 79
-164.32 182 149 185
-212.13 255 255 255
-255 255 255 255
-EOF
+LumbrelRamp "$ramp"
 
 # The height image terrafold writes from the benchmark tiles (Paeth on most rows, a third
 # slower to decode than the generated one), when the terrafold job has run; else only the
@@ -53,12 +40,7 @@ images+=("$work/topo.png")
 Ours() {
     cd "$work/ours" && "$bin/lumbrel" --batch "$topo"
 }
-Theirs() {
-    gdaldem color-relief -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" "$ramp" \
-        "$work/theirs/colour.bmp" &&
-        gdaldem hillshade -q -of BMP --config GDAL_PAM_ENABLED NO "$topo" \
-            "$work/theirs/relief.bmp"
-}
+Theirs() { Gdaldem "$topo" "$ramp" "$work/theirs"; }
 
 for topo in "${images[@]}"; do
     WarmCache "$topo"
