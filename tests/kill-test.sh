@@ -140,14 +140,15 @@ setup_writer() {
             images=(topo.png:topo.pgw,topo.png.aux.xml
                     LandSeaMask.png:LandSeaMask.pgw,LandSeaMask.png.aux.xml) ;;
         lumbrel)
-            # Height images of two runs of the builder: one with sidecars, one without.
+            # Height images of two runs of the builder: one with sidecars, one without and
+            # twice as wide, whose combined image is written in bands, in place.
             make_tiles "$work/tilesA" 0
             make_tiles "$work/tilesB" 1
             mkdir -p "$work/heightsA" "$work/heightsB"
             (cd "$work/heightsA" && "$bin/terrafold" --batch --quiet --gtopo30 "$work/tilesA/" \
                 --gshhs "$data/gshhs_l.b")
             (cd "$work/heightsB" && "$bin/terrafold" --batch --quiet --gtopo30 "$work/tilesB/" \
-                --gshhs "$data/gshhs_l.b" --no-georef)
+                --gshhs "$data/gshhs_l.b" --no-georef --width 10800)
             old=("$bin/lumbrel" --batch --quiet "$work/heightsA/topo.png")
             new=("$bin/lumbrel" --batch --quiet "$work/heightsB/topo.png")
             outputs=(combined.bmp combined.bpw combined.bmp.aux.xml)

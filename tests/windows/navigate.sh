@@ -91,18 +91,27 @@ shot() { import -window root -crop 300x160+$((cx - 150))+$((cy - 80)) +repage "$
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'; }
 below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
-# The first map is drawn a moment after the window shows: wait until the picture holds still.
+# A map is drawn a moment after the window shows or the view changes, later on a busy machine.
+# settled_shot NEW [OLD]: the shot once the picture differs from OLD's and then holds still
+# (each wait at most 20 s).
+settled_shot() {
+    shot "$1"
+    for _ in $(seq $((40 * scale))); do
+        [ -z "${2:-}" ] || ! below "$(rmse "$2" "$1")" 0.01 && break
+        sleep 0.5
+        shot "$1"
+    done
+    for _ in $(seq 40); do
+        sleep 0.5
+        shot settled.png
+        below "$(rmse "$1" settled.png)" 0.001 && break
+        mv settled.png "$1"
+    done
+}
 xdotool mousemove "$cx" "$cy"
-shot before.png
-for _ in $(seq 40); do
-    sleep 0.5
-    shot settled.png
-    below "$(rmse before.png settled.png)" 0.001 && break
-    mv settled.png before.png
-done
+settled_shot before.png
 for _ in 1 2 3 4; do xdotool click 4; sleep 0.1; done
-sleep 1
-shot zoomed.png
+settled_shot zoomed.png before.png
 below "$(rmse before.png zoomed.png)" 0.01 && fail "the wheel changed nothing"
 
 # Left drag pans where the program has no drag of its own; orbisko's left button is its
@@ -113,8 +122,7 @@ for step in 1 2 3 4; do
     xdotool mousemove $((cx + DX * step / 4)) $((cy + DY * step / 4)); sleep 0.1
 done
 xdotool mouseup $button
-sleep 1
-shot panned.png
+settled_shot panned.png zoomed.png
 
 # The panned shot, moved back by the drag, against the zoomed one on their common part.
 convert zoomed.png -crop $((300 - DX))x$((160 - DY))+0+0 +repage common-before.png
