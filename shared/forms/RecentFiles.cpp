@@ -45,11 +45,16 @@ void TRecentFiles::ShowPaths() {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const bool used = i < paths_.size();
         items_[i]->SetVisible(used);
-        // An "&" in a path would read as an access key.
-        std::string shown;
-        if (used)
-            for (char c : paths_[i]) shown += c == '&' ? std::string("&&") : std::string(1, c);
-        items_[i]->SetCaption(used ? "&" + std::to_string(i + 1) + " " + shown : "");
+        // "&1 path": the number is the access key; an "&" in a path is doubled so it reads as one.
+        std::string caption;
+        if (used) {
+            caption = '&' + std::to_string(i + 1) + ' ';
+            for (char c : paths_[i]) {
+                if (c == '&') caption += '&';
+                caption += c;
+            }
+        }
+        items_[i]->SetCaption(caption);
         if (used) joined += paths_[i] + "\n";
     }
     menu_.SetEnabled(!paths_.empty());
