@@ -215,21 +215,15 @@ bool ReplacingFile::PutDirect(const char* bytes, std::size_t count, std::uint64_
     constexpr std::uint64_t block = kBlockBytes;
     const std::uint64_t first = (offset + block - 1) / block * block;
     const std::uint64_t last = (offset + count) / block * block;
-    if (last <= first || !OpenDirect()) return false;
+    const char* middle = bytes + (first - offset);
+    // The system takes memory placed in its blocks as the file is, nothing else.
+    if (last <= first || reinterpret_cast<std::uintptr_t>(middle) % block != 0 || !OpenDirect())
+        return false;
     PutAll(bytes, std::size_t(first - offset), offset);
     PutAll(bytes + (last - offset), std::size_t(offset + count - last), last);
-    const char* middle = bytes + (first - offset);
-    constexpr std::size_t kStagingBytes = 1 << 20;
     for (std::uint64_t at = first; at < last;) {
-        const char* from = middle + (at - first);
-        std::size_t take = std::size_t(last - at);
-        if (reinterpret_cast<std::uintptr_t>(from) % block != 0) {
-            if (!staging_.data()) staging_ = AlignedBytes(kStagingBytes, block);
-            take = std::min(take, kStagingBytes);
-            std::memcpy(staging_.data(), from, take);
-            from = reinterpret_cast<const char*>(staging_.data());
-        }
-        const ssize_t put = ::pwrite(directDescriptor_, from, take, off_t(at));
+        const ssize_t put =
+            ::pwrite(directDescriptor_, middle + (at - first), std::size_t(last - at), off_t(at));
         if (put < 0 && errno == EINTR) continue;
         if (put < 0 && errno == EINVAL) {
             // Alignment this file system does not take: the rest through the cache.

@@ -18,8 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "AlignedBytes.h"
-
 enum class Durability { Synced, Scratch };
 
 class ReplacingFile {
@@ -38,9 +36,9 @@ public:
     // for large grids that are mostly empty. Nothing happens when it is that long already.
     void ExtendTo(std::uint64_t length);
     // Overwrites count bytes at offset within what is written already (ExtendTo makes room):
-    // for formats whose parts are made in another order than they are stored. The whole blocks
-    // of a synced file go to the disk directly, past the file system's cache; they are taken
-    // without a copy when data lies as far into a block of memory as offset into a file block.
+    // for formats whose parts are made in another order than they are stored. When data lies
+    // as far into a block of memory as offset into a file block, the whole blocks of a synced
+    // file go to the disk directly, past the file system's cache.
     void WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     static constexpr std::size_t kBlockBytes = 4096;
     void Commit();
@@ -77,7 +75,6 @@ private:
     int descriptor_ = -1;
     int directDescriptor_ = -1;  // the temporary again, for writes past the cache
     bool directRefused_ = false;
-    AlignedBytes staging_;  // for pieces not aligned in memory as in the file
     std::size_t bufferSize_;
     // Not cleared first: every byte is written before it is flushed.
     std::unique_ptr<char[]> buffer_;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "AlignedBytes.h"
 #include "Errors.h"
 #include "FileSizeLimit.h"
 #include "ReadOnlyFile.h"
@@ -128,7 +129,7 @@ TEST(ReplacingFile, PlacedPiecesKeepEveryByteWhereverTheyLieInMemoryAndFile) {
     ReplacingFile file(target);
     file.Write(expected.data(), 54);  // a header, as a bitmap file's
     file.ExtendTo(length);
-    put(file, block / 2, 4 * block + 10, false, 'x');
+    put(file, block / 2, 4 * block + 10, true, 'x');
     put(file, 5 * block + 17, length, true, 0);
     put(file, 2 * block + 1000, 5 * block + 17, false, 0);
     put(file, 54, 2 * block + 1000, true, 0);
