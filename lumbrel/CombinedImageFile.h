@@ -37,8 +37,8 @@ public:
     void Commit();
 
 private:
-    // The BMP's bands go to the file on a thread of their own, copying into the file system's
-    // cache being as much work as making them.
+    // The BMP's bands go to the file on a thread of their own, so that the next band is made
+    // while the disk takes the last.
     void WriteBmpBands() noexcept;
     void WriteBmpBand(int index);
     int BandCount() const;
