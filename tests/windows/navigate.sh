@@ -25,8 +25,11 @@ trap cleanup EXIT
 fail() { echo "FAIL ($program): $*"; exit 1; }
 
 # A display of our own: Xvfb picks a free number and says which once it takes connections, so
-# that tests, and other runs of them, never meet on one display.
-Xvfb -displayfd 1 -screen 0 1600x1000x24 -nolisten tcp >"$work/display" 2>/dev/null & xvfb=$!
+# that tests, and other runs of them, never meet on one display. Without -noreset it starts
+# afresh each time its last client leaves, and drops a program that connects meanwhile (seen
+# after xdotool's check below, on a busy machine).
+Xvfb -displayfd 1 -screen 0 1600x1000x24 -nolisten tcp -noreset >"$work/display" 2>/dev/null &
+xvfb=$!
 for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(head -1 "$work/display") HOME=$work XDG_CONFIG_HOME=$work/config \
